@@ -1,0 +1,54 @@
+// Situations a reply scenario may depend on, and their table keywords.
+#pragma once
+
+#include <string>
+
+namespace Varnex {
+
+enum ContextType : int {
+    CONTEXT_MORNING = 0,
+    CONTEXT_NOON,
+    CONTEXT_AFTERNOON,
+    CONTEXT_EVENING,
+    CONTEXT_NIGHT,
+    CONTEXT_MIDNIGHT,
+    CONTEXT_DAWN,
+    CONTEXT_OFFICE_HOUR,
+    CONTEXT_SUNDAY,
+    CONTEXT_MONDAY,
+    CONTEXT_TUESDAY,
+    CONTEXT_WEDNESDAY,
+    CONTEXT_THURSDAY,
+    CONTEXT_FRIDAY,
+    CONTEXT_SATURDAY,
+    CONTEXT_WEEKDAY,
+    CONTEXT_WEEKEND,
+    CONTEXT_NEW_YEAR,
+    CONTEXT_LUNAR_NEW_YEAR,
+    CONTEXT_VALENTINE_DAY,
+    CONTEXT_CHRISTMAS,
+    CONTEXT_THANKS_GIVING_US,
+    CONTEXT_THANKS_GIVING_KR,
+    CONTEXT_HALLOWEEN,
+    CONTEXT_SENDER_BIRTHDAY,
+    CONTEXT_HAS_SCHEDULE,
+    CONTEXT_HAS_NO_SCHEDULE,
+    CONTEXT_NO_REPLY_IN_1_HOUR,
+    CONTEXT_NO_REPLY_IN_1_DAY,
+    CONTEXT_FIRST_MESSAGE_IN_THREAD,
+    CONTEXT_NO_MESSAGE_IN_1_HOUR,
+    CONTEXT_HOME,
+    CONTEXT_OFFICE,
+    CONTEXT_SCHOOL,
+    CONTEXT_SENDER_GROUP_FRIEND,
+    CONTEXT_SENDER_GROUP_FAMILY,
+    CONTEXT_SENDER_GROUP_COLLEAGUE,
+    CONTEXT_SENDER_NOT_IN_CONTACT,
+    CONTEXT_UNKNOWN = -1,
+};
+
+// Exact, case-sensitive keyword lookup ("morning", "christ_mas", ...);
+// CONTEXT_UNKNOWN (-1, never active) for anything else.
+ContextType convertToContextType(const std::string& keyword);
+
+}  // namespace Varnex

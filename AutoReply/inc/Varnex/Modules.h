@@ -1,0 +1,58 @@
+// The three module kinds an engine is assembled from. Modules are built once
+// per engine and used read-only afterwards (generators may learn in update).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Varnex/Annotation.h"
+#include "Varnex/ReplyScenario.h"
+
+namespace Varnex {
+
+class _IMessageAnalyzer {
+public:
+    virtual ~_IMessageAnalyzer() = default;
+    virtual bool init() { return true; }
+    // Fills `annotation` with everything the generators read.
+    virtual void analyze(const std::string& sender, const std::string& message, Annotation& annotation) const = 0;
+};
+
+class _ICandidateReplyGenerator {
+public:
+    virtual ~_ICandidateReplyGenerator() = default;
+    virtual bool init() { return true; }
+    // Appends its candidates to `candidates`.
+    virtual void generate(const std::string& sender, const std::string& message, const Annotation& annotation,
+                          std::vector<ReplyScenario>& candidates) const = 0;
+    // Learns from a reply the user actually sent; the default does nothing.
+    virtual void update(const std::string& sender, const std::string& message, const Annotation& messageAnnotation,
+                        const std::string& reply, const Annotation& replyAnnotation) {
+        (void)sender, (void)message, (void)messageAnnotation, (void)reply, (void)replyAnnotation;
+    }
+};
+
+class _IReplyRanker {
+public:
+    virtual ~_IReplyRanker() = default;
+    virtual bool init() { return true; }
+    virtual void rank(std::vector<ReplyScenario>& candidates) const = 0;
+};
+
+// Rewrites candidate texts into the spellings the user used with a sender.
+// This base applier learns nothing and leaves candidates as they are.
+class PersonalCorpusApplier {
+public:
+    virtual ~PersonalCorpusApplier() = default;
+    virtual bool init() { return true; }
+    virtual void apply(const std::string& sender, const std::string& message, Annotation& annotation,
+                       std::vector<ReplyScenario>& candidates) const {
+        (void)sender, (void)message, (void)annotation, (void)candidates;
+    }
+    virtual void update(const std::string& sender, const std::string& message, const Annotation& messageAnnotation,
+                        const std::string& reply, const Annotation& replyAnnotation) {
+        (void)sender, (void)message, (void)messageAnnotation, (void)reply, (void)replyAnnotation;
+    }
+};
+
+}  // namespace Varnex

@@ -1,0 +1,439 @@
+#include "Varnex/Utilities/StringUtil.h"
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+#include "Varnex/Log.h"
+
+namespace Varnex {
+namespace Utilities {
+
+namespace Charset {
+const std::string UTF8 = "UTF-8";
+const std::string KOREAN = "CP949";
+}  // namespace Charset
+
+namespace {
+const char* const kTag = "utilities/src/Varnex/Utilities/StringUtil";
+const std::string kSymbols = "~!@#$%^&*()_+|`-=\\[];'./,{}:<>?";
+
+std::string formatValue(const std::string& fmt, ...) {
+    char buf[128];
+    va_list args;
+    va_start(args, fmt);
+    int n = std::vsnprintf(buf, sizeof buf, fmt.c_str(), args);
+    va_end(args);
+    if (n < 0) return std::string();
+    if (static_cast<size_t>(n) < sizeof buf) return std::string(buf, n);
+    std::string big(n + 1, '\0');
+    va_start(args, fmt);
+    std::vsnprintf(&big[0], big.size(), fmt.c_str(), args);
+    va_end(args);
+    big.resize(n);
+    return big;
+}
+
+std::set<unsigned int> hashSet(const std::vector<std::string>& words) {
+    std::set<unsigned int> out;
+    for (const auto& w : words) out.insert(StringUtil::murmur3_32(w, 0));
+    return out;
+}
+}  // namespace
+
+StringUtil::StringUtil() : target(&own) {}
+
+StringUtil::StringUtil(std::string& s) : target(&s) {}
+
+StringUtil::StringUtil(const StringUtil& other)
+    : target(other.target == &other.own ? &own : other.target), own(other.own) {}
+
+StringUtil& StringUtil::operator=(const StringUtil& other) {
+    if (this != &other) {
+        own = other.own;
+        target = other.target == &other.own ? &own : other.target;
+    }
+    return *this;
+}
+
+int StringUtil::charLength(unsigned char c) {
+    if (c < 0x80) return 1;
+    if (c >= 0xC0 && c <= 0xDF) return 2;
+    if (c >= 0xE0 && c <= 0xEF) return 3;
+    if (c >= 0xF0 && c <= 0xF7) return 4;
+    return 0;
+}
+
+void StringUtil::removeUtf8Bom(std::string& s) {
+    if (s.size() >= 3 && static_cast<unsigned char>(s[0]) == 0xEF &&
+        static_cast<unsigned char>(s[1]) == 0xBB && static_cast<unsigned char>(s[2]) == 0xBF)
+        s.erase(0, 3);
+}
+
+bool StringUtil::isspace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool StringUtil::isspace(const std::string& s) { return s == " " || s == "\t" || s == "\r" || s == "\n"; }
+
+bool StringUtil::issymbol(const std::string& s) { return kSymbols.find(s) != std::string::npos; }
+
+std::string StringUtil::ltrim(std::string& s) {
+    size_t i = 0;
+    while (i < s.size() && isspace(s[i])) ++i;
+    return s.substr(i);
+}
+
+std::string StringUtil::rtrim(std::string& s) {
+    size_t n = s.size();
+    while (n > 0 && isspace(s[n - 1])) --n;
+    return s.substr(0, n);
+}
+
+std::string StringUtil::trim(std::string& s) {
+    std::string r = rtrim(s);
+    return ltrim(r);
+}
+
+int StringUtil::replace(std::string& s, const std::string& from, const std::string& to) {
+    if (from.empty()) return 0;
+    int count = 0;
+    std::string out;
+    size_t pos = 0;
+    while (true) {
+        size_t hit = s.find(from, pos);
+        if (hit == std::string::npos) break;
+        out.append(s, pos, hit - pos);
+        out += to;
+        pos = hit + from.size();
+        ++count;
+    }
+    if (count > 0) {
+        out.append(s, pos, std::string::npos);
+        s.swap(out);
+    }
+    return count;
+}
+
+std::string StringUtil::makeFormat(int width, int precision, const char* conv) {
+    std::string f = "%";
+    if (width != 0) f += std::to_string(width);
+    if (precision >= 0) f += "." + std::to_string(precision);
+    f += conv ? conv : "";
+    if (f.size() > 31) f.resize(31);
+    return f;
+}
+
+StringUtil StringUtil::append(std::string& s, int v, int width) {
+    s += formatValue(makeFormat(width, -1, "d"), v);
+    return StringUtil(s);
+}
+
+StringUtil StringUtil::append(std::string& s, short v, int width) {
+    s += formatValue(makeFormat(width, -1, "d"), static_cast<int>(v));
+    return StringUtil(s);
+}
+
+StringUtil StringUtil::append(std::string& s, unsigned int v, int width) {
+    s += formatValue(makeFormat(width, -1, "u"), v);
+    return StringUtil(s);
+}
+
+StringUtil StringUtil::append(std::string& s, long long v, int width) {
+    s += formatValue(makeFormat(width, -1, "lld"), v);
+    return StringUtil(s);
+}
+
+StringUtil StringUtil::append(std::string& s, double v, int width, int precision) {
+    s += formatValue(makeFormat(width, precision, "lf"), v);
+    return StringUtil(s);
+}
+
+StringUtil StringUtil::append(std::string& s, float v, int width, int precision) {
+    s += formatValue(makeFormat(width, precision, "f"), static_cast<double>(v));
+    return StringUtil(s);
+}
+
+StringUtil StringUtil::append(std::string& s, bool v, int) {
+    s += v ? "true" : "false";
+    return StringUtil(s);
+}
+
+StringUtil StringUtil::append(std::string& s, char v, int width) {
+    s += formatValue(makeFormat(width, -1, "c"), v);
+    return StringUtil(s);
+}
+
+StringUtil StringUtil::append(std::string& s, const void* v, int) {
+    return append(s, static_cast<long long>(reinterpret_cast<uintptr_t>(v)), 20);
+}
+
+StringUtil StringUtil::append(std::string& s, const char* v, int width, int maxBytes) {
+    if (v == nullptr) v = "";
+    s += formatValue(makeFormat(width, maxBytes >= 1 ? maxBytes : -1, "s"), v);
+    return StringUtil(s);
+}
+
+StringUtil StringUtil::append(std::string& s, const std::string& v, int, int maxBytes) {
+    if (maxBytes > 0 && static_cast<size_t>(maxBytes) < v.size())
+        s.append(v, 0, maxBytes);
+    else
+        s += v;
+    return StringUtil(s);
+}
+
+unsigned int StringUtil::murmur3_32(const char* data, unsigned int len, unsigned int seed) {
+    const unsigned char* key = reinterpret_cast<const unsigned char*>(data);
+    uint32_t h = seed;
+    const uint32_t c1 = 0xcc9e2d51, c2 = 0x1b873593;
+    unsigned int blocks = len / 4;
+    for (unsigned int i = 0; i < blocks; ++i) {
+        uint32_t k = static_cast<uint32_t>(key[4 * i]) | static_cast<uint32_t>(key[4 * i + 1]) << 8 |
+                     static_cast<uint32_t>(key[4 * i + 2]) << 16 | static_cast<uint32_t>(key[4 * i + 3]) << 24;
+        k *= c1;
+        k = (k << 15) | (k >> 17);
+        k *= c2;
+        h ^= k;
+        h = (h << 13) | (h >> 19);
+        h = h * 5 + 0xe6546b64;
+    }
+    const unsigned char* tail = key + blocks * 4;
+    uint32_t k = 0;
+    switch (len & 3) {
+        case 3: k ^= static_cast<uint32_t>(tail[2]) << 16; [[fallthrough]];
+        case 2: k ^= static_cast<uint32_t>(tail[1]) << 8; [[fallthrough]];
+        case 1:
+            k ^= tail[0];
+            k *= c1;
+            k = (k << 15) | (k >> 17);
+            k *= c2;
+            h ^= k;
+    }
+    h ^= len;
+    h ^= h >> 16;
+    h *= 0x85ebca6b;
+    h ^= h >> 13;
+    h *= 0xc2b2ae35;
+    h ^= h >> 16;
+    return h;
+}
+
+unsigned int StringUtil::murmur3_32(const std::string& s, unsigned int seed) {
+    return murmur3_32(s.data(), static_cast<unsigned int>(s.size()), seed);
+}
+
+int StringUtil::getLength(const std::string& s) {
+    int n = 0;
+    for (unsigned char c : s)
+        if (charLength(c) > 0) ++n;
+    return n;
+}
+
+int StringUtil::getPreviousChar(const std::string& s, int pos, std::string& ch) {
+    const int size = static_cast<int>(s.size());
+    ch.clear();
+    if (pos >= size) return size;
+    if (pos < 0) return 0;
+    int i = pos;
+    while (i >= 0 && charLength(static_cast<unsigned char>(s[i])) == 0) --i;
+    if (i < 0) return 0;
+    ch = s.substr(i, charLength(static_cast<unsigned char>(s[i])));
+    return i;
+}
+
+int StringUtil::getNextChar(const std::string& s, int pos, std::string& ch) {
+    const int size = static_cast<int>(s.size());
+    ch.clear();
+    int i = pos < 0 ? 0 : pos;
+    while (i < size && charLength(static_cast<unsigned char>(s[i])) == 0) ++i;
+    if (i >= size) return size;
+    ch = s.substr(i, charLength(static_cast<unsigned char>(s[i])));
+    return i;
+}
+
+bool StringUtil::isMultibyteChar(const std::string& s) {
+    return !s.empty() && charLength(static_cast<unsigned char>(s[0])) > 1;
+}
+
+bool StringUtil::getPreviousToken(const std::string& s, int& pos, std::string& token, int limit) {
+    if (limit < 0) limit = 0;
+    if (pos > static_cast<int>(s.size())) pos = static_cast<int>(s.size());
+    if (pos <= 0 || pos <= limit) return false;
+    std::string acc;
+    bool seenText = false;
+    while (true) {
+        std::string ch;
+        int start = getPreviousChar(s, pos - 1, ch);
+        if (ch.empty()) {
+            // Only stray continuation bytes are left before pos.
+            pos = 0;
+            break;
+        }
+        pos = start;
+        bool space = isspace(ch);
+        bool symbol = !space && ch.size() == 1 && issymbol(ch);
+        if (!space) seenText = true;
+        if (!symbol) acc.insert(0, ch);
+        if (pos <= limit) break;
+        if (seenText && (space || symbol)) break;
+    }
+    // White space met before the word (right before `pos`) is skipped, so it
+    // is trimmed from both ends, not only the front.
+    token = trim(acc);
+    return true;
+}
+
+bool StringUtil::convert(std::string&, const std::string&, const std::string&) {
+    varnex_print_log(LOG_ERROR, kTag, "Method is not supported for %s\n", "this platform");
+    return false;
+}
+
+std::string StringUtil::toLower(const std::string& s) {
+    std::string r = s;
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return r;
+}
+
+bool StringUtil::startWith(const std::string& s, const std::string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0 && s.size() >= prefix.size();
+}
+
+bool StringUtil::contains(const std::string& s, const std::string& part) {
+    return s.find(part) != std::string::npos;
+}
+
+double StringUtil::StringToDouble(const std::string& s) {
+    if (s.empty()) {
+        varnex_print_log(LOG_ERROR, kTag, "str is empty");
+        return 0.0;
+    }
+    std::istringstream in(s);
+    double d = 0.0;
+    if (!(in >> d)) {
+        varnex_print_log(LOG_ERROR, kTag, "runtime error");
+        throw std::runtime_error(s);
+    }
+    return d;
+}
+
+void StringUtil::split(const std::string& s, char delim, std::vector<std::string>& out) {
+    if (s.empty()) return;
+    size_t start = 0;
+    while (start < s.size()) {
+        size_t hit = s.find(delim, start);
+        if (hit == std::string::npos) {
+            out.push_back(s.substr(start));
+            return;
+        }
+        out.push_back(s.substr(start, hit - start));
+        start = hit + 1;
+    }
+}
+
+std::vector<std::string> StringUtil::tokenize(const std::string& s) {
+    std::vector<std::string> out;
+    size_t i = 0;
+    auto ws = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; };
+    while (i < s.size()) {
+        while (i < s.size() && ws(s[i])) ++i;
+        size_t start = i;
+        while (i < s.size() && !ws(s[i])) ++i;
+        if (i > start) out.push_back(s.substr(start, i - start));
+    }
+    return out;
+}
+
+void StringUtil::getCharactors(const std::string& s, std::vector<std::string>& out) {
+    out.clear();
+    size_t i = 0;
+    while (i < s.size()) {
+        int len = charLength(static_cast<unsigned char>(s[i]));
+        if (len == 0) {
+            ++i;
+            continue;
+        }
+        out.push_back(s.substr(i, len));
+        i += len;
+    }
+}
+
+std::map<std::string, int> StringUtil::bagWords(const std::string& s) {
+    std::map<std::string, int> bag;
+    for (const auto& w : tokenize(s)) ++bag[w];
+    return bag;
+}
+
+bool StringUtil::isConsonant(const std::string& s) {
+    static const std::set<unsigned int> set = hashSet({"b", "c", "d", "f", "g", "h", "j", "k", "l", "m",
+                                                       "n", "p", "q", "r", "s", "t", "v", "w", "x", "z",
+                                                       "B", "C", "D", "F", "G", "H", "J", "K", "L", "M",
+                                                       "N", "P", "Q", "R", "S", "T", "V", "W", "X", "Z"});
+    return set.count(murmur3_32(s, 0)) > 0;
+}
+
+bool StringUtil::isVowel(const std::string& s) {
+    static const std::set<unsigned int> set = hashSet({"a", "o", "u", "i", "e", "y", "A", "O", "U", "I", "E", "Y"});
+    return set.count(murmur3_32(s, 0)) > 0;
+}
+
+bool StringUtil::isNegation(const std::string& s) {
+    static const std::set<unsigned int> set = hashSet({"not", "Not", "NOT", "no", "No", "NO"});
+    return set.count(murmur3_32(s, 0)) > 0;
+}
+
+bool StringUtil::splitSyllable(const std::string& s, std::vector<std::string>& out) {
+    out.clear();
+    std::vector<std::string> chars;
+    getCharactors(s, chars);
+    if (chars.empty()) return false;
+    std::string syllable, pending;
+    bool boundary = true;
+    for (const auto& c : chars) {
+        if (c == " ") {
+            if (!syllable.empty()) {
+                out.push_back(syllable);
+                syllable.clear();
+            }
+            boundary = true;
+        } else if (isVowel(c)) {
+            if (!syllable.empty() && !boundary) {
+                out.push_back(syllable);
+                syllable.clear();
+            }
+            syllable += pending;
+            syllable += c;
+            pending.clear();
+            boundary = false;
+        } else if (isConsonant(c)) {
+            syllable += pending;
+            pending = c;
+        } else {
+            syllable += pending;
+            pending.clear();
+            if (!syllable.empty()) {
+                out.push_back(syllable);
+                syllable.clear();
+                boundary = false;
+            }
+            out.push_back(c);
+        }
+    }
+    if (!syllable.empty()) out.push_back(syllable);
+    return true;
+}
+
+StringUtil& StringUtil::operator<<(const char* text) {
+    append(*target, text, 0, -1);
+    return *this;
+}
+
+StringUtil& StringUtil::operator<<(std::string text) {
+    append(*target, text, 0, -1);
+    return *this;
+}
+
+}  // namespace Utilities
+}  // namespace Varnex
