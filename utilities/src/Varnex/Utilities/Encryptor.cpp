@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "Varnex/Log.h"
 #include "Varnex/Utilities/StringUtil.h"
@@ -97,15 +99,32 @@ bool Encryptor::transformFile(const std::string& inPath, const std::string& outP
         return false;
     }
     std::unique_ptr<char[]> output(transform(input.data(), input.size(), sign));
-    const std::string tmpPath = outPath + ".tmp";
-    FILE* out = std::fopen(tmpPath.c_str(), "wb");
-    if (out == nullptr) {
-        varnex_print_log(LOG_ERROR, kTag, "Encryptor::encrypt - Failed to create output file%s\n", outPath.c_str());
+
+    // The bytes go to a fresh file beside the output, which is renamed into
+    // place only when complete: the output is never left truncated, and a
+    // file scrambled onto itself (or onto a name that happens to be the
+    // input's temporary name) is read completely before anything is written.
+    std::string tmpPath = outPath + ".XXXXXX";
+    const int fd = ::mkstemp(&tmpPath[0]);
+    if (fd < 0) {
+        varnex_print_log(LOG_ERROR, kTag, "Encryptor::encrypt - Failed to create output file%s (%s)\n",
+                         outPath.c_str(), std::strerror(errno));
         return false;
     }
-    bool ok = std::fwrite(output.get(), 1, input.size(), out) == input.size();
-    ok = (std::fflush(out) == 0) && ok;
-    ok = (std::fclose(out) == 0) && ok;
+    // mkstemp creates the file readable by its owner only; resource files
+    // keep the mode of the file they replace, or the usual 0644.
+    struct stat st;
+    const mode_t mode = (::stat(outPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ? (st.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0;
+    FILE* out = ::fdopen(fd, "wb");
+    if (out == nullptr) {
+        ::close(fd);
+        ok = false;
+    } else {
+        ok = std::fwrite(output.get(), 1, input.size(), out) == input.size() && ok;
+        ok = (std::fflush(out) == 0) && ok;
+        ok = (std::fclose(out) == 0) && ok;
+    }
     if (!ok) {
         varnex_print_log(LOG_ERROR, kTag, "Encryptor::encrypt - Failed to write output file%s\n", outPath.c_str());
         std::remove(tmpPath.c_str());
@@ -174,17 +193,20 @@ bool StringUtil::load(const std::string& path, std::vector<std::string>& lines, 
         varnex_print_log(LOG_ERROR, tag, "Load failed : %s\n", path.c_str());
         return false;
     }
+    // Lines are collected apart and appended only when the whole file was read.
+    std::vector<std::string> read;
     std::string line;
     bool first = true;
     while (std::getline(in, line)) {
         if (first) removeUtf8Bom(line);
         first = false;
-        lines.push_back(rtrim(line));
+        read.push_back(rtrim(line));
     }
     if (in.bad()) {
         varnex_print_log(LOG_ERROR, tag, "Load failed : %s\n", path.c_str());
         return false;
     }
+    lines.insert(lines.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
     return true;
 }
 

@@ -1,0 +1,347 @@
+#include "Varnex/DoubleArrayTrie.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <istream>
+#include <ostream>
+
+// The double-array library still spells its locals with "register".
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wregister"
+#endif
+#include <darts.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+#include "Varnex/BinaryIO.h"
+#include "Varnex/Log.h"
+#include "Varnex/Trie.h"
+#include "Varnex/Utilities/Encryptor.h"
+#include "Varnex/Utilities/StringUtil.h"
+
+namespace Varnex {
+
+using Utilities::StringUtil;
+
+namespace {
+const char* const kTag = "utilities/src/Varnex/DoubleArrayTrie";
+
+using Value = Darts::DoubleArray::value_type;
+static_assert(sizeof(Value) == 4, "double-array units are expected to hold 32-bit fields");
+
+// One unit of the double array as the library lays it out: a signed base
+// followed by an unsigned check.
+struct RawUnit {
+    std::int32_t base;
+    std::uint32_t check;
+};
+constexpr size_t kUnitSize = sizeof(RawUnit);
+// A node's children sit at base + byte + 1 (byte 0..255), its key end at base.
+constexpr long long kChildSpan = 257;
+}  // namespace
+
+struct DoubleArrayTrie::Units {
+    // Backing memory of an array read from a file (the library does not own
+    // it then); empty for an array the library built itself.
+    std::vector<std::uint64_t> storage;
+    Darts::DoubleArray darts;
+};
+
+namespace {
+
+// Walks the double array for the shared longest-match routine.
+struct DartsCursor {
+    using Node = size_t;
+    const Darts::DoubleArray* darts;
+
+    Node root() const { return 0; }
+    bool child(Node n, unsigned char byte, Node& next) const {
+        const char c = static_cast<char>(byte);
+        size_t pos = n, keyPos = 0;
+        if (darts->traverse(&c, pos, keyPos, 1) == -2) return false;
+        next = pos;
+        return true;
+    }
+    // Group index of the key ending at `n`, or -1.
+    Value value(Node n) const {
+        const char c = 0;
+        size_t pos = n, keyPos = 1;
+        return darts->traverse(&c, pos, keyPos, 1);
+    }
+    bool endsKey(Node n) const { return n != 0 && value(n) >= 0; }
+};
+
+// Checks that no lookup in an array read from a file can leave it: every
+// node a walk can enter (a unit whose check lies within 256 below its own
+// index, and the root) must have a base from which all 256 children and the
+// key end lie inside the array, and every key end must name an existing
+// group. The library's own arrays always pass.
+bool unitsAreSound(const std::vector<std::uint64_t>& storage, size_t count, size_t groups, std::string& why) {
+    if (count > static_cast<size_t>(INT_MAX / 2)) {
+        why = "double array too large";
+        return false;
+    }
+    const long long units = static_cast<long long>(count);
+    const char* bytes = reinterpret_cast<const char*>(storage.data());
+    auto unitAt = [&](long long i) {
+        RawUnit u;
+        std::memcpy(&u, bytes + i * kUnitSize, kUnitSize);
+        return u;
+    };
+    auto baseFits = [&](long long base) { return base >= 0 && base + kChildSpan <= units; };
+    if (units < kChildSpan || !baseFits(unitAt(0).base)) {
+        why = "double array root out of range";
+        return false;
+    }
+    for (long long p = 1; p < units; ++p) {
+        const RawUnit u = unitAt(p);
+        if (u.base == INT32_MIN) {
+            why = "double array unit out of range";
+            return false;
+        }
+        const long long check = u.check;
+        if (check < p && p - check <= 256 && !baseFits(u.base)) {
+            why = "double array node out of range";
+            return false;
+        }
+        if (check == p && u.base < 0 && static_cast<size_t>(-static_cast<long long>(u.base) - 1) >= groups) {
+            why = "double array names a missing group";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+DoubleArrayTrie::DoubleArrayTrie() = default;
+DoubleArrayTrie::~DoubleArrayTrie() = default;
+
+void DoubleArrayTrie::clearSearchable() {
+    array.reset();
+    groupIds.clear();
+    valueTable.clear();
+}
+
+void DoubleArrayTrie::insert(const std::string& rawKey, const std::string& value) {
+    std::string key = TrieKeys::normalise(rawKey);
+    if (!TrieKeys::accepts(key)) return;
+    entries[key][rawKey] = value;
+}
+
+bool DoubleArrayTrie::build() {
+    clearSearchable();
+    std::map<std::string, std::map<std::string, std::string>> staged;
+    staged.swap(entries);
+    if (staged.empty()) return true;
+
+    // std::map orders its keys by unsigned byte comparison, the order the
+    // builder needs.
+    std::vector<const char*> keys;
+    std::vector<size_t> lengths;
+    std::vector<Value> values;
+    std::vector<std::map<std::string, std::string>> table;
+    keys.reserve(staged.size());
+    lengths.reserve(staged.size());
+    values.reserve(staged.size());
+    table.reserve(staged.size());
+    for (const auto& group : staged) {
+        keys.push_back(group.first.data());
+        lengths.push_back(group.first.size());
+        values.push_back(static_cast<Value>(values.size()));
+        table.push_back(group.second);
+    }
+    try {
+        auto units = std::make_shared<Units>();
+        const int error = units->darts.build(keys.size(), keys.data(), lengths.data(), values.data());
+        if (error != 0) {
+            varnex_print_log(LOG_ERROR, kTag, "BuildError : double array builder failed (%d)\n", error);
+            return false;
+        }
+        array = units;
+    } catch (const std::exception& e) {
+        varnex_print_log(LOG_ERROR, kTag, "BuildError : %s\n", e.what());
+        return false;
+    }
+    valueTable.swap(table);
+    groupIds.resize(valueTable.size());
+    for (size_t i = 0; i < groupIds.size(); ++i) groupIds[i] = static_cast<int>(i);
+    return true;
+}
+
+bool DoubleArrayTrie::save(std::ostream& out) const {
+    std::string text;
+    for (const auto& group : valueTable) {
+        for (const auto& kv : group) {
+            if (!TrieKeys::storable(kv.first, kv.second)) {
+                varnex_print_log(LOG_ERROR, kTag, "SaveError : entry cannot be stored in a binary dictionary : %s\n",
+                                 kv.first.c_str());
+                return false;
+            }
+            text += kv.first;
+            text += '\t';
+            text += kv.second;
+            text += '\n';
+        }
+    }
+    size_t bytes = 0;
+    if (array) bytes = array->darts.size() * array->darts.unit_size();
+    if (bytes > static_cast<size_t>(INT_MAX)) {
+        varnex_print_log(LOG_ERROR, kTag, "SaveError : double array too large (%zu bytes)\n", bytes);
+        return false;
+    }
+    if (BinaryIO::write(out, text) < 0 || BinaryIO::write(out, static_cast<int>(bytes)) < 0) {
+        varnex_print_log(LOG_ERROR, kTag, "SaveError : write failed\n");
+        return false;
+    }
+    if (bytes > 0) out.write(static_cast<const char*>(array->darts.array()), static_cast<std::streamsize>(bytes));
+    if (!out) {
+        varnex_print_log(LOG_ERROR, kTag, "SaveError : write failed\n");
+        return false;
+    }
+    return true;
+}
+
+bool DoubleArrayTrie::save(const std::string& path) const {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        varnex_print_log(LOG_ERROR, kTag, "SaveError : cannot create %s\n", path.c_str());
+        return false;
+    }
+    if (!save(out)) return false;
+    out.close();
+    if (out.fail()) {
+        varnex_print_log(LOG_ERROR, kTag, "SaveError : write failed %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool DoubleArrayTrie::load(std::istream& in) {
+    clearSearchable();
+    auto failed = [&](const char* why) {
+        varnex_print_log(LOG_ERROR, kTag, "LoadError : %s\n", why);
+        in.setstate(std::ios::failbit);
+        return false;
+    };
+
+    std::string text;
+    if (BinaryIO::read(in, text) < 0) return failed("value table unreadable");
+
+    // The value table: one "raw key TAB value" line per raw key; a new group
+    // starts whenever the normalised key changes.
+    std::vector<std::map<std::string, std::string>> table;
+    std::string previous;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const size_t tab = text.find('\t', start);
+        if (tab == std::string::npos || tab >= end) return failed("value table line without a tab");
+        std::string rawKey = text.substr(start, tab - start);
+        std::string key = TrieKeys::normalise(rawKey);
+        if (key.empty() || key.size() > TrieKeys::kMaxKeyBytes) return failed("value table line without a valid key");
+        if (table.empty() || key != previous) table.emplace_back();
+        table.back()[std::move(rawKey)] = text.substr(tab + 1, end - tab - 1);
+        previous = std::move(key);
+        start = end + 1;
+    }
+
+    int bytes = 0;
+    if (BinaryIO::read(in, bytes) < 0) return failed("double array size unreadable");
+    const long long left = BinaryIO::remaining(in);
+    if (bytes < 0 || left < 0 || bytes > left) return failed("double array size larger than the file");
+    if (bytes % static_cast<int>(kUnitSize) != 0) return failed("double array size is not a whole number of units");
+
+    std::shared_ptr<Units> units;
+    if (bytes > 0) {
+        units = std::make_shared<Units>();
+        if (units->darts.unit_size() != kUnitSize) return failed("double array unit size mismatch");
+        const size_t count = static_cast<size_t>(bytes) / kUnitSize;
+        units->storage.resize((static_cast<size_t>(bytes) + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t));
+        if (!in.read(reinterpret_cast<char*>(units->storage.data()), bytes)) return failed("double array truncated");
+        std::string why;
+        if (!unitsAreSound(units->storage, count, table.size(), why)) return failed(why.c_str());
+        units->darts.set_array(units->storage.data(), count);
+    } else if (!table.empty()) {
+        return failed("value table without a double array");
+    }
+
+    array = units;
+    valueTable.swap(table);
+    groupIds.resize(valueTable.size());
+    for (size_t i = 0; i < groupIds.size(); ++i) groupIds[i] = static_cast<int>(i);
+    return true;
+}
+
+bool DoubleArrayTrie::load(const std::string& path) {
+    clearSearchable();
+    std::ifstream in;
+    if (Utilities::isRegularFile(path)) in.open(path, std::ios::binary);
+    if (!in.is_open()) {
+        varnex_print_log(LOG_ERROR, kTag, "LoadError : cannot open %s\n", path.c_str());
+        return false;
+    }
+    return load(in);
+}
+
+bool DoubleArrayTrie::buildDic(const std::string& sourcePath, const std::string& targetPath) {
+    std::vector<std::string> lines;
+    if (!StringUtil::load(sourcePath, lines, false)) return false;
+    DoubleArrayTrie trie;
+    bool good = true;
+    int number = 0;
+    for (const auto& line : lines) {
+        ++number;
+        if (line.empty()) continue;
+        std::vector<std::string> fields;
+        StringUtil::split(line, '\t', fields);
+        if (fields.size() < 2) {
+            varnex_print_log(LOG_ERROR, kTag, "BuildError : %s:%d has no value and key : %s\n", sourcePath.c_str(),
+                             number, line.c_str());
+            good = false;
+            continue;
+        }
+        trie.insert(fields[1], fields[0]);
+    }
+    if (!good) return false;
+    if (!trie.build()) return false;
+    return trie.save(targetPath);
+}
+
+bool DoubleArrayTrie::search(const std::string& text, int start,
+                             std::vector<std::pair<std::string, std::string>>& results, int& matchLength,
+                             bool skipSpaces, bool ignoreLeadingMark) const {
+    if (!array || start < 0 || start >= static_cast<int>(text.size())) return !results.empty();
+    DartsCursor cursor{&array->darts};
+    size_t node = 0;
+    const int length = longestMatch(cursor, text, start, skipSpaces, node);
+    if (length <= 0) return !results.empty();
+    const Value group = cursor.value(node);
+    if (group < 0 || static_cast<size_t>(group) >= valueTable.size()) return !results.empty();
+    for (const auto& kv : valueTable[group]) {
+        if (TrieKeys::passes(text, start, length, kv.first, ignoreLeadingMark)) {
+            results.push_back(kv);
+            matchLength = length;
+        }
+    }
+    return !results.empty();
+}
+
+void DoubleArrayTrie::listEntries(std::vector<std::pair<std::string, std::string>>& out) const {
+    for (const auto& group : valueTable)
+        for (const auto& kv : group) out.push_back(kv);
+}
+
+size_t DoubleArrayTrie::size() const {
+    size_t n = 0;
+    for (const auto& group : valueTable) n += group.size();
+    return n;
+}
+
+}  // namespace Varnex
