@@ -51,11 +51,16 @@ public:
 
     // Texts of the candidates' reply groups, in order, without "Select..."
     // texts and without texts already in `replies`, up to maxReplyCount.
+    // Duplicates are judged on the finished text (see finishText).
     void convertToReply(std::vector<ReplyScenario>& candidates, std::vector<Reply>& replies);
 
     int getMaxReplyCount() const { return maxReplyCount; }
 
 protected:
+    // The text as the host will receive it; a language engine may finish
+    // its sentences here. The base engine returns the text unchanged.
+    virtual std::string finishText(const std::string& text) const { return text; }
+
     // Runs the analyzer, generators, applier and ranker on a fresh annotation.
     std::vector<ReplyScenario> generateCandidates(const std::string& sender, const std::string& message,
                                                   Annotation& analysed);

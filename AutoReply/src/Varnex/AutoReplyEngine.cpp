@@ -97,8 +97,9 @@ void AutoReplyEngine::addReplyGenerator(std::shared_ptr<_ICandidateReplyGenerato
 
 void AutoReplyEngine::convertToReply(std::vector<ReplyScenario>& candidates, std::vector<Reply>& replies) {
     for (const auto& candidate : candidates) {
-        for (const auto& reply : candidate.toReply()) {
+        for (Reply reply : candidate.toReply()) {
             if (reply.text.compare(0, 6, "Select") == 0) continue;
+            reply.text = finishText(reply.text);
             bool seen = std::any_of(replies.begin(), replies.end(),
                                     [&](const Reply& r) { return r.text == reply.text; });
             if (seen) continue;

@@ -1,29 +1,15 @@
 #include "SmartReplyEngineFactory.h"
 
-#include "Varnex/IAnnotator.h"
+#include "KoreanAutoReplyEngine.h"
 
 namespace Varnex {
-namespace {
-// Until the Korean modules are assembled the engine only copies the text.
-class PlainAnalyzer : public _IMessageAnalyzer {
-public:
-    void analyze(const std::string&, const std::string& message, Annotation& annotation) const override {
-        annotation.setText(message);
-        SentenceNormalizer().process(annotation);
-    }
-};
 
-class KeepOrderRanker : public _IReplyRanker {
-public:
-    void rank(std::vector<ReplyScenario>&) const override {}
-};
-}  // namespace
-
-std::shared_ptr<AutoReplyEngine> SmartReplyEngineFactory::createEngine(LanguageType, const std::string&,
-                                                                       const std::string&) {
-    auto engine = std::make_shared<AutoReplyEngine>();
-    engine->setModules(std::make_shared<PlainAnalyzer>(), {}, std::make_shared<KeepOrderRanker>());
-    return engine;
+std::shared_ptr<AutoReplyEngine> SmartReplyEngineFactory::createEngine(LanguageType, const std::string& resourceDir,
+                                                                       const std::string& dataDir) {
+    // The database names are glued onto dataDir as they stand: hosts pass
+    // the directory with its trailing separator.
+    const std::string honorificDbPath = dataDir + "honorific_ko_KR.db";
+    return std::make_shared<KoreanAutoReplyEngine>(resourceDir, honorificDbPath);
 }
 
 }  // namespace Varnex

@@ -1,0 +1,49 @@
+// The scenario table: which replies fit which reply types, emotions and
+// contexts. Loaded once per speech level (0 plain, 1 polite, 2 most
+// honorific) with texts from the reply corpus; read-only afterwards.
+//
+// Table lines: reply-type pattern TAB emotion pattern TAB seven context
+// keywords TAB up to three corpus keys. Patterns match as prefixes; an empty
+// pattern matches everything.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Varnex/Annotation.h"
+#include "Varnex/ContextType.h"
+#include "Varnex/ReplyCorpusRepository.h"
+#include "Varnex/ReplyScenario.h"
+
+namespace Varnex {
+
+class ReplyScenarioRepository {
+public:
+    ReplyScenarioRepository(const std::string& scenarioPath, const std::string& corpusPath);
+    virtual ~ReplyScenarioRepository() = default;
+
+    // Reads the speech level from the annotation's "honorific" category.
+    bool findCorpus(const Annotation& annotation, const std::set<ContextType>& activeContexts,
+                    std::vector<ReplyScenario>& candidates) const;
+    // Adds every scenario whose reply-type pattern matches one of the
+    // message's reply-type keys, whose emotion pattern matches its emotion
+    // and whose contexts are all active.
+    bool findCorpus(const Annotation& annotation, const std::set<ContextType>& activeContexts,
+                    const std::string& honorificLabel, std::vector<ReplyScenario>& candidates) const;
+
+    // The reply-type keys of an analysed message ("thanks", "greeting_morning", ...).
+    static std::vector<std::string> replyTypeKeys(const Annotation& annotation);
+    static bool prefixMatch(const std::string& pattern, const std::string& value);
+
+    size_t size() const { return levelZeroScenarios.size(); }
+    const ReplyCorpusRepository& getCorpus() const { return corpus; }
+
+private:
+    ReplyCorpusRepository corpus;
+    std::vector<ReplyScenario> levelOneScenarios;
+    std::vector<ReplyScenario> levelTwoScenarios;
+    std::vector<ReplyScenario> levelZeroScenarios;
+};
+
+}  // namespace Varnex

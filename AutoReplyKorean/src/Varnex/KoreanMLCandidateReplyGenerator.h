@@ -1,0 +1,45 @@
+// Scenario candidates for the Korean engine: the reply types, emotion and
+// speech level found by analysis, under the contexts active now, select
+// rows of the scenario table. Also the way the honorific history is opened
+// and taught. _KoreanReplyRanker keeps the generators' order.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "KoreanHonorificHistoryManager.h"
+#include "Varnex/ContextAnalyzer.h"
+#include "Varnex/Modules.h"
+#include "Varnex/ReplyScenarioRepository.h"
+
+namespace Varnex {
+
+class _KoreanMLCandidateReplyGenerator : public _ICandidateReplyGenerator {
+public:
+    explicit _KoreanMLCandidateReplyGenerator(const std::string& resourceDir);
+    _KoreanMLCandidateReplyGenerator(const std::string& resourceDir,
+                                     std::shared_ptr<_IKoreanHonorificHistoryManager> history);
+
+    // Opens the honorific history, when there is one.
+    bool init() override;
+    void generate(const std::string& sender, const std::string& message, const Annotation& annotation,
+                  std::vector<ReplyScenario>& candidates) const override;
+    // Passes what the user sent on to the honorific history.
+    void update(const std::string& sender, const std::string& message, const Annotation& messageAnnotation,
+                const std::string& reply, const Annotation& replyAnnotation) override;
+
+    const ReplyScenarioRepository& repository() const { return *scenarioRepository; }
+
+private:
+    std::unique_ptr<ContextAnalyzer> contextAnalyzer;
+    std::unique_ptr<ReplyScenarioRepository> scenarioRepository;
+    std::shared_ptr<_IKoreanHonorificHistoryManager> honorificHistory;
+};
+
+class _KoreanReplyRanker : public _IReplyRanker {
+public:
+    void rank(std::vector<ReplyScenario>&) const override {}
+};
+
+}  // namespace Varnex

@@ -1,0 +1,29 @@
+// The Korean message analyzer: one fixed chain of annotators built from the
+// resource tree. Each annotator adds named results to the message's
+// Annotation; later ones read earlier results, so the order matters.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "KoreanHonorificHistoryManager.h"
+#include "Varnex/Modules.h"
+#include "Varnex/Senlp.h"
+
+namespace Varnex {
+
+class _KoreanMessageAnalyzer : public _IMessageAnalyzer {
+public:
+    explicit _KoreanMessageAnalyzer(const std::string& resourceDir);
+    _KoreanMessageAnalyzer(const std::string& resourceDir, std::shared_ptr<_IKoreanHonorificHistoryManager> history);
+
+    // Sets the annotation's text to `message` and runs the chain.
+    void analyze(const std::string& sender, const std::string& message, Annotation& annotation) const override;
+
+private:
+    void init(const std::string& resourceDir, std::shared_ptr<_IKoreanHonorificHistoryManager> history);
+
+    std::unique_ptr<Senlp> senlp;
+};
+
+}  // namespace Varnex

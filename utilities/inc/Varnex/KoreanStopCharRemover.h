@@ -1,0 +1,26 @@
+// Replaces stop characters (punctuation, laughter and crying jamo, ...) with
+// spaces, keeping one character in the output for each in the input so word
+// boundaries survive. Read-only after construction.
+#pragma once
+
+#include <set>
+#include <string>
+
+namespace Varnex {
+
+class KoreanStopCharRemover {
+public:
+    explicit KoreanStopCharRemover(const std::string& stopChars);
+    virtual ~KoreanStopCharRemover() = default;
+
+    // "~!^-_.@#$%^&*<>()" followed by the jamo ㅂㅈㄷㄱㅅㅁㄴㅇㄹㅎㅋㅌㅊㅍㅠㅜㅡㅗㅛ.
+    static const std::string& getDefaultStopChar();
+
+    // `out` = `in` with every stop character replaced by one space.
+    void remove(const std::string& in, std::string& out) const;
+
+private:
+    std::set<std::string> stopChars;
+};
+
+}  // namespace Varnex
