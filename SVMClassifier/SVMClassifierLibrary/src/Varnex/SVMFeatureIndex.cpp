@@ -1,0 +1,153 @@
+#include "Varnex/SVMFeatureIndex.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "Varnex/Log.h"
+#include "Varnex/ModelTextParsing.h"
+#include "Varnex/Utilities/StringUtil.h"
+
+namespace Varnex {
+
+namespace {
+const char* const kTag = "SVMClassifier/SVMClassifierLibrary/src/Varnex/SVMFeatureIndex";
+constexpr size_t kInitialBuckets = 101;
+
+// "hash:index" with both numbers filling their side of the colon.
+bool parseEntry(const std::string& line, int& hash, int& index) {
+    size_t colon = line.find(':');
+    if (colon == std::string::npos) return false;
+    const char* p = line.data();
+    return TextParsing::parseInt(p, p + colon, hash) && TextParsing::parseInt(p + colon + 1, p + line.size(), index);
+}
+}  // namespace
+
+SVMFeatureIndex::SVMFeatureIndex(int offset) : entries(kInitialBuckets), offset(offset) {}
+
+SVMFeatureIndex::SVMFeatureIndex(const std::string& path) : entries(kInitialBuckets), offset(1) { readFromFile(path); }
+
+SVMFeatureIndex::SVMFeatureIndex(const std::unordered_map<int, int>& e, int offset)
+    : entries(e), offset(offset), frozen(true) {}
+
+int SVMFeatureIndex::hash(const std::string& name) {
+    return static_cast<int>(Utilities::StringUtil::murmur3_32(name, 0));
+}
+
+int SVMFeatureIndex::getIndex(int h) const {
+    auto it = entries.find(h);
+    return it == entries.end() ? -1 : it->second;
+}
+
+int SVMFeatureIndex::getIndex(const std::string& name) const { return getIndex(hash(name)); }
+
+int SVMFeatureIndex::insert(const std::string& name) {
+    int h = hash(name);
+    auto it = entries.find(h);
+    if (it != entries.end()) return it->second;
+    if (frozen) return -1;
+    int index = offset + static_cast<int>(entries.size());
+    entries.emplace(h, index);
+    return index;
+}
+
+bool SVMFeatureIndex::readFromFile(const std::string& path) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) {
+        varnex_print_log(LOG_ERROR, kTag, "Can't open SVM feature index file for read [%s]", path.c_str());
+        return false;
+    }
+    bool ok = readFromStream(in, path);
+    std::fclose(in);
+    return ok;
+}
+
+bool SVMFeatureIndex::readFromStream(std::FILE* in, const std::string& name, long long maxEntries) {
+    std::unordered_map<int, int> read(kInitialBuckets);
+    int readOffset = offset;
+    std::string raw;
+    int lineNo = 0;
+    while (TextParsing::readLine(in, raw)) {
+        ++lineNo;
+        std::string line = TextParsing::trimmed(raw);
+        if (lineNo == 1) {
+            int v;
+            if (TextParsing::parseInt(line, v)) {
+                readOffset = v;
+                continue;
+            }
+            // No offset line: keep the current offset and take the line as
+            // an ordinary entry line.
+            varnex_print_log(LOG_ERROR, kTag, "Fread error [%s][%d]", name.c_str(), 0);
+        }
+        if (line.empty()) continue;
+        int h, index;
+        if (!parseEntry(line, h, index)) {
+            varnex_print_log(LOG_ERROR, kTag, "Malformed feature index line %d in [%s]", lineNo, name.c_str());
+            return false;
+        }
+        read[h] = index;
+        if (maxEntries >= 0 && static_cast<long long>(read.size()) > maxEntries) {
+            varnex_print_log(LOG_ERROR, kTag, "Feature index [%s] holds more than %lld entries", name.c_str(),
+                             maxEntries);
+            return false;
+        }
+    }
+    if (lineNo == 0) varnex_print_log(LOG_ERROR, kTag, "Fread error [%s][%d]", name.c_str(), 0);
+    if (std::ferror(in)) {
+        varnex_print_log(LOG_ERROR, kTag, "Read error in feature index [%s]", name.c_str());
+        return false;
+    }
+    entries.swap(read);
+    offset = readOffset;
+    frozen = true;
+    varnex_print_log(LOG_DEBUG, kTag, "Read %d feature indexes", getFeatureNumber());
+    return true;
+}
+
+std::string SVMFeatureIndex::toText() const {
+    std::vector<std::pair<int, int>> sorted;
+    sorted.reserve(entries.size());
+    for (const auto& e : entries) sorted.emplace_back(e.second, e.first);
+    std::sort(sorted.begin(), sorted.end());
+    std::string out;
+    out.reserve(16 + sorted.size() * 20);
+    TextParsing::appendInt(out, offset);
+    out += '\n';
+    for (const auto& e : sorted) {
+        TextParsing::appendInt(out, e.second);
+        out += ':';
+        TextParsing::appendInt(out, e.first);
+        out += '\n';
+    }
+    return out;
+}
+
+bool SVMFeatureIndex::writeToStream(std::FILE* out, const std::string& name) const {
+    std::string text = toText();
+    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
+        varnex_print_log(LOG_ERROR, kTag, "Can't write SVM feature index file [%s]: %s", name.c_str(),
+                         std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+bool SVMFeatureIndex::writeToFile(const std::string& path) const {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) {
+        varnex_print_log(LOG_ERROR, kTag, "Can't open SVM feature index file for write [%s]", path.c_str());
+        return false;
+    }
+    bool ok = writeToStream(out, path);
+    if (std::fclose(out) != 0 && ok) {
+        varnex_print_log(LOG_ERROR, kTag, "Can't close SVM feature index file [%s]: %s", path.c_str(),
+                         std::strerror(errno));
+        ok = false;
+    }
+    return ok;
+}
+
+}  // namespace Varnex

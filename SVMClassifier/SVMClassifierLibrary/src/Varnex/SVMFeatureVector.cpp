@@ -1,0 +1,54 @@
+#include "Varnex/SVMFeatureVector.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace Varnex {
+
+SVMFeatureVector::SVMFeatureVector(std::shared_ptr<SVMFeatureIndex> idx) : index(std::move(idx)) {}
+
+SVMFeatureVector::SVMFeatureVector(const std::unordered_map<int, float>& f, std::shared_ptr<SVMFeatureIndex> idx,
+                                   const std::string& t)
+    : features(f), index(std::move(idx)), text(t) {}
+
+bool SVMFeatureVector::insert(int i, float value) {
+    features[i] = value;
+    return true;
+}
+
+bool SVMFeatureVector::add(int i, float value) {
+    features[i] += value;
+    return true;
+}
+
+bool SVMFeatureVector::insert(const std::string& name, float value) {
+    if (!index) return false;
+    int i = index->insert(name);
+    if (i < 0) return false;
+    return insert(i, value);
+}
+
+bool SVMFeatureVector::add(const std::string& name, float value) {
+    if (!index) return false;
+    int i = index->insert(name);
+    if (i < 0) return false;
+    return add(i, value);
+}
+
+int SVMFeatureVector::getTotalNumberOfFeatures() const { return index ? index->getFeatureNumber() : 0; }
+
+std::string SVMFeatureVector::toString() const {
+    std::vector<std::pair<int, float>> sorted(features.begin(), features.end());
+    std::sort(sorted.begin(), sorted.end());
+    std::string out = "offset = " + std::to_string(index ? index->getOffset() : 0) + ",";
+    char buf[64];
+    for (const auto& f : sorted) {
+        std::snprintf(buf, sizeof buf, "%f", static_cast<double>(f.second));
+        out += "[" + std::to_string(f.first) + ":" + buf + "]";
+    }
+    return out;
+}
+
+}  // namespace Varnex
