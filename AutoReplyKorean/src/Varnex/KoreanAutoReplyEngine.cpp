@@ -1,5 +1,6 @@
 #include "KoreanAutoReplyEngine.h"
 
+#include "HonorificHistory.h"
 #include "KoreanMLCandidateReplyGenerator.h"
 #include "KoreanMessageAnalyzer.h"
 #include "Varnex/Utilities/StringUtil.h"
@@ -15,7 +16,8 @@ KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resourceDir,
 
 KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resourceDir, const std::string& honorificDbPath) {
     std::shared_ptr<_IKoreanHonorificHistoryManager> history;
-    (void)honorificDbPath;  // the honorific history store opens here once it exists
+    // The database itself is opened by init(), through the scenario generator.
+    if (!honorificDbPath.empty()) history = std::make_shared<HonorificHistory>(honorificDbPath);
     loadModules(resourceDir, history);
 }
 

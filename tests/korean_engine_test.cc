@@ -1,0 +1,167 @@
+// The Korean engine on the shipped resources, as the build packs them.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Varnex/KoreanAutoReplyEngine.h"
+#include "Varnex/KoreanMessageAnalyzer.h"
+#include "SmartReplyAPIWrapper.h"
+#include "TestSupport.h"
+#include "Varnex/Clock.h"
+#include "Varnex/Utilities/StringUtil.h"
+
+using namespace Varnex;
+
+namespace {
+const std::string kResources = VARNEX_BUILD_RESOURCE_DIR;
+
+std::vector<std::string> suggest(KoreanAutoReplyEngine& engine, const std::string& message) {
+    std::vector<Reply> replies;
+    engine.findReply("friend", message, replies, nullptr);
+    std::vector<std::string> out;
+    for (const auto& r : replies) out.push_back(r.text);
+    return out;
+}
+
+bool anyContains(const std::vector<std::string>& replies, const std::string& part) {
+    for (const auto& r : replies)
+        if (r.find(part) != std::string::npos) return true;
+    return false;
+}
+
+class ShippedEngine : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { engine = new KoreanAutoReplyEngine(kResources); }
+    static void TearDownTestSuite() {
+        delete engine;
+        engine = nullptr;
+    }
+    void TearDown() override { Clock::clearFixedTime(); }
+    static KoreanAutoReplyEngine* engine;
+};
+KoreanAutoReplyEngine* ShippedEngine::engine = nullptr;
+}  // namespace
+
+// The labelled messages were written apart from the rule lines; the shipped
+// rules must keep agreeing with what a native speaker expects of them.
+TEST_F(ShippedEngine, PhraseRulesAgreeWithTheLabelledMessages) {
+    _KoreanMessageAnalyzer analyzer(kResources);
+    std::ifstream in(std::string(VARNEX_SOURCE_DIR) + "/tests/data/rule_samples.tsv");
+    std::string line;
+    int total = 0, agree = 0;
+    std::string misses;
+    while (std::getline(in, line)) {
+        std::vector<std::string> f;
+        Utilities::StringUtil::split(line, '\t', f);
+        if (f.size() != 3) continue;
+        Annotation a;
+        analyzer.analyze("friend", f[2], a);
+        std::string got;
+        if (f[0] == "template") {
+            got = "NONE";
+            for (const auto& c : a.classifications)
+                if (c.first.rfind("reply_type_greeting", 0) == 0) got = c.first.substr(11);
+            if (f[1] != "NONE" && f[1].rfind("greeting", 0) != 0)
+                got = a.hasClassification("reply_type_" + f[1]) ? f[1] : got;
+        } else {
+            got = a.hasClassification(f[0]) ? a.getClassification(f[0]).getPredictedClass() : "(none)";
+        }
+        ++total;
+        if (got == f[1])
+            ++agree;
+        else
+            misses += "  " + line + " -> " + got + "\n";
+    }
+    ASSERT_GT(total, 500);
+    EXPECT_GE(agree * 100, total * 97) << agree << "/" << total << " agree; misses:\n" << misses;
+}
+
+TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
+    Clock::setFixedLocalTime(2026, 12, 8, 15, 0);  // a Tuesday afternoon
+    EXPECT_TRUE(anyContains(suggest(*engine, "생일 축하해!"), "고마워"));
+    EXPECT_TRUE(anyContains(suggest(*engine, "시험 잘 봐"), "고마워"));
+    EXPECT_FALSE(suggest(*engine, "부탁 하나만 들어줄래?").empty());
+    EXPECT_FALSE(suggest(*engine, "이거 뭐야?").empty());
+    EXPECT_FALSE(suggest(*engine, "언제 와?").empty());
+    EXPECT_FALSE(suggest(*engine, "왜 안 와?").empty());
+    // Bad news gets concern, never thanks or congratulations.
+    for (const char* bad : {"할머니가 돌아가셨어", "시험 떨어졌어 ㅠㅠ", "나 감기 걸렸어", "ㅠㅠ"}) {
+        auto replies = suggest(*engine, bad);
+        EXPECT_FALSE(replies.empty()) << bad;
+        for (const auto& r : replies) {
+            EXPECT_EQ(r.find("축하"), std::string::npos) << bad << " -> " << r;
+            EXPECT_EQ(r.find("고마워"), std::string::npos) << bad << " -> " << r;
+        }
+    }
+    // Every suggestion is finished: a period unless it ends in a closing character.
+    for (const auto& r : suggest(*engine, "정말 고마워")) {
+        std::string last;
+        Utilities::StringUtil::getPreviousChar(r, static_cast<int>(r.size()) - 1, last);
+        EXPECT_NE(last, "") << r;
+    }
+}
+
+TEST_F(ShippedEngine, GreetingsFollowTheClock) {
+    Clock::setFixedLocalTime(2026, 12, 24, 20, 0);
+    EXPECT_TRUE(anyContains(suggest(*engine, "메리 크리스마스!"), "크리스마스"));
+    Clock::setFixedLocalTime(2026, 12, 8, 8, 0);
+    EXPECT_TRUE(anyContains(suggest(*engine, "좋은 아침"), "아침"));
+}
+
+TEST_F(ShippedEngine, HostileInputIsHandledQuietly) {
+    const std::vector<std::string> inputs = {
+        "", " ", "     ", "😀😀😀", "ㅋ", std::string("\xEA\xB0", 2), std::string("\x80\x80\xff", 3),
+        std::string("\0\0", 2), "%s%s%n", "'; drop table x; --", std::string(100 * 1024, 'a'),
+    };
+    for (const auto& in : inputs) {
+        std::vector<Reply> replies;
+        engine->findReply("friend", in, replies, nullptr);
+        EXPECT_LE(replies.size(), 10u);
+    }
+    std::string hugeKorean;
+    for (int i = 0; i < 34000; ++i) hugeKorean += "고";  // about 100 KB
+    std::vector<Reply> replies;
+    engine->findReply("friend", hugeKorean, replies, nullptr);
+    EXPECT_LE(replies.size(), 10u);
+}
+
+TEST(KoreanPeriodAppender, EndsSentencesWhereChatStyleExpects) {
+    auto add = [](std::string s) { return KoreanPeriodAppender::addPeriod(s); };
+    EXPECT_EQ(add("네"), "네.");
+    EXPECT_EQ(add("좋아!"), "좋아!");
+    EXPECT_EQ(add("ㅋㅋ"), "ㅋㅋ");
+    EXPECT_EQ(add("사랑해♡"), "사랑해♡");
+    EXPECT_EQ(add("ok"), "ok.");
+    EXPECT_EQ(add("7"), "7.");
+    EXPECT_EQ(add("응 "), "응 .");
+    EXPECT_EQ(add(""), "");
+    EXPECT_EQ(add("it'"), "it'");
+}
+
+TEST(KoreanEngine, DuplicatesAreJudgedOnTheFinishedText) {
+    KoreanAutoReplyEngine engine(kResources);
+    std::vector<ReplyScenario> candidates{ReplyScenario("네."), ReplyScenario("네"), ReplyScenario("좋아")};
+    std::vector<Reply> replies;
+    engine.convertToReply(candidates, replies);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].text, "네.");
+    EXPECT_EQ(replies[1].text, "좋아.");
+}
+
+TEST(KoreanEngine, OpensThroughTheHostApiWithoutDatabases) {
+    VarnexTest::TempDir data;
+    auto* api = static_cast<SmartReplyAPIWrapper*>(create());
+    api->openEngine(kResources, data.path() + "/");
+    std::vector<std::string> replies{"앞에 있던 것"};
+    EXPECT_TRUE(api->findReply("", "friend", "정말 고마워", replies));
+    EXPECT_EQ(replies.front(), "앞에 있던 것");  // the host's own entries are left alone
+    EXPECT_GT(replies.size(), 1u);
+    // A missing resource tree opens an engine that finds nothing, without a crash.
+    VarnexTest::LogCapture quiet(LOG_ERROR);
+    api->openEngine(data.path() + "/missing", data.path() + "/");
+    std::vector<std::string> none;
+    EXPECT_FALSE(api->findReply("", "friend", "정말 고마워", none));
+    destroy(api);
+}
