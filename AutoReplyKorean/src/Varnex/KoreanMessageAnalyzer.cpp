@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "KoreanHonorificDetector.h"
 #include "KoreanResourcePaths.h"
 #include "KoreanRuleDetector.h"
 #include "Varnex/KoreanSentenceNormalizer.h"
@@ -21,13 +22,18 @@ _KoreanMessageAnalyzer::_KoreanMessageAnalyzer(const std::string& resourceDir,
 
 void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
                                   std::shared_ptr<_IKoreanHonorificHistoryManager> history) {
-    (void)history;  // read by the honorific detector
     auto text = [&](const std::string& name) { return R::text(resourceDir, name); };
     std::vector<std::shared_ptr<IAnnotator>> chain;
 
     // Normalisation comes first: the detectors read the normalized text too.
     chain.push_back(std::make_shared<KoreanSentenceNormalizer>(text(R::NORMALIZE_DICTIONARY),
                                                                text(R::NORMALIZE_RULE), true, false));
+    // Speech level: two models, overridden by what the user has replied before.
+    auto model = [&](const std::string& name) { return R::model(resourceDir, name); };
+    chain.push_back(std::make_shared<KoreanHonorificDetector>(
+        model(R::HONORIFIC_TF_MODEL), model(R::HONORIFIC_TF_INDEX), model(R::HONORIFIC_TF_CATEGORY),
+        model(R::HONORIFIC_HN_MODEL), model(R::HONORIFIC_HN_INDEX), model(R::HONORIFIC_HN_CATEGORY),
+        text(R::HONORIFIC_DICTIONARY), history, false));
     // Phrase rules, one category each, then the emotion of emoji and emoticons.
     const std::pair<const char*, const std::string*> rules[] = {
         {"reply_type_thanks", &R::THANKS_RULE},

@@ -1,0 +1,133 @@
+#include "KoreanHonorificDetector.h"
+
+#include <vector>
+
+#include "Varnex/FeatureSetFactory.h"
+#include "Varnex/KoreanSentenceNormalizer.h"
+#include "Varnex/Log.h"
+#include "Varnex/Utilities/Encryptor.h"
+#include "Varnex/Utilities/StringUtil.h"
+
+namespace Varnex {
+
+using Utilities::StringUtil;
+
+namespace {
+const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanHonorificDetector";
+
+bool isSeparator(const std::string& c) {
+    static const std::set<std::string> separators = {".", "^", "~", "!", "?", "ㅋ", "ㅎ"};
+    return separators.count(c) > 0;
+}
+
+bool isWordChar(const std::string& c) { return !c.empty() && c != " "; }
+}  // namespace
+
+void KoreanCharactorFeature::getFeature(const std::string& text, std::set<std::string>& features,
+                                        bool symbolsSeparate) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(text, chars);
+    std::string prev2, prev;
+    for (const auto& c : chars) {
+        const std::string cur = symbolsSeparate && isSeparator(c) ? " " : c;
+        if (cur != " ") {
+            if (!isWordChar(prev)) {
+                features.insert("BEGIN_" + cur);
+            } else {
+                features.insert(prev + cur);
+                if (isWordChar(prev2)) features.insert(prev2 + prev + cur);
+            }
+        } else if (isWordChar(prev)) {
+            features.insert("LAST_" + prev);
+            if (!isWordChar(prev2)) features.insert("SINGLE_" + prev);
+        }
+        prev2 = prev;
+        prev = cur;
+    }
+    if (isWordChar(prev)) {
+        features.insert("LAST_" + prev);
+        if (!isWordChar(prev2)) features.insert("SINGLE_" + prev);
+    }
+}
+
+KoreanHonorificFeatureExtractor::KoreanHonorificFeatureExtractor(const std::string& path, bool prebuilt)
+    : dictionary(path, prebuilt),
+      stopCharRemover(std::make_shared<KoreanStopCharRemover>(KoreanStopCharRemover::getDefaultStopChar() +
+                                                              "1234567890")) {}
+
+void KoreanHonorificFeatureExtractor::extract(const Annotation& annotation, SVMFeatureVector& features) const {
+    std::string a, b;
+    stopCharRemover->remove(annotation.getText(), a);
+    stopCharRemover->remove(annotation.getNormalizedText(), b);
+    std::vector<std::string> list;
+    dictionary.getFeature(a, list, false, true);
+    dictionary.getFeature(b, list, false, true);
+    for (const auto& f : list) features.add(f);
+    std::set<std::string> chars;
+    KoreanCharactorFeature::getFeature(a, chars, true);
+    KoreanCharactorFeature::getFeature(b, chars, true);
+    for (const auto& f : chars) features.add(f);
+}
+
+KoreanHonorificDetector::KoreanHonorificDetector(const std::string& tfModel, const std::string& tfIndex,
+                                                 const std::string& tfCategory, const std::string& hnModel,
+                                                 const std::string& hnIndex, const std::string& hnCategory,
+                                                 const std::string& dictionary,
+                                                 std::shared_ptr<_IKoreanHonorificHistoryManager> h, bool prebuilt)
+    : history(std::move(h)) {
+    auto extractor = std::make_shared<KoreanHonorificFeatureExtractor>(dictionary, prebuilt);
+    tfClassifier = std::make_shared<AnnotationBasedClassifier>(extractor);
+    tfClassifier->loadModel(tfModel, tfCategory, tfIndex);
+    hnClassifier = std::make_shared<AnnotationBasedClassifier>(extractor);
+    hnClassifier->loadModel(hnModel, hnCategory, hnIndex);
+}
+
+bool KoreanHonorificDetector::process(Annotation& annotation) const {
+    const std::string first = Classification("honorific", tfClassifier->classify(annotation)).getPredictedClass();
+    std::string level = first;
+    if (first == "TRUE") level = Classification("honorific", hnClassifier->classify(annotation)).getPredictedClass();
+    annotation.addCategory("honorific", Classification("honorific", level));
+
+    if (history && annotation.hasClassification("sender")) {
+        const std::string sender = annotation.getClassification("sender").getPredictedClass();
+        std::string remembered = level;
+        if (history->getHonorificLevel(sender, annotation.getText(), annotation, remembered))
+            annotation.addCategory("honorific", Classification("honorific", remembered));
+    }
+    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", "honorific",
+                     annotation.getClassification("honorific").getPredictedClass().c_str());
+    return true;
+}
+
+namespace {
+// A resource under the feature set's root: the scrambled file when the root
+// is a packed tree, else the plain source.
+std::string resourcePath(const FeatureSetOptions& options, const std::string& name) {
+    const std::string plain = options.resourceRoot + name;
+    return Utilities::isRegularFile(plain + ".enc") ? plain + ".enc" : plain;
+}
+
+bool buildHonorificSet(const FeatureSetOptions& options, FeatureSet& set) {
+    const std::string dictionary =
+        options.dictionary.empty() ? resourcePath(options, "/model/honorific.dictionary") : options.dictionary;
+    const std::string normalizeDictionary = resourcePath(options, "/normalize/normalize.dictionary");
+    const std::string normalizeRule = resourcePath(options, "/normalize/normalize.rule");
+    if (!Utilities::isRegularFile(dictionary)) {
+        varnex_print_log(LOG_ERROR, kTag, "honorific features need the honorific dictionary [%s]\n",
+                         dictionary.c_str());
+        return false;
+    }
+    // The engine normalises before the detector runs; training does the same.
+    set.preparation.push_back(std::make_shared<KoreanSentenceNormalizer>(
+        normalizeDictionary, normalizeRule, isEncrypted(normalizeDictionary), false));
+    set.extractors.push_back(std::make_shared<KoreanHonorificFeatureExtractor>(dictionary, options.prebuilt));
+    return true;
+}
+}  // namespace
+
+VARNEX_REGISTER_FEATURE_SET("honorific",
+                            "character n-grams of words plus honorific dictionary phrases and values, after "
+                            "normalisation (the speech-level models)",
+                            buildHonorificSet)
+
+}  // namespace Varnex
