@@ -17,7 +17,13 @@
 
 namespace {
 
+std::string scratchDir;
 std::string scratchPath;
+
+void removeScratch() {
+    std::remove(scratchPath.c_str());
+    ::rmdir(scratchDir.c_str());
+}
 
 bool wellFormed(const std::vector<std::string>& lines) {
     for (const auto& l : lines) {
@@ -33,7 +39,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Varnex::setLogSink([](int, const char*, const char*) { return 0; });
     char dir[] = "/tmp/varnex-fuzz-XXXXXX";
     if (::mkdtemp(dir) == nullptr) std::abort();
-    scratchPath = std::string(dir) + "/resource.enc";
+    scratchDir = dir;
+    scratchPath = scratchDir + "/resource.enc";
+    std::atexit(removeScratch);
     return 0;
 }
 

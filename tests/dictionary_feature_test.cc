@@ -252,10 +252,3 @@ TEST(AllMatches, KeysMadeOnlyOfMarksNeverStallAScan) {
     EXPECT_EQ(features(d, "//~~", false), std::vector<std::string>{});
 }
 
-TEST(AllMatches, AnEmptyDictionaryFindsNothing) {
-    DictionaryFeature d;
-    std::vector<std::pair<int, int>> spans;
-    Entries matches;
-    EXPECT_EQ(d.findAllMatch("안녕", spans, matches, true, false), 0);
-    EXPECT_EQ(first(d, "안녕").offset, -1);
-}

@@ -17,6 +17,7 @@ public:
     explicit _KoreanMessageAnalyzer(const std::string& resourceDir);
     _KoreanMessageAnalyzer(const std::string& resourceDir, std::shared_ptr<_IKoreanHonorificHistoryManager> history);
 
+    using _IMessageAnalyzer::init;
     // Sets the annotation's text to `message` and runs the chain.
     void analyze(const std::string& sender, const std::string& message, Annotation& annotation) const override;
 

@@ -22,17 +22,19 @@ namespace {
 const char* const kTag = "utilities/src/Varnex/Utilities/StringUtil";
 const std::string kSymbols = "~!@#$%^&*()_+|`-=\\[];'./,{}:<>?";
 
-std::string formatValue(const std::string& fmt, ...) {
+// Formats one printf conversion. The format is taken as a plain pointer:
+// va_start on a reference parameter is undefined behaviour.
+std::string formatValue(const char* fmt, ...) {
     char buf[128];
     va_list args;
     va_start(args, fmt);
-    int n = std::vsnprintf(buf, sizeof buf, fmt.c_str(), args);
+    int n = std::vsnprintf(buf, sizeof buf, fmt, args);
     va_end(args);
     if (n < 0) return std::string();
     if (static_cast<size_t>(n) < sizeof buf) return std::string(buf, n);
     std::string big(n + 1, '\0');
     va_start(args, fmt);
-    std::vsnprintf(&big[0], big.size(), fmt.c_str(), args);
+    std::vsnprintf(&big[0], big.size(), fmt, args);
     va_end(args);
     big.resize(n);
     return big;
@@ -127,32 +129,32 @@ std::string StringUtil::makeFormat(int width, int precision, const char* conv) {
 }
 
 StringUtil StringUtil::append(std::string& s, int v, int width) {
-    s += formatValue(makeFormat(width, -1, "d"), v);
+    s += formatValue(makeFormat(width, -1, "d").c_str(), v);
     return StringUtil(s);
 }
 
 StringUtil StringUtil::append(std::string& s, short v, int width) {
-    s += formatValue(makeFormat(width, -1, "d"), static_cast<int>(v));
+    s += formatValue(makeFormat(width, -1, "d").c_str(), static_cast<int>(v));
     return StringUtil(s);
 }
 
 StringUtil StringUtil::append(std::string& s, unsigned int v, int width) {
-    s += formatValue(makeFormat(width, -1, "u"), v);
+    s += formatValue(makeFormat(width, -1, "u").c_str(), v);
     return StringUtil(s);
 }
 
 StringUtil StringUtil::append(std::string& s, long long v, int width) {
-    s += formatValue(makeFormat(width, -1, "lld"), v);
+    s += formatValue(makeFormat(width, -1, "lld").c_str(), v);
     return StringUtil(s);
 }
 
 StringUtil StringUtil::append(std::string& s, double v, int width, int precision) {
-    s += formatValue(makeFormat(width, precision, "lf"), v);
+    s += formatValue(makeFormat(width, precision, "lf").c_str(), v);
     return StringUtil(s);
 }
 
 StringUtil StringUtil::append(std::string& s, float v, int width, int precision) {
-    s += formatValue(makeFormat(width, precision, "f"), static_cast<double>(v));
+    s += formatValue(makeFormat(width, precision, "f").c_str(), static_cast<double>(v));
     return StringUtil(s);
 }
 
@@ -162,7 +164,7 @@ StringUtil StringUtil::append(std::string& s, bool v, int) {
 }
 
 StringUtil StringUtil::append(std::string& s, char v, int width) {
-    s += formatValue(makeFormat(width, -1, "c"), v);
+    s += formatValue(makeFormat(width, -1, "c").c_str(), v);
     return StringUtil(s);
 }
 
@@ -172,7 +174,7 @@ StringUtil StringUtil::append(std::string& s, const void* v, int) {
 
 StringUtil StringUtil::append(std::string& s, const char* v, int width, int maxBytes) {
     if (v == nullptr) v = "";
-    s += formatValue(makeFormat(width, maxBytes >= 1 ? maxBytes : -1, "s"), v);
+    s += formatValue(makeFormat(width, maxBytes >= 1 ? maxBytes : -1, "s").c_str(), v);
     return StringUtil(s);
 }
 
