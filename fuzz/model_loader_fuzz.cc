@@ -23,13 +23,23 @@ std::FILE* memoryFile(std::string& part) {
     return fmemopen(&part[0], part.size(), "rb");
 }
 
+std::string scratch;
+
+void removeScratch() {
+    if (scratch.empty()) return;
+    for (const char* ext : {".model", ".category", ".index"}) unlink((scratch + "/m" + ext).c_str());
+    rmdir(scratch.c_str());
+}
+
+// A private directory for the save and reload round trip, removed at exit.
 const std::string& scratchDir() {
-    static const std::string dir = [] {
+    if (scratch.empty()) {
         char pattern[] = "/tmp/varnex-model-fuzz-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        return std::string(made ? made : "/tmp");
-    }();
-    return dir;
+        if (!mkdtemp(pattern)) std::abort();
+        scratch = pattern;
+        std::atexit(removeScratch);
+    }
+    return scratch;
 }
 
 }  // namespace
@@ -72,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto scores = classifier.classify(vector);
     if (scores.size() != static_cast<size_t>(model.getClassNumber())) std::abort();
 
-    const std::string base = scratchDir() + "/m" + std::to_string(getpid());
+    const std::string base = scratchDir() + "/m";
     if (model.save(base + ".model", base + ".category", base + ".index")) {
         Varnex::Model again;
         if (!again.load(base + ".model", base + ".category", base + ".index")) std::abort();

@@ -208,9 +208,11 @@ TEST(ModelDefence, LabelsOfAPlusMinusOneModel) {
     expectRejected(replaced(kTwoClassModel, "label 1 0", "label +1 -1"), kTwoClassCategories, abcIndex(),
                    "Failed to load class label number: 0");
     expectRejected(replaced(kTwoClassModel, "label 1 0", "label 1 -1"), kTwoClassCategories, abcIndex(),
-                   "Class label -1");
+                   "has no category name (labels 0 .. 1)");
     expectRejected(replaced(kTwoClassModel, "label 1 0", "label 1 2"), kTwoClassCategories, abcIndex(),
-                   "Class label 2");
+                   "Class label 2 of");
+    expectRejected(replaced(kTwoClassModel, "label 1 0", "label 1 2"), kTwoClassCategories, abcIndex(),
+                   "has no category name");
     expectRejected(replaced(kTwoClassModel, "label 1 0", "label 1 1"), kTwoClassCategories, abcIndex(),
                    "appears twice");
 }

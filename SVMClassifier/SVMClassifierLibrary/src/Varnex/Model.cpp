@@ -285,7 +285,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
 
         bool sectionOk = true;
         if (token == "solver_type") {
-            if (nextValue()) solverType = getSolverType(value.c_str());
+            if (nextValue() && value.find('\0') == std::string::npos) solverType = getSolverType(value.c_str());
             if (solverType == NONE) {
                 varnex_print_log(LOG_ERROR, kTag, "Failed to load solver type");
                 sectionOk = false;
