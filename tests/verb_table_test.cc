@@ -581,11 +581,11 @@ TEST_F(VerbTableFixture, NegatedQuestionIsAffirmedWithTheNegation) {
     const DetectedVerbInfo d = last("안 가요?", kPolite);
     EXPECT_EQ(d.compoundWord, "안");
     EXPECT_EQ(d.compoundValue, "안");
-    EXPECT_EQ(d.yesAnswer, "안가요");
+    EXPECT_EQ(d.yesAnswer, "안 가요");
     EXPECT_EQ(d.noAnswer, "가요");
     const DetectedVerbInfo c = last("못 갔어?", kCasual);
     EXPECT_EQ(c.compoundWord, "못");
-    EXPECT_EQ(c.yesAnswer, "못갔어");
+    EXPECT_EQ(c.yesAnswer, "못 갔어");
     EXPECT_EQ(c.noAnswer, "갔어");
 }
 
@@ -619,7 +619,7 @@ TEST_F(VerbTableFixture, ExceptionWithAnEmptyWordAppliesWithoutCompound) {
     EXPECT_EQ(d.yesAnswer, "다녀왔어");
     EXPECT_EQ(d.noAnswer, "아직");
     // With a compound word the exception keyed "" does not apply.
-    EXPECT_EQ(last("안 갔어?", kCasual).yesAnswer, "안갔어");
+    EXPECT_EQ(last("안 갔어?", kCasual).yesAnswer, "안 갔어");
 }
 
 TEST_F(VerbTableFixture, ExceptionSuppressesTheNegationAdjustment) {
@@ -676,7 +676,7 @@ TEST_F(VerbTableFixture, MendedEachStepOfDetectAllStartsAfresh) {
     infos.clear();
     ASSERT_EQ(table->detectAll("밥 안 먹을래 빵 먹을래?", kCasual, infos), 2) << describeAll(infos);
     EXPECT_EQ(infos[0].compoundWord, "안");
-    EXPECT_EQ(infos[0].yesAnswer, "안먹을래");
+    EXPECT_EQ(infos[0].yesAnswer, "안 먹을래");
     EXPECT_EQ(infos[0].noAnswer, "먹을래");
     EXPECT_EQ(infos[1].compoundWord, "");
     EXPECT_EQ(infos[1].yesAnswer, "먹을래");
@@ -1130,18 +1130,18 @@ TEST_F(VerbTableShipped, NegationInFront) {
     DetectedVerbInfo d = lastOf(*table, "안 자?", kCasual);
     EXPECT_EQ(d.verb, "자다");
     EXPECT_EQ(d.compoundWord, "안");
-    EXPECT_EQ(d.yesAnswer, "안자");
+    EXPECT_EQ(d.yesAnswer, "안 자");
     EXPECT_EQ(d.noAnswer, "자");
     d = lastOf(*table, "안 자요?", kPolite);
-    EXPECT_EQ(d.yesAnswer, "안자요");
+    EXPECT_EQ(d.yesAnswer, "안 자요");
     EXPECT_EQ(d.noAnswer, "자요");
     d = lastOf(*table, "못 와?", kCasual);
     EXPECT_EQ(d.verb, "오다");
     EXPECT_EQ(d.compoundWord, "못");
-    EXPECT_EQ(d.yesAnswer, "못와");
+    EXPECT_EQ(d.yesAnswer, "못 와");
     EXPECT_EQ(d.noAnswer, "와");
     d = lastOf(*table, "못 와요?", kPolite);
-    EXPECT_EQ(d.yesAnswer, "못와요");
+    EXPECT_EQ(d.yesAnswer, "못 와요");
     EXPECT_EQ(d.noAnswer, "와요");
 }
 

@@ -495,9 +495,10 @@ void KoreanVerbTable::getAnswer(const std::string& honorific, DetectedVerbInfo& 
 
     if (!exception && !info.compoundWord.empty()) {
         if (info.compoundWord == kNot || info.compoundWord == kCannot) {
-            // "안 가?" is affirmed with the negation and denied with the plain form.
+            // "안 가?" is affirmed with the negation and denied with the plain
+            // form. The negation stays a word of its own: "안 가", not "안가".
             no = yes;
-            yes = info.compoundWord + yes;
+            yes = info.compoundWord + " " + yes;
         } else if (isCompoundButYNOnly(info.compoundValue)) {
             yes.clear();
             no.clear();
