@@ -1,555 +1,269 @@
-// Tests of the Korean conjugation library and of the verb table resources it
-// generates.
+// The Korean conjugation library, the answers it builds from the verb list,
+// and the verb table resources it generates.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <set>
-#include <fstream>
 #include <map>
-#include <sstream>
+#include <set>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include <unistd.h>
-
+#include "TestSupport.h"
 #include "conjugate.h"
-
-#ifndef VARNEX_SOURCE_DIR
-#error "VARNEX_SOURCE_DIR must name the repository root"
-#endif
 
 using namespace Varnex::Conjugate;
 
 namespace {
 
-Conjugator make(const std::string& lemma, VerbClass cls, PartOfSpeech pos = PartOfSpeech::Verb,
-                const std::string& honorific = "") {
-    Verb v;
-    v.lemma = lemma;
-    v.verbClass = cls;
-    v.pos = pos;
-    v.honorificStem = honorific;
-    return Conjugator(v);
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+const std::string kVerbList = std::string(VARNEX_SOURCE_DIR) + "/data/verbs/verbs.tsv";
+const std::string kModelDir = std::string(VARNEX_SOURCE_DIR) + "/resources/1.0/model/";
+const PartOfSpeech V = PartOfSpeech::Verb, A = PartOfSpeech::Adjective;
 
 std::vector<std::string> splitOn(const std::string& s, char sep) {
-    std::vector<std::string> out;
-    std::string cur;
-    for (char c : s) {
-        if (c == sep) {
-            out.push_back(cur);
-            cur.clear();
-        } else {
-            cur.push_back(c);
-        }
-    }
-    out.push_back(cur);
+    std::vector<std::string> out(1);
+    for (char c : s) c == sep ? out.emplace_back() : out.back() += c;
     return out;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out = splitOn(text, '\n');
-    if (!out.empty() && out.back().empty()) {
-        out.pop_back();
-    }
-    return out;
-}
-
-const std::string kSource = VARNEX_SOURCE_DIR;
-const std::string kVerbList = kSource + "/data/verbs/verbs.tsv";
-const std::string kModelDir = kSource + "/resources/1.0/model";
-
-}  // namespace
-
-// ---------------------------------------------------------------------------
-// Conjugation by class
-
-TEST(ConjugateRegular, VowelStemsContract) {
-    EXPECT_EQ("가", make("가다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("와", make("오다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("봐", make("보다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("돼", make("되다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("마셔", make("마시다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("기다려", make("기다리다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("배워", make("배우다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("도와줘", make("도와주다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("보내", make("보내다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("켜", make("켜다", VerbClass::Regular).infinitive());
-    // ㅟ does not contract.
-    EXPECT_EQ("쉬어", make("쉬다", VerbClass::Regular).infinitive());
-}
-
-TEST(ConjugateRegular, ConsonantStemsTakeHarmonisingVowel) {
-    EXPECT_EQ("먹어", make("먹다", VerbClass::Regular).infinitive());
-    EXPECT_EQ("좋아", make("좋다", VerbClass::Regular, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("괜찮아", make("괜찮다", VerbClass::Regular, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("입어", make("입다", VerbClass::Regular).infinitive());   // ㅂ kept
-    EXPECT_EQ("받아", make("받다", VerbClass::Regular).infinitive());   // ㄷ kept
-    EXPECT_EQ("씻어", make("씻다", VerbClass::Regular).infinitive());   // ㅅ kept
-}
-
-TEST(ConjugateRegular, TensesAndRegisters) {
-    Conjugator c = make("먹다", VerbClass::Regular, PartOfSpeech::Verb, "드시");
-    EXPECT_EQ("먹어?", c.question(Register::Plain));
-    EXPECT_EQ("먹어요?", c.question(Register::Polite));
-    EXPECT_EQ("먹습니까?", c.question(Register::Formal));
-    EXPECT_EQ("먹었어?", c.pastQuestion(Register::Plain));
-    EXPECT_EQ("먹었어요?", c.pastQuestion(Register::Polite));
-    EXPECT_EQ("먹었습니까?", c.pastQuestion(Register::Formal));
-    EXPECT_EQ("먹을 거야?", c.futureQuestion(Register::Plain));
-    EXPECT_EQ("먹을 거예요?", c.futureQuestion(Register::Polite));
-    EXPECT_EQ("먹을 겁니까?", c.futureQuestion(Register::Formal));
-    EXPECT_EQ("먹고 있어", c.progressive(Register::Plain));
-    EXPECT_EQ("먹을래", c.intent(Register::Plain));
-    EXPECT_EQ("먹자", c.suggest(Register::Plain));
-    EXPECT_EQ("먹읍시다", c.suggest(Register::Formal));
-    EXPECT_EQ("드세요", c.honorificPresent());
-    EXPECT_EQ("드셨어요", c.honorificPast());
-
-    Conjugator go = make("가다", VerbClass::Regular);
-    EXPECT_EQ("갔어요", go.past(Register::Polite));
-    EXPECT_EQ("갑니다", go.present(Register::Formal));
-    EXPECT_EQ("가세요", go.honorificPresent());
-    EXPECT_EQ("갈 거야", go.future(Register::Plain));
-    EXPECT_EQ("가는", go.presentAdnominal());
-    EXPECT_EQ("마시세요", make("마시다", VerbClass::Regular).honorificPresent());
-    EXPECT_EQ("읽으세요", make("읽다", VerbClass::Regular).honorificPresent());
-}
-
-TEST(ConjugateHa, HaBecomesHae) {
-    Conjugator c = make("하다", VerbClass::Ha);
-    EXPECT_EQ("해", c.present(Register::Plain));
-    EXPECT_EQ("했어", c.past(Register::Plain));
-    EXPECT_EQ("했습니까?", c.pastQuestion(Register::Formal));
-    EXPECT_EQ("합니다", c.present(Register::Formal));
-    EXPECT_EQ("하세요", c.honorificPresent());
-    EXPECT_EQ("할 거예요", c.future(Register::Polite));
-    EXPECT_EQ("공부했어요", make("공부하다", VerbClass::Ha).past(Register::Polite));
-    EXPECT_EQ("피곤한", make("피곤하다", VerbClass::Ha, PartOfSpeech::Adjective).presentAdnominal());
-}
-
-TEST(ConjugateDIrregular, DBecomesLBeforeVowels) {
-    Conjugator c = make("듣다", VerbClass::DIrregular);
-    EXPECT_EQ("들어", c.present(Register::Plain));
-    EXPECT_EQ("들었어", c.past(Register::Plain));
-    EXPECT_EQ("들을 거야", c.future(Register::Plain));
-    EXPECT_EQ("들으세요", c.honorificPresent());
-    EXPECT_EQ("듣습니다", c.present(Register::Formal));
-    EXPECT_EQ("듣고 있어", c.progressive(Register::Plain));
-    EXPECT_EQ("듣는", c.presentAdnominal());
-    EXPECT_EQ("걸어요", make("걷다", VerbClass::DIrregular).present(Register::Polite));
-}
-
-TEST(ConjugateBIrregular, BBecomesWoOrWa) {
-    Conjugator c = make("춥다", VerbClass::BIrregular, PartOfSpeech::Adjective);
-    EXPECT_EQ("추워", c.present(Register::Plain));
-    EXPECT_EQ("추웠어요", c.past(Register::Polite));
-    EXPECT_EQ("추울 거야", c.future(Register::Plain));
-    EXPECT_EQ("추우세요", c.honorificPresent());
-    EXPECT_EQ("춥습니다", c.present(Register::Formal));
-    EXPECT_EQ("추운", c.presentAdnominal());
-    EXPECT_EQ("더워", make("덥다", VerbClass::BIrregular, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("어려워", make("어렵다", VerbClass::BIrregular, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("누워", make("눕다", VerbClass::BIrregular).infinitive());
-    // 돕다 and 곱다 keep 아.
-    Conjugator help = make("돕다", VerbClass::BIrregular);
-    EXPECT_EQ("도와", help.infinitive());
-    EXPECT_EQ("도왔어", help.past(Register::Plain));
-    EXPECT_EQ("도울 거야", help.future(Register::Plain));
-    EXPECT_EQ("고와", make("곱다", VerbClass::BIrregular, PartOfSpeech::Adjective).infinitive());
-}
-
-TEST(ConjugateSIrregular, SDropsWithoutContraction) {
-    Conjugator c = make("낫다", VerbClass::SIrregular, PartOfSpeech::Adjective);
-    EXPECT_EQ("나아", c.present(Register::Plain));
-    EXPECT_EQ("나았어", c.past(Register::Plain));
-    EXPECT_EQ("나을 거야", c.future(Register::Plain));
-    EXPECT_EQ("나으세요", c.honorificPresent());
-    EXPECT_EQ("낫습니다", c.present(Register::Formal));
-    Conjugator build = make("짓다", VerbClass::SIrregular);
-    EXPECT_EQ("지어", build.infinitive());
-    EXPECT_EQ("지었어요", build.past(Register::Polite));
-}
-
-TEST(ConjugateReuIrregular, ReuDoublesL) {
-    Conjugator c = make("모르다", VerbClass::ReuIrregular);
-    EXPECT_EQ("몰라", c.present(Register::Plain));
-    EXPECT_EQ("몰랐어", c.past(Register::Plain));
-    EXPECT_EQ("모를 거야", c.future(Register::Plain));
-    EXPECT_EQ("모르세요", c.honorificPresent());
-    EXPECT_EQ("모릅니다", c.present(Register::Formal));
-    EXPECT_EQ("불러", make("부르다", VerbClass::ReuIrregular).infinitive());
-    EXPECT_EQ("빨라", make("빠르다", VerbClass::ReuIrregular, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("서둘러", make("서두르다", VerbClass::ReuIrregular).infinitive());
-    // 들르다 is an 으-drop verb, not 르-irregular.
-    EXPECT_EQ("들러", make("들르다", VerbClass::EuDrop).infinitive());
-}
-
-TEST(ConjugateHIrregular, HFusesIntoAe) {
-    Conjugator c = make("그렇다", VerbClass::HIrregular, PartOfSpeech::Adjective);
-    EXPECT_EQ("그래", c.present(Register::Plain));
-    EXPECT_EQ("그랬어", c.past(Register::Plain));
-    EXPECT_EQ("그럴 거야", c.future(Register::Plain));
-    EXPECT_EQ("그러세요", c.honorificPresent());
-    EXPECT_EQ("그렇습니다", c.present(Register::Formal));
-    EXPECT_EQ("그런", c.presentAdnominal());
-    EXPECT_EQ("그렇지", c.withEnding("지"));
-    EXPECT_EQ("어때", make("어떻다", VerbClass::HIrregular, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("하얘", make("하얗다", VerbClass::HIrregular, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("빨개", make("빨갛다", VerbClass::HIrregular, PartOfSpeech::Adjective).infinitive());
-}
-
-TEST(ConjugateEuDrop, EuDropsByPrecedingVowel) {
-    Conjugator c = make("바쁘다", VerbClass::EuDrop, PartOfSpeech::Adjective);
-    EXPECT_EQ("바빠", c.present(Register::Plain));
-    EXPECT_EQ("바빴어요", c.past(Register::Polite));
-    EXPECT_EQ("바쁠 거야", c.future(Register::Plain));
-    EXPECT_EQ("바쁘세요", c.honorificPresent());
-    EXPECT_EQ("바쁩니다", c.present(Register::Formal));
-    EXPECT_EQ("아파", make("아프다", VerbClass::EuDrop, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("예뻐", make("예쁘다", VerbClass::EuDrop, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("슬퍼", make("슬프다", VerbClass::EuDrop, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("써", make("쓰다", VerbClass::EuDrop).infinitive());
-    EXPECT_EQ("썼어", make("쓰다", VerbClass::EuDrop).past(Register::Plain));
-    EXPECT_EQ("커", make("크다", VerbClass::EuDrop, PartOfSpeech::Adjective).infinitive());
-    EXPECT_EQ("모아", make("모으다", VerbClass::EuDrop).infinitive());
-}
-
-TEST(ConjugateLDrop, LDropsBeforeNBS) {
-    Conjugator c = make("알다", VerbClass::LDrop);
-    EXPECT_EQ("알아", c.present(Register::Plain));
-    EXPECT_EQ("알았어", c.past(Register::Plain));
-    EXPECT_EQ("알 거야", c.future(Register::Plain));
-    EXPECT_EQ("아세요", c.honorificPresent());
-    EXPECT_EQ("압니다", c.present(Register::Formal));
-    EXPECT_EQ("아니", c.withEnding("니"));
-    EXPECT_EQ("아는", c.presentAdnominal());
-    EXPECT_EQ("안", c.pastAdnominal());
-    // ㄹ stays before ㄱ, ㄷ, ㅈ.
-    EXPECT_EQ("알고", c.withEnding("고"));
-    EXPECT_EQ("알지", c.withEnding("지"));
-    Conjugator live = make("살다", VerbClass::LDrop);
-    EXPECT_EQ("살아요", live.present(Register::Polite));
-    EXPECT_EQ("삽니다", live.present(Register::Formal));
-    EXPECT_EQ("사세요", live.honorificPresent());
-    Conjugator make_ = make("만들다", VerbClass::LDrop);
-    EXPECT_EQ("만드세요", make_.honorificPresent());
-    EXPECT_EQ("만들 거야", make_.future(Register::Plain));
-    EXPECT_EQ("만들었어", make_.past(Register::Plain));
-    EXPECT_EQ("놉시다", make("놀다", VerbClass::LDrop).suggest(Register::Formal));
-    EXPECT_EQ("힘든", make("힘들다", VerbClass::LDrop, PartOfSpeech::Adjective).presentAdnominal());
-}
-
-TEST(ConjugateMultiWord, OnlyTheLastWordConjugates) {
-    Conjugator c = make("마음에 들다", VerbClass::LDrop);
-    EXPECT_EQ("마음에 들어", c.present(Register::Plain));
-    EXPECT_EQ("마음에 드세요", c.honorificPresent());
-}
-
-TEST(ConjugateErrors, ClassMustFitTheStem) {
-    EXPECT_THROW(make("먹다", VerbClass::BIrregular), ConjugationError);
-    EXPECT_THROW(make("가다", VerbClass::LDrop), ConjugationError);
-    EXPECT_THROW(make("모르다", VerbClass::Regular), ConjugationError);  // 르 must be declared
-    EXPECT_THROW(make("하다", VerbClass::Regular), ConjugationError);
-    EXPECT_THROW(make("살다", VerbClass::Regular), ConjugationError);
-    EXPECT_THROW(make("먹어", VerbClass::Regular), ConjugationError);
-    EXPECT_THROW(make("do다", VerbClass::Regular), ConjugationError);
-    EXPECT_THROW(make("다", VerbClass::Regular), ConjugationError);
-}
-
-// ---------------------------------------------------------------------------
-// Answers
-
-class AnswerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const char* entries[] = {
-            "먹다\tregular\tV\thon=드시",
-            "가다\tregular\tV\t-",
-            "하다\tha\tV\tc",
-            "공부하다\tha\tV\tsep",
-            "있다\tregular\tE\tant=없다",
-            "없다\tregular\tE\tant=있다",
-            "알다\tl\tV\tant=모르다,noint,nosug,noabl,noexp,noreq,nowant",
-            "모르다\treu\tV\tant=알다,state",
-            "마음에 들다\tl\tV\tstate",
-            "못하다\tha\tV\tnoyn",
-            "잘하다\tha\tV\tant=잘 못하다,state",
-            "맞다\tregular\tV\tstate,ant=-",
-            "필요하다\tha\tA\tant=필요 없다",
-            "춥다\tb\tA\t-",
-        };
-        std::string error;
-        for (const char* line : entries) {
-            ASSERT_TRUE(list.parseLine(line, error)) << line << ": " << error;
-        }
-    }
-    const VerbEntry& entry(const std::string& lemma) {
-        const VerbEntry* e = list.find(lemma);
-        EXPECT_NE(nullptr, e) << lemma;
-        return *e;
-    }
-    VerbList list;
+// A verb for each rule of its class: infinitive, polite present, plain past,
+// plain future, honorific present, formal present; a suppletive honorific.
+struct ClassCase {
+    const char* lemma;
+    VerbClass cls;
+    PartOfSpeech pos;
+    const char *forms, *honorific = "";
 };
 
-TEST_F(AnswerTest, RepliesPerRegister) {
-    Replies plain = list.replies(entry("먹다"), Kind::Past, Register::Plain);
-    EXPECT_EQ("응, 먹었어", plain.yes);
-    EXPECT_EQ("아니, 안 먹었어", plain.no);
-    EXPECT_EQ("글쎄", plain.notSure);
-    Replies polite = list.replies(entry("가다"), Kind::Present, Register::Polite);
-    EXPECT_EQ("네, 가요", polite.yes);
-    EXPECT_EQ("아니요, 안 가요", polite.no);
-    EXPECT_EQ("글쎄요", polite.notSure);
-    Replies formal = list.replies(entry("하다"), Kind::Past, Register::Formal);
-    EXPECT_EQ("예, 했습니다", formal.yes);
-    EXPECT_EQ("아니요, 안 했습니다", formal.no);
+const ClassCase kClassCases[] = {
+    {"가다", VerbClass::Regular, V, "가|가요|갔어|갈 거야|가세요|갑니다"},
+    {"오다", VerbClass::Regular, V, "와|와요|왔어|올 거야|오세요|옵니다"},
+    {"되다", VerbClass::Regular, V, "돼|돼요|됐어|될 거야|되세요|됩니다"},
+    {"마시다", VerbClass::Regular, V, "마셔|마셔요|마셨어|마실 거야|마시세요|마십니다"},
+    {"배우다", VerbClass::Regular, V, "배워|배워요|배웠어|배울 거야|배우세요|배웁니다"},
+    {"보내다", VerbClass::Regular, V, "보내|보내요|보냈어|보낼 거야|보내세요|보냅니다"},
+    {"쉬다", VerbClass::Regular, V, "쉬어|쉬어요|쉬었어|쉴 거야|쉬세요|쉽니다"},  // ㅟ does not contract
+    {"먹다", VerbClass::Regular, V, "먹어|먹어요|먹었어|먹을 거야|드세요|먹습니다", "드시"},
+    {"읽다", VerbClass::Regular, V, "읽어|읽어요|읽었어|읽을 거야|읽으세요|읽습니다"},
+    {"괜찮다", VerbClass::Regular, A, "괜찮아|괜찮아요|괜찮았어|괜찮을 거야|괜찮으세요|괜찮습니다"},
+    {"입다", VerbClass::Regular, V, "입어|입어요|입었어|입을 거야|입으세요|입습니다"},  // ㅂ, ㄷ, ㅅ kept
+    {"받다", VerbClass::Regular, V, "받아|받아요|받았어|받을 거야|받으세요|받습니다"},
+    {"씻다", VerbClass::Regular, V, "씻어|씻어요|씻었어|씻을 거야|씻으세요|씻습니다"},
+    {"하다", VerbClass::Ha, V, "해|해요|했어|할 거야|하세요|합니다"},
+    {"공부하다", VerbClass::Ha, V, "공부해|공부해요|공부했어|공부할 거야|공부하세요|공부합니다"},
+    {"피곤하다", VerbClass::Ha, A, "피곤해|피곤해요|피곤했어|피곤할 거야|피곤하세요|피곤합니다"},
+    {"듣다", VerbClass::DIrregular, V, "들어|들어요|들었어|들을 거야|들으세요|듣습니다"},
+    {"춥다", VerbClass::BIrregular, A, "추워|추워요|추웠어|추울 거야|추우세요|춥습니다"},
+    {"돕다", VerbClass::BIrregular, V, "도와|도와요|도왔어|도울 거야|도우세요|돕습니다"},  // 돕다 keeps 아
+    {"낫다", VerbClass::SIrregular, A, "나아|나아요|나았어|나을 거야|나으세요|낫습니다"},
+    {"모르다", VerbClass::ReuIrregular, V, "몰라|몰라요|몰랐어|모를 거야|모르세요|모릅니다"},
+    {"부르다", VerbClass::ReuIrregular, V, "불러|불러요|불렀어|부를 거야|부르세요|부릅니다"},
+    {"들르다", VerbClass::EuDrop, V, "들러|들러요|들렀어|들를 거야|들르세요|들릅니다"},  // not 르-irregular
+    {"바쁘다", VerbClass::EuDrop, A, "바빠|바빠요|바빴어|바쁠 거야|바쁘세요|바쁩니다"},
+    {"쓰다", VerbClass::EuDrop, V, "써|써요|썼어|쓸 거야|쓰세요|씁니다"},
+    {"모으다", VerbClass::EuDrop, V, "모아|모아요|모았어|모을 거야|모으세요|모읍니다"},
+    {"그렇다", VerbClass::HIrregular, A, "그래|그래요|그랬어|그럴 거야|그러세요|그렇습니다"},
+    {"빨갛다", VerbClass::HIrregular, A, "빨개|빨개요|빨갰어|빨갈 거야|빨가세요|빨갛습니다"},
+    {"하얗다", VerbClass::HIrregular, A, "하얘|하얘요|하얬어|하얄 거야|하야세요|하얗습니다"},
+    {"알다", VerbClass::LDrop, V, "알아|알아요|알았어|알 거야|아세요|압니다"},
+    {"힘들다", VerbClass::LDrop, A, "힘들어|힘들어요|힘들었어|힘들 거야|힘드세요|힘듭니다"},
+    {"마음에 들다", VerbClass::LDrop, V, "마음에 들어|마음에 들어요|마음에 들었어|마음에 들 거야|마음에 드세요|마음에 듭니다"},
+};
+
+Conjugator conjugator(const std::string& lemma) {
+    for (const ClassCase& c : kClassCases)
+        if (lemma == c.lemma) return Conjugator(Verb{c.lemma, c.cls, c.pos, c.honorific});
+    throw std::invalid_argument(lemma);
 }
 
-TEST_F(AnswerTest, NegationGoesInsideSeparableCompounds) {
-    AnswerPair a = list.answers(entry("공부하다"), Kind::Past, Register::Plain);
-    EXPECT_EQ("공부했어", a.yes);
-    EXPECT_EQ("공부 안 했어", a.no);
-    EXPECT_EQ("공부 안 할 거예요", list.answers(entry("공부하다"), Kind::Future, Register::Polite).no);
-    EXPECT_EQ("공부 못 해", list.answers(entry("공부하다"), Kind::Ability, Register::Plain).no);
-    EXPECT_EQ("마음에 안 들어", list.answers(entry("마음에 들다"), Kind::Present, Register::Plain).no);
-}
-
-TEST_F(AnswerTest, AntonymsAnswerNo) {
-    EXPECT_EQ("없어", list.answers(entry("있다"), Kind::Present, Register::Plain).no);
-    EXPECT_EQ("없었습니다", list.answers(entry("있다"), Kind::Past, Register::Formal).no);
-    EXPECT_EQ("있어요", list.answers(entry("없다"), Kind::Present, Register::Polite).no);
-    EXPECT_EQ("몰라", list.answers(entry("알다"), Kind::Present, Register::Plain).no);
-    EXPECT_EQ("몰랐어", list.answers(entry("알다"), Kind::Past, Register::Plain).no);
-    // "알고 있어?" is denied in the present.
-    EXPECT_EQ("알고 있어", list.answers(entry("알다"), Kind::Progressive, Register::Plain).yes);
-    EXPECT_EQ("몰라", list.answers(entry("알다"), Kind::Progressive, Register::Plain).no);
-    EXPECT_EQ("알아요", list.answers(entry("모르다"), Kind::Present, Register::Polite).no);
-    EXPECT_EQ("잘 못해", list.answers(entry("잘하다"), Kind::Present, Register::Plain).no);
-    EXPECT_EQ("필요 없어", list.answers(entry("필요하다"), Kind::Present, Register::Plain).no);
-    // No denial phrased with the verb: the generic "아니" stands alone.
-    EXPECT_EQ("", list.answers(entry("맞다"), Kind::Present, Register::Plain).no);
-    EXPECT_EQ("아니", list.replies(entry("맞다"), Kind::Present, Register::Plain).no);
-}
-
-TEST_F(AnswerTest, KindsFollowPartOfSpeechAndFlags) {
-    std::vector<Kind> adjective = list.kinds(entry("춥다"));
-    EXPECT_EQ(4u, adjective.size());  // present, past, past perfect, future
-    for (Kind k : adjective) {
-        EXPECT_NE(Kind::Suggest, k);
-        EXPECT_NE(Kind::Progressive, k);
+TEST(Conjugate, EachClassInEveryRegisterAndOnlyWhereItFits) {
+    for (const ClassCase& c : kClassCases) {
+        const Conjugator v = conjugator(c.lemma);
+        EXPECT_EQ(v.infinitive() + "|" + v.present(Register::Polite) + "|" + v.past(Register::Plain) + "|" +
+                      v.future(Register::Plain) + "|" + v.honorificPresent() + "|" + v.present(Register::Formal),
+                  c.forms);
+        EXPECT_EQ(v.present(Register::Plain), v.infinitive()) << c.lemma;
     }
-    EXPECT_TRUE(list.kinds(entry("못하다")).empty());
-    std::vector<Kind> know = list.kinds(entry("알다"));
-    EXPECT_NE(know.end(), std::find(know.begin(), know.end(), Kind::Progressive));
-    EXPECT_EQ(know.end(), std::find(know.begin(), know.end(), Kind::Suggest));
-    EXPECT_EQ("가자", list.answers(entry("가다"), Kind::Suggest, Register::Plain).yes);
-    EXPECT_EQ("", list.answers(entry("가다"), Kind::Suggest, Register::Plain).no);
-    EXPECT_EQ("가줄게", list.answers(entry("가다"), Kind::Request, Register::Plain).yes);
-    EXPECT_EQ("못 가요", list.answers(entry("가다"), Kind::Ability, Register::Polite).no);
+    // The class must fit the stem.
+    for (const auto& bad : std::vector<std::pair<const char*, VerbClass>>{
+             {"먹다", VerbClass::BIrregular}, {"가다", VerbClass::LDrop}, {"모르다", VerbClass::Regular},
+             {"하다", VerbClass::Regular}, {"살다", VerbClass::Regular}, {"먹어", VerbClass::Regular},
+             {"do다", VerbClass::Regular}, {"다", VerbClass::Regular}})
+        EXPECT_THROW(Conjugator(Verb{bad.first, bad.second, V, ""}), ConjugationError) << bad.first;
 }
 
-TEST(VerbListParsing, RejectsMalformedLines) {
+TEST(Conjugate, QuestionsAndOtherEndings) {
+    const Conjugator eat = conjugator("먹다");
+    const char* const questions[] = {"먹어? 먹었어? 먹을 거야?", "먹어요? 먹었어요? 먹을 거예요?",
+                                     "먹습니까? 먹었습니까? 먹을 겁니까?"};
+    for (Register r : {Register::Plain, Register::Polite, Register::Formal})
+        EXPECT_EQ(eat.question(r) + " " + eat.pastQuestion(r) + " " + eat.futureQuestion(r),
+                  questions[static_cast<int>(r)]);
+    EXPECT_EQ(eat.progressive(Register::Plain) + " " + eat.intent(Register::Plain) + " " +
+                  eat.suggest(Register::Plain) + " " + eat.suggest(Register::Formal) + " " + eat.honorificPast(),
+              "먹고 있어 먹을래 먹자 먹읍시다 드셨어요");
+    std::string forms;
+    for (const char* lemma : {"가다", "공부하다", "춥다", "바쁘다", "낫다"}) forms += conjugator(lemma).past(Register::Polite) + " ";
+    // Verbs take -는, adjectives -(으)ㄴ; ㄹ drops before ㄴ, ㅂ, ㅅ, not before ㄱ, ㄷ, ㅈ.
+    for (const char* lemma : {"가다", "듣다", "알다", "피곤하다", "춥다", "그렇다", "힘들다"})
+        forms += conjugator(lemma).presentAdnominal() + " ";
+    const Conjugator know = conjugator("알다"), doing = conjugator("하다");
+    forms += know.pastAdnominal() + " " + know.withEnding("니") + " " + know.withEnding("고") + " " +
+             know.withEnding("지");
+    forms += " " + know.suggest(Register::Formal) + " " + conjugator("그렇다").withEnding("지") + " " +
+             conjugator("듣다").progressive(Register::Plain) + " " + doing.pastQuestion(Register::Formal) + " " +
+             doing.future(Register::Polite);
+    EXPECT_EQ(forms, "갔어요 공부했어요 추웠어요 바빴어요 나았어요 가는 듣는 아는 피곤한 추운 그런 힘든 "
+                     "안 아니 알고 알지 압시다 그렇지 듣고 있어 했습니까? 할 거예요");
+}
+
+struct AnswerCase {
+    const char* lemma;
+    Kind kind;
+    Register reg;
+    const char *answers, *replies = nullptr;  // "yes|no" and, as said, "yes|no|not sure"
+};
+
+const AnswerCase kAnswerCases[] = {
+    {"먹다", Kind::Past, Register::Plain, "먹었어|안 먹었어", "응, 먹었어|아니, 안 먹었어|글쎄"},
+    {"가다", Kind::Present, Register::Polite, "가요|안 가요", "네, 가요|아니요, 안 가요|글쎄요"},
+    {"하다", Kind::Past, Register::Formal, "했습니다|안 했습니다", "예, 했습니다|아니요, 안 했습니다|글쎄요"},
+    // Negation goes inside a separable compound and a multi-word lemma.
+    {"공부하다", Kind::Past, Register::Plain, "공부했어|공부 안 했어"},
+    {"공부하다", Kind::Ability, Register::Plain, "공부할 수 있어|공부 못 해"},
+    {"마음에 들다", Kind::Present, Register::Plain, "마음에 들어|마음에 안 들어"},
+    // An antonym answers no ("알고 있어?" in the present); "-": a bare 아니.
+    {"있다", Kind::Present, Register::Plain, "있어|없어"},
+    {"있다", Kind::Past, Register::Formal, "있었습니다|없었습니다"},
+    {"알다", Kind::Progressive, Register::Plain, "알고 있어|몰라"},
+    {"모르다", Kind::Present, Register::Polite, "몰라요|알아요"},
+    {"잘하다", Kind::Present, Register::Plain, "잘해|잘 못해"},
+    {"필요하다", Kind::Present, Register::Plain, "필요해|필요 없어"},
+    {"맞다", Kind::Present, Register::Plain, "맞아|", "응, 맞아|아니|글쎄"},
+    // Suggestions and requests are not denied with the verb; ability with 못.
+    {"가다", Kind::Suggest, Register::Plain, "가자|"},
+    {"가다", Kind::Request, Register::Plain, "가줄게|"},
+    {"가다", Kind::Ability, Register::Polite, "갈 수 있어요|못 가요"},
+};
+
+TEST(ConjugateAnswers, AgreeInVerbTenseAndRegisterAndFollowTheFlags) {
     VerbList list;
     std::string error;
-    EXPECT_FALSE(list.parseLine("먹다\tregular\tV", error));
-    EXPECT_FALSE(list.parseLine("먹다\tirregular\tV\t-", error));
-    EXPECT_FALSE(list.parseLine("먹다\tregular\tX\t-", error));
-    EXPECT_FALSE(list.parseLine("먹다\tregular\tV\tnosuch", error));
-    EXPECT_TRUE(list.parseLine("가다\tregular\tV\t-", error));
-    EXPECT_FALSE(list.parseLine("가다\tregular\tV\t-", error));  // duplicate
+    ASSERT_TRUE(list.load(kVerbList, error)) << error;
+    for (const AnswerCase& c : kAnswerCases) {
+        const AnswerPair a = list.answers(*list.find(c.lemma), c.kind, c.reg);
+        EXPECT_EQ(a.yes + "|" + a.no, c.answers) << c.lemma << " " << kindName(c.kind);
+        const Replies r = list.replies(*list.find(c.lemma), c.kind, c.reg);
+        const std::string said = r.yes + "|" + r.no + "|" + r.notSure;
+        EXPECT_EQ(said, c.replies ? c.replies : said) << c.lemma;
+    }
+    auto kinds = [&list](const char* lemma) {
+        std::string out;
+        for (Kind k : list.kinds(*list.find(lemma))) out += std::string(kindName(k)) + " ";
+        return out;
+    };
+    EXPECT_EQ(kinds("춥다"), "present past past_perfect future ");  // no suggestion, no progressive
+    EXPECT_EQ(kinds("못하다"), "");
+    EXPECT_EQ(kinds("알다"), "present past past_perfect future progressive ");
+    VerbList parsed;
+    for (const char* bad : {"먹다\tregular\tV", "먹다\tirregular\tV\t-", "먹다\tregular\tX\t-", "먹다\tregular\tV\tnosuch"})
+        EXPECT_FALSE(parsed.parseLine(bad, error)) << bad;
+    EXPECT_TRUE(parsed.parseLine("가다\tregular\tV\t-", error));
+    EXPECT_FALSE(parsed.parseLine("가다\tregular\tV\t-", error));  // twice
 }
 
-// ---------------------------------------------------------------------------
-// Generated resources
-
-class ResourceTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        std::string error;
-        ASSERT_TRUE(generateResources(kVerbList, *set, error)) << error;
-    }
-    static ResourceSet* set;
-
-    // The row values (columns 0-2 and answers) of every form, keyed as the
-    // verb table stores it: "먹었어?" or "먹었니/" (marker C removed).
-    struct RowInfo {
-        std::string verb, type, time, polite, casual;
-        bool compoundOnly;
-    };
-    static std::map<std::string, RowInfo> forms() {
-        std::map<std::string, RowInfo> out;
-        std::vector<std::string> ls = lines(set->typeDictionary);
-        for (size_t i = 1; i < ls.size(); ++i) {
-            std::vector<std::string> f = splitOn(ls[i], '\t');
-            for (int c = 3; c <= 39; ++c) {
-                if (c == 24 || f[c].empty()) continue;
-                for (std::string v : splitOn(f[c], ',')) {
-                    bool cOnly = v[0] == 'C';
-                    if (cOnly) v = v.substr(1);
-                    std::string key = v.back() == '?' ? v : v + "/";
-                    out[key] = RowInfo{f[0], f[1], f[2], f[24], f[40], cOnly};
-                }
-            }
-        }
-        return out;
-    }
-};
-ResourceSet* ResourceTest::set = new ResourceSet;
-
-TEST_F(ResourceTest, CommittedFilesAreWhatTheGeneratorWrites) {
-    char dir[] = "/tmp/varnex-conjugate-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(dir));
+// The generator writes exactly the committed resources, so that the tests
+// after this one, reading those, check what it produces.
+TEST(ConjugateResources, CommittedFilesAreWhatTheGeneratorWrites) {
+    VarnexTest::TempDir dir;
     ResourceSet written;
     std::string error;
-    ASSERT_TRUE(writeResources(kVerbList, dir, written, error)) << error;
+    ASSERT_TRUE(writeResources(kVerbList, dir.path(), written, error)) << error;
     for (const char* name : {kTypeDictionaryFile, kCompoundRuleFile, kNegativeRuleFile, kExceptionDictionaryFile}) {
-        std::string fresh = readFile(std::string(dir) + "/" + name);
-        std::string committed = readFile(kModelDir + "/" + name);
+        const std::string fresh = VarnexTest::readFile(dir.file(name));
         EXPECT_FALSE(fresh.empty()) << name;
-        EXPECT_TRUE(fresh == committed) << name << " differs from the committed file; regenerate it with "
-                                        << "varnex-conjugate data/verbs/verbs.tsv resources/1.0/model";
-        std::remove((std::string(dir) + "/" + name).c_str());
-    }
-    rmdir(dir);
-}
-
-TEST_F(ResourceTest, FilesKeepTheirColumnLayouts) {
-    std::vector<std::string> type = lines(set->typeDictionary);
-    ASSERT_GT(type.size(), 1000u);
-    for (const std::string& l : type) {
-        std::vector<std::string> f = splitOn(l, '\t');
-        ASSERT_EQ(43u, f.size()) << l;
-        ASSERT_FALSE(f[24].empty()) << l;  // the forms of both groups are registered
-        ASSERT_FALSE(f[40].empty()) << l;
-        EXPECT_LE(splitOn(f[24], ',').size(), 2u) << l;
-        EXPECT_LE(splitOn(f[40], ',').size(), 2u) << l;
-    }
-    for (const std::string& l : lines(set->compoundRule)) {
-        EXPECT_GE(splitOn(l, '\t').size(), 2u) << l;
-    }
-    for (const std::string& l : lines(set->negativeRule)) {
-        std::vector<std::string> f = splitOn(l, '\t');
-        ASSERT_EQ(2u, f.size()) << l;
-        EXPECT_EQ("FALSE", f[0]) << l;
-    }
-    for (const std::string& l : lines(set->exceptionDictionary)) {
-        EXPECT_EQ(8u, splitOn(l, '\t').size()) << l;
+        EXPECT_TRUE(fresh == VarnexTest::readFile(kModelDir + name))
+            << name << " differs from the committed file; regenerate it: varnex-conjugate data/verbs/verbs.tsv "
+            << "resources/1.0/model";
     }
 }
 
-TEST_F(ResourceTest, FormsCarryTheirVerbAndAnswers) {
-    std::map<std::string, RowInfo> f = forms();
-    struct Case {
-        const char* key;
-        const char* verb;
-        const char* type;
-        const char* time;
-        const char* polite;
-        const char* casual;
-    };
-    const Case cases[] = {
-        {"먹었어?", "먹다", "question", "past", "먹었어요,안 먹었어요", "먹었어,안 먹었어"},
-        {"드셨어요?", "먹다", "question", "past", "먹었어요,안 먹었어요", "먹었어,안 먹었어"},
-        {"먹었습니까/", "먹다", "question", "past", "먹었습니다,안 먹었습니다", "먹었어,안 먹었어"},
-        {"와요?", "오다", "question", "present", "와요,안 와요", "와,안 와"},
-        {"들었어?", "듣다", "question", "past", "들었어요,안 들었어요", "들었어,안 들었어"},
-        {"추워?", "춥다", "question", "present", "추워요,안 추워요", "추워,안 추워"},
-        {"나았어?", "낫다", "question", "past", "나았어요,안 나았어요", "나았어,안 나았어"},
-        {"몰라?", "모르다", "question", "present", "몰라요,알아요", "몰라,알아"},
-        {"그래?", "그렇다", "question", "present", "그래요,안 그래요", "그래,안 그래"},
-        {"바빠?", "바쁘다", "question", "present", "바빠요,안 바빠요", "바빠,안 바빠"},
-        {"알아?", "알다", "question", "present", "알아요,몰라요", "알아,몰라"},
-        {"살아요?", "살다", "question", "present", "살아요,안 살아요", "살아,안 살아"},
-        {"공부했어?", "공부하다", "question", "past", "공부했어요,공부 안 했어요", "공부했어,공부 안 했어"},
-        {"도와줄래?", "돕다", "command", "present", "도와드릴게요", "도와줄게"},
-        {"갈래?", "가다", "question", "future", "갈래요,안 갈래요", "갈래,안 갈래"},
-        {"갈까/", "가다", "suggest", "future", "가요", "가자"},
-        {"올까/", "오다", "question", "future", "올 거예요,안 올 거예요", "올 거야,안 올 거야"},
-        {"있어?", "있다", "question", "present", "있어요,없어요", "있어,없어"},
-    };
-    for (const Case& c : cases) {
-        auto it = f.find(c.key);
-        ASSERT_NE(f.end(), it) << c.key;
-        EXPECT_EQ(c.verb, it->second.verb) << c.key;
-        EXPECT_EQ(c.type, it->second.type) << c.key;
-        EXPECT_EQ(c.time, it->second.time) << c.key;
-        EXPECT_EQ(c.polite, it->second.polite) << c.key;
-        EXPECT_EQ(c.casual, it->second.casual) << c.key;
-    }
+std::vector<std::vector<std::string>> committed(const char* name) {
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& l : splitOn(VarnexTest::readFile(kModelDir + name), '\n'))
+        if (!l.empty()) rows.push_back(splitOn(l, '\t'));
+    return rows;
 }
 
-TEST_F(ResourceTest, AmbiguousAndStatementFormsAreLeftOut) {
-    std::map<std::string, RowInfo> f = forms();
-    // 사다 and 살다 share these.
-    EXPECT_EQ(0u, f.count("사세요?"));
-    EXPECT_EQ(0u, f.count("살거야?"));
-    // Forms that are also statements are stored with the question mark only.
-    EXPECT_EQ(0u, f.count("먹었어/"));
-    EXPECT_EQ(0u, f.count("갈래/"));
-    // Plain -시- forms usually honour a third person and are not answered.
-    EXPECT_EQ(0u, f.count("드셨어?"));
-    // 너도 와? is not 도와?.
-    EXPECT_EQ(0u, f.count("도와?"));
-    // Verbs without yes/no rows.
-    EXPECT_EQ(0u, f.count("어때?"));
-    // Short forms ending other words need a compound word in front.
-    ASSERT_EQ(1u, f.count("가?"));
-    EXPECT_TRUE(f["가?"].compoundOnly);
-    EXPECT_TRUE(f["자요?"].compoundOnly);
-    EXPECT_FALSE(f["갔어?"].compoundOnly);
-}
-
-TEST_F(ResourceTest, VetoesCoverWordsThatOnlyLookLikeForms) {
-    std::vector<std::string> ls = lines(set->negativeRule);
-    std::set<std::string> keys;
-    for (const std::string& l : ls) keys.insert(splitOn(l, '\t')[1]);
-    EXPECT_TRUE(keys.count("갈까해"));      // 갈까 해 is a statement
-    EXPECT_TRUE(keys.count("늦을까봐"));    // 늦을까 봐
-    EXPECT_TRUE(keys.count("헤어질까"));    // left out, and would read as 지다
-    EXPECT_TRUE(keys.count("벌써요?"));
-    EXPECT_FALSE(keys.count("갈까"));
-}
-
-TEST_F(ResourceTest, CompoundAndExceptionRowsAgree) {
-    std::map<std::string, std::vector<std::string>> compounds;
-    for (const std::string& l : lines(set->compoundRule)) {
-        std::vector<std::string> f = splitOn(l, '\t');
-        compounds[f[0]].assign(f.begin() + 1, f.end());
-    }
-    auto has = [&](const std::string& verb, const std::string& word) {
-        for (const std::string& w : compounds[verb]) {
-            std::string body = w.substr(1);
-            if (!body.empty() && body[0] == '/') body = body.substr(1);
-            if (body == word) return true;
+TEST(ConjugateResources, FormsCarryTheirRowAndSharedOrStatementFormsAreLeftOut) {
+    // Each form, keyed as the verb table keys it: "verb type time|polite|casual", "|C" if compound-only.
+    std::map<std::string, std::string> forms;
+    const auto rows = committed(kTypeDictionaryFile);
+    ASSERT_GT(rows.size(), 1000u);
+    for (const auto& f : rows) {
+        ASSERT_EQ(43u, f.size()) << f[0];
+        ASSERT_FALSE(f[24].empty() || f[40].empty()) << f[0];  // the forms of both groups are registered
+        for (int c : {24, 40}) EXPECT_LE(splitOn(f[c], ',').size(), 2u) << f[0];  // yes and no, no choice
+        for (int c = 3; c <= 39; ++c) {
+            for (std::string v : c == 24 || f[c].empty() ? std::vector<std::string>() : splitOn(f[c], ',')) {
+                const bool compoundOnly = v[0] == 'C';
+                if (compoundOnly) v = v.substr(1);
+                forms[v.back() == '?' ? v : v + "/"] =
+                    f[0] + " " + f[1] + " " + f[2] + "|" + f[24] + "|" + f[40] + (compoundOnly ? "|C" : "");
+            }
         }
-        return false;
+    }
+    const std::map<std::string, std::string> want = {
+        {"드셨어요?", "먹다 question past|먹었어요,안 먹었어요|먹었어,안 먹었어"},
+        {"먹었습니까/", "먹다 question past|먹었습니다,안 먹었습니다|먹었어,안 먹었어"},
+        {"몰라?", "모르다 question present|몰라요,알아요|몰라,알아"},
+        {"공부했어?", "공부하다 question past|공부했어요,공부 안 했어요|공부했어,공부 안 했어"},
+        {"도와줄래?", "돕다 command present|도와드릴게요|도와줄게"},
+        {"갈까/", "가다 suggest future|가요|가자"},
+        {"올까/", "오다 question future|올 거예요,안 올 거예요|올 거야,안 올 거야"},
+        {"갔어?", "가다 question past|갔어요,안 갔어요|갔어,안 갔어"},
+        // Short forms that end other words too need a compound word in front.
+        {"가?", "가다 question present|가요,안 가요|가,안 가|C"},
     };
-    EXPECT_TRUE(has("하다", "공부"));
-    EXPECT_TRUE(has("있다", "시간"));
-    EXPECT_TRUE(has("되다", "준비"));
+    for (const auto& w : want) EXPECT_EQ(forms[w.first], w.second) << w.first;
+    EXPECT_EQ(splitOn(forms["자요?"], '|').back(), "C");
+    // Left out: forms of two verbs (사다, 살다), statements without "?", plain
+    // -시- forms (of a third person), 도와? (너도 와?), verbs without yes/no rows.
+    for (const char* key : {"사세요?", "살거야?", "먹었어/", "갈래/", "드셨어?", "도와?", "어때?"})
+        EXPECT_EQ(forms.count(key), 0u) << key;
+}
+
+TEST(ConjugateResources, VetoesCompoundsAndExceptionsAgree) {
+    std::set<std::string> vetoes;
+    for (const auto& f : committed(kNegativeRuleFile)) {
+        ASSERT_EQ(2u, f.size()) << f[0];
+        EXPECT_EQ("FALSE", f[0]) << f[1];
+        vetoes.insert(f[1]);
+    }
+    // 갈까 해 and 늦을까 봐 are statements; 헤어질까 would read as 지다.
+    for (const char* veto : {"갈까해", "늦을까봐", "헤어질까", "벌써요?"}) EXPECT_EQ(vetoes.count(veto), 1u) << veto;
+    EXPECT_EQ(vetoes.count("갈까"), 0u);
+    std::map<std::string, std::set<std::string>> words;  // verb -> compound words without marker and "/"
+    for (const auto& f : committed(kCompoundRuleFile)) {
+        ASSERT_GE(f.size(), 2u) << f[0];
+        for (size_t i = 1; i < f.size(); ++i)
+            words[f[0]].insert(f[i].substr(f[i].size() > 1 && f[i][1] == '/' ? 2 : 1));
+    }
+    for (const auto& w : std::vector<std::pair<const char*, const char*>>{{"하다", "공부"}, {"있다", "시간"}, {"되다", "준비"}})
+        EXPECT_EQ(words[w.first].count(w.second), 1u) << w.first << " " << w.second;
     // Every exception keyed with a compound word can be reached.
-    for (const std::string& l : lines(set->exceptionDictionary)) {
-        std::vector<std::string> f = splitOn(l, '\t');
+    for (const auto& f : committed(kExceptionDictionaryFile)) {
+        ASSERT_EQ(8u, f.size()) << f[0];
         for (const std::string& w : splitOn(f[3], ',')) {
-            if (w.empty() || w == "안" || w == "못") continue;
-            EXPECT_TRUE(has(f[0], w)) << l;
+            if (!w.empty() && w != "안" && w != "못") {
+                EXPECT_EQ(words[f[0]].count(w), 1u) << f[0] << " " << w;
+            }
         }
     }
-    bool stayWell = false, notGo = false;
-    for (const std::string& l : lines(set->exceptionDictionary)) {
-        stayWell |= l == "지내다\tquestion\tpast\t잘\t잘 지냈어요,잘 못 지냈어요\t글쎄요\t잘 지냈어,잘 못 지냈어\t글쎄";
-        notGo |= l == "가다\tsuggest\tfuture\t안\t가지 말아요\t글쎄요\t가지 말자\t글쎄";
-    }
-    EXPECT_TRUE(stayWell);
-    EXPECT_TRUE(notGo);
+    const std::vector<std::string> rows = splitOn(VarnexTest::readFile(kModelDir + kExceptionDictionaryFile), '\n');
+    const std::set<std::string> exceptions(rows.begin(), rows.end());
+    EXPECT_EQ(exceptions.count("지내다\tquestion\tpast\t잘\t잘 지냈어요,잘 못 지냈어요\t글쎄요\t잘 지냈어,잘 못 지냈어\t글쎄"), 1u);
+    EXPECT_EQ(exceptions.count("가다\tsuggest\tfuture\t안\t가지 말아요\t글쎄요\t가지 말자\t글쎄"), 1u);
 }
+
+}  // namespace

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,23 +20,19 @@ using VarnexTest::TempDir;
 namespace {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
+using Spans = std::vector<std::pair<int, int>>;
+using Match = std::tuple<int, std::string, std::string, std::string>;  // offset, key, matched text, value
 
-struct First {
-    int offset;
-    std::string key, matched, value;
-};
-
-First first(const DictionaryFeature& d, const std::string& text, bool skipSpaces = true, bool ignoreLeading = false) {
-    First f{-2, "-", "-", "-"};
-    f.offset = d.findFirstMatch(text, f.key, f.matched, f.value, skipSpaces, ignoreLeading);
-    return f;
+Match first(const DictionaryFeature& d, const std::string& text, bool skipSpaces = true, bool ignoreLeading = false,
+            bool last = false) {
+    Match m{-2, "-", "-", "-"};
+    auto& [offset, key, matched, value] = m;
+    offset = last ? d.findLastMatch(text, key, matched, value, skipSpaces, ignoreLeading)
+                  : d.findFirstMatch(text, key, matched, value, skipSpaces, ignoreLeading);
+    return m;
 }
 
-First last(const DictionaryFeature& d, const std::string& text) {
-    First f{-2, "-", "-", "-"};
-    f.offset = d.findLastMatch(text, f.key, f.matched, f.value, true, false);
-    return f;
-}
+std::string firstValue(const DictionaryFeature& d, const std::string& text) { return std::get<3>(first(d, text)); }
 
 std::vector<std::string> features(const DictionaryFeature& d, const std::string& text, bool valuesOnly) {
     std::vector<std::string> out;
@@ -44,41 +40,35 @@ std::vector<std::string> features(const DictionaryFeature& d, const std::string&
     return out;
 }
 
-std::string scramble(const std::string& plain) {
-    std::unique_ptr<char[]> bytes(Varnex::Utilities::Encryptor().encrypt(plain.data(), plain.size()));
-    return std::string(bytes.get(), plain.size());
-}
-
-const char kGreetingSource[] =
-    "GREETING\t안녕\n"
-    "GREETING_POLITE\t안녕하세요\n"
-    "THANKS\t/고마워/\n"
-    "NIGHT\t잘 자\n"
-    "THREE\tfields\there\n"
-    "no tab at all\n"
-    "TRAILING\t끝\t\n";
+const char kGreetingSource[] = "GREETING\t안녕\nGREETING_POLITE\t안녕하세요\nTHANKS\t/고마워/\nNIGHT\t잘 자\n"
+                               "THREE\tfields\there\nno tab at all\nTRAILING\t끝\t\n";
 
 }  // namespace
 
-// --- loading -------------------------------------------------------------------
-
-TEST(DictionaryLoading, TextLinesWithExactlyTwoFieldsBecomeValueAndKey) {
+TEST(DictionaryLoading, TextLinesWithExactlyTwoFieldsPlainOrScrambled) {
     TempDir dir;
-    DictionaryFeature d(dir.write("greet.dictionary", kGreetingSource), false);
-    EXPECT_EQ(first(d, "안녕").value, "GREETING");
-    EXPECT_EQ(first(d, "잘 자").value, "NIGHT");
-    EXPECT_EQ(first(d, "fields here").offset, -1) << "three fields: ignored";
-    EXPECT_EQ(first(d, "no tab at all").offset, -1);
-    EXPECT_EQ(first(d, "끝").value, "TRAILING") << "a trailing tab adds no field";
+    const std::string path = dir.write("greet.dictionary", kGreetingSource);
+    ASSERT_TRUE(Varnex::Utilities::Encryptor().encrypt(path, path + ".enc"));
+    DictionaryFeature d(path, false);
+    EXPECT_EQ(firstValue(d, "안녕"), "GREETING");
+    EXPECT_EQ(firstValue(d, "잘 자"), "NIGHT");
+    EXPECT_EQ(std::get<0>(first(d, "fields here")), -1) << "three fields: ignored";
+    EXPECT_EQ(std::get<0>(first(d, "no tab at all")), -1);
+    EXPECT_EQ(firstValue(d, "끝"), "TRAILING") << "a trailing tab adds no field";
+    DictionaryFeature enc(path + ".enc", false);
+    EXPECT_EQ(firstValue(enc, "아 안녕하세요"), "GREETING_POLITE") << "scrambled, recognised by its name";
+
+    LogCapture log;
+    d.loadDictionary(dir.file("nothing.dictionary.enc"), false);  // a failed load replaces the dictionary too
+    EXPECT_TRUE(log.contains("Load failed : "));
+    EXPECT_EQ(std::get<0>(first(d, "안녕")), -1);
+    DictionaryFeature listed(Entries{{"안녕", "OLD"}});
+    listed.loadDictionary(Entries{{"고마워", "NEW"}});
+    EXPECT_EQ(std::get<0>(first(listed, "안녕")), -1);
+    EXPECT_EQ(firstValue(listed, "고마워"), "NEW");
 }
 
-TEST(DictionaryLoading, ScrambledTextDictionaryIsRecognisedByItsName) {
-    TempDir dir;
-    DictionaryFeature d(dir.write("greet.dictionary.enc", scramble(kGreetingSource)), false);
-    EXPECT_EQ(first(d, "아 안녕하세요").value, "GREETING_POLITE");
-}
-
-TEST(DictionaryLoading, BinaryFileAndStreamsRoundTrip) {
+TEST(DictionaryLoading, BinaryFilesAndStreamsRoundTripAndDamagedOnesFindNothing) {
     TempDir dir;
     DictionaryFeature text(dir.write("greet.dictionary", kGreetingSource), false);
     {
@@ -86,9 +76,7 @@ TEST(DictionaryLoading, BinaryFileAndStreamsRoundTrip) {
         text.save(out);
         Varnex::BinaryIO::write(out, 77);
     }
-    DictionaryFeature fromPath(dir.file("greet.bin"), true);
-    EXPECT_EQ(first(fromPath, "고마워 진짜").value, "THANKS");
-
+    EXPECT_EQ(firstValue(DictionaryFeature(dir.file("greet.bin"), true), "고마워 진짜"), "THANKS") << "from a path";
     DictionaryFeature fromStream;
     std::ifstream in(dir.file("greet.bin"), std::ios::binary);
     fromStream.load(in);
@@ -96,159 +84,74 @@ TEST(DictionaryLoading, BinaryFileAndStreamsRoundTrip) {
     Varnex::BinaryIO::read(in, after);
     EXPECT_EQ(after, 77) << "the stream is left right after the dictionary";
     for (const std::string msg : {"아 안녕하세요", "고마워!", "잘 자요", "안녕 고마워 잘 자"}) {
-        std::vector<std::pair<int, int>> s1, s2;
+        Spans s1, s2;
         Entries m1, m2;
         text.findAllMatch(msg, s1, m1, true, false);
         fromStream.findAllMatch(msg, s2, m2, true, false);
         EXPECT_EQ(s1, s2) << msg;
         EXPECT_EQ(m1, m2) << msg;
     }
-}
-
-TEST(DictionaryLoading, MissingTextFileFindsNothingAndLogsLoadFailed) {
-    TempDir dir;
-    LogCapture log;
-    DictionaryFeature d(dir.file("nothing.dictionary.enc"), false);
-    EXPECT_TRUE(log.contains("Load failed : "));
-    EXPECT_EQ(first(d, "안녕").offset, -1);
-}
-
-TEST(DictionaryLoading, DamagedBinaryFileFindsNothingAndLogsLoadError) {
-    TempDir dir;
-    for (const std::string& bytes : {std::string(), std::string("         5abc"), std::string(300, '\x07')}) {
+    for (const std::string& path : {dir.write("empty.bin", ""), dir.write("short.bin", "         5abc"),
+                                    dir.write("junk.bin", std::string(300, '\x07')), dir.file("missing.bin")}) {
         LogCapture log;
-        DictionaryFeature d(dir.write("bad.bin", bytes), true);
-        EXPECT_TRUE(log.contains("LoadError"));
-        EXPECT_EQ(first(d, "안녕").offset, -1);
+        DictionaryFeature d(path, true);
+        EXPECT_TRUE(log.contains("LoadError")) << path;
+        EXPECT_EQ(std::get<0>(first(d, "안녕")), -1) << path;
     }
-    LogCapture log;
-    DictionaryFeature missing(dir.file("missing.bin"), true);
-    EXPECT_TRUE(log.contains("LoadError"));
 }
 
-TEST(DictionaryLoading, ReloadingReplacesTheWholeDictionary) {
-    DictionaryFeature d(Entries{{"안녕", "OLD"}});
-    d.loadDictionary(Entries{{"고마워", "NEW"}});
-    EXPECT_EQ(first(d, "안녕").offset, -1);
-    EXPECT_EQ(first(d, "고마워").value, "NEW");
+TEST(FirstAndLastMatch, ByteOffsetKeyMatchedTextAndValue) {
+    const Entries greeting{{"안녕", "GREETING"}}, bounded{{"/안녕/", "GREETING"}, {"갈께", "갈게/"}};
+    const Entries plainAndBounded{{"안녕", "PLAIN"}, {"/안녕/", "BOUNDED"}}, thanks{{"고마워", "THANKS"}};
+    const Entries shortAndLong{{"안녕", "SHORT"}, {"안녕하세요", "LONG"}}, night{{"잘자", "NIGHT"}}, yo{{"/요/", "YO"}};
+    const Match none{-1, "-", "-", "-"};
+    // entries, text, skip spaces, ignore the leading mark, last match, the match, why
+    for (const auto& [entries, text, skip, ignoreLeading, last, expected, why] :
+         std::vector<std::tuple<Entries, std::string, bool, bool, bool, Match, const char*>>{
+             {greeting, "아 안녕하세요", true, false, false, {4, "안녕", "안녕", "GREETING"}, "offsets in bytes"},
+             {shortAndLong, "안녕하세요", true, false, false, {0, "안녕하세요", "안녕하세요", "LONG"}, "longer key"},
+             {plainAndBounded, "안녕", true, false, false, {0, "/안녕/", "안녕", "BOUNDED"}, "the longest raw key"},
+             {plainAndBounded, "안녕하", true, false, false, {0, "안녕", "안녕", "PLAIN"}, "the bounded key fails"},
+             {greeting, "반가워", true, false, false, none, "no match leaves the outputs"},
+             {greeting, "", true, false, false, none, "empty text"},
+             {bounded, "안녕 친구", true, false, false, {0, "/안녕/", "안녕", "GREETING"}, "a boundary before a space"},
+             {bounded, "갈께 요", true, false, false, {0, "갈께", "갈께", "갈게/"}, "the skipped space stays out"},
+             {night, "다들 잘 자", true, false, false, {7, "잘자", "잘 자", "NIGHT"}, "spaces skipped inside a key"},
+             {night, "다들 잘 자", false, false, false, none, "no skipping"},
+             {yo, "해요", true, false, false, none, "the leading mark tested"},
+             {yo, "해요", true, true, false, {3, "/요/", "요", "YO"}, "the leading mark ignored"},
+             {thanks, "고마워 진짜 고마워", true, false, true, {17, "고마워", "고마워", "THANKS"}, "the last match"},
+             {thanks, "없음", true, false, true, none, "no last match"},
+             {thanks, "", true, false, true, none, "no last match in an empty text"},
+             {{{"aa", "AA"}}, "aaa", true, false, true, {0, "aa", "aa", "AA"}, "the scan continues after a match"}}) {
+        EXPECT_EQ(first(DictionaryFeature(entries), text, skip, ignoreLeading, last), expected) << why;
+    }
 }
 
-// --- first and last match ---------------------------------------------------------
-
-TEST(FirstMatch, FindsTheFirstOffsetInBytes) {
-    DictionaryFeature d(Entries{{"안녕", "GREETING"}});
-    First f = first(d, "아 안녕하세요");
-    EXPECT_EQ(f.offset, 4);
-    EXPECT_EQ(f.matched, "안녕");
-    EXPECT_EQ(f.key, "안녕");
-    EXPECT_EQ(f.value, "GREETING");
-}
-
-TEST(FirstMatch, PrefersTheLongerKeyAtTheSameOffset) {
-    DictionaryFeature d(Entries{{"안녕", "SHORT"}, {"안녕하세요", "LONG"}});
-    First f = first(d, "안녕하세요");
-    EXPECT_EQ(f.offset, 0);
-    EXPECT_EQ(f.key, "안녕하세요");
-    EXPECT_EQ(f.value, "LONG");
-}
-
-TEST(FirstMatch, AmongRawKeysOfOneGroupTheLongestRawKeyWins) {
-    DictionaryFeature d(Entries{{"안녕", "PLAIN"}, {"/안녕/", "BOUNDED"}});
-    First f = first(d, "안녕");
-    EXPECT_EQ(f.key, "/안녕/");
-    EXPECT_EQ(f.value, "BOUNDED");
-    f = first(d, "안녕하");
-    EXPECT_EQ(f.key, "안녕") << "the bounded key fails its trailing test";
-}
-
-TEST(FirstMatch, WithoutAMatchReturnsMinusOneAndLeavesOutputs) {
-    DictionaryFeature d(Entries{{"안녕", "GREETING"}});
-    First f = first(d, "반가워");
-    EXPECT_EQ(f.offset, -1);
-    EXPECT_EQ(f.key, "-");
-    EXPECT_EQ(f.matched, "-");
-    EXPECT_EQ(f.value, "-");
-    EXPECT_EQ(first(d, "").offset, -1);
-}
-
-TEST(FirstMatch, ABoundedKeyMatchesBeforeASpaceAndTheMatchStopsThere) {
-    DictionaryFeature d(Entries{{"/안녕/", "GREETING"}, {"갈께", "갈게/"}});
-    First f = first(d, "안녕 친구");
-    EXPECT_EQ(f.offset, 0);
-    EXPECT_EQ(f.matched, "안녕");
-    f = first(d, "갈께 요");
-    EXPECT_EQ(f.matched, "갈께") << "the skipped space after the key is not part of the match";
-}
-
-TEST(FirstMatch, SkippedSpacesInsideAKeyArePartOfTheMatchedText) {
-    DictionaryFeature d(Entries{{"잘자", "NIGHT"}});
-    First f = first(d, "다들 잘 자");
-    EXPECT_EQ(f.offset, 7);
-    EXPECT_EQ(f.matched, "잘 자");
-    EXPECT_EQ(first(d, "다들 잘 자", false).offset, -1);
-}
-
-TEST(FirstMatch, LeadingMarkCanBeIgnored) {
-    DictionaryFeature d(Entries{{"/요/", "YO"}});
-    EXPECT_EQ(first(d, "해요").offset, -1);
-    EXPECT_EQ(first(d, "해요", true, true).offset, 3);
-}
-
-TEST(LastMatch, ReturnsTheSecondOccurrenceOfARepeatedPhrase) {
-    DictionaryFeature d(Entries{{"고마워", "THANKS"}});
-    First f = last(d, "고마워 진짜 고마워");
-    EXPECT_EQ(f.offset, 17);
-    EXPECT_EQ(f.matched, "고마워");
-    EXPECT_EQ(last(d, "없음").offset, -1);
-    EXPECT_EQ(last(d, "").offset, -1);
-}
-
-TEST(LastMatch, MatchesDoNotOverlap) {
-    DictionaryFeature d(Entries{{"aa", "AA"}});
-    First f = last(d, "aaa");
-    EXPECT_EQ(f.offset, 0) << "the scan continues after the match at 0, not at 1";
-}
-
-// --- features and all matches ---------------------------------------------------
-
-TEST(Features, KeyAndValueOfEveryMatchInOrder) {
+TEST(Features, KeyAndValueOfEveryMatchInOrderAlwaysTestingTheLeadingMark) {
     DictionaryFeature d(Entries{{"안녕", "GREETING"}, {"/고마워/", "THANKS"}});
     std::vector<std::string> out{"earlier"};
     d.getFeature("안녕 고마워", out, false, true);
     EXPECT_EQ(out, (std::vector<std::string>{"earlier", "안녕", "GREETING", "/고마워/", "THANKS"}));
     EXPECT_EQ(features(d, "안녕 고마워", true), (std::vector<std::string>{"GREETING", "THANKS"}));
     EXPECT_TRUE(features(d, "", false).empty());
+    DictionaryFeature yo(Entries{{"/요", "YO"}});
+    EXPECT_TRUE(features(yo, "해요", true).empty());
+    EXPECT_EQ(features(yo, "해 요", true), std::vector<std::string>{"YO"});
 }
 
-TEST(Features, AlwaysTestTheLeadingMark) {
-    DictionaryFeature d(Entries{{"/요", "YO"}});
-    EXPECT_TRUE(features(d, "해요", true).empty());
-    EXPECT_EQ(features(d, "해 요", true), std::vector<std::string>{"YO"});
-}
-
-TEST(AllMatches, SpansAreByteRangesAndNothingIsCleared) {
+TEST(AllMatches, ByteSpansAppendedWithoutClearingAndMarkOnlyKeysNeverStallAScan) {
     DictionaryFeature d(Entries{{"안녕", "GREETING"}, {"고마워", "THANKS"}});
-    std::vector<std::pair<int, int>> spans{{-1, -1}};
+    Spans spans{{-1, -1}};
     Entries matches{{"x", "y"}};
     EXPECT_EQ(d.findAllMatch("안녕! 고마워", spans, matches, true, false), 3);
-    EXPECT_EQ(spans, (std::vector<std::pair<int, int>>{{-1, -1}, {0, 6}, {8, 17}}));
+    EXPECT_EQ(spans, (Spans{{-1, -1}, {0, 6}, {8, 17}}));
     EXPECT_EQ(matches, (Entries{{"x", "y"}, {"안녕", "GREETING"}, {"고마워", "THANKS"}}));
-}
+    EXPECT_EQ(d.findAllMatch("반가워", spans, matches, true, false), 3) << "no match: the unchanged size";
+    EXPECT_EQ(d.findAllMatch("", spans, matches, true, false), 3);
+    EXPECT_EQ(spans.size(), 3u);
 
-TEST(AllMatches, NoMatchReturnsTheUnchangedSize) {
-    DictionaryFeature d(Entries{{"안녕", "GREETING"}});
-    std::vector<std::pair<int, int>> spans;
-    Entries matches{{"a", "b"}, {"c", "d"}};
-    EXPECT_EQ(d.findAllMatch("반가워", spans, matches, true, false), 2);
-    EXPECT_EQ(d.findAllMatch("", spans, matches, true, false), 2);
-    EXPECT_TRUE(spans.empty());
+    DictionaryFeature marks(Entries{{"/", "SLASH"}, {"~", "TILDE"}, {"~~", "TILDES"}, {"", "EMPTY"}, {"ㅋ", "LAUGH"}});
+    EXPECT_EQ(marks.findAllMatch("/~ㅋ~/ㅋ", spans, matches, true, false), 3 + 2);
+    EXPECT_EQ(features(marks, "//~~", false), std::vector<std::string>{});
 }
-
-TEST(AllMatches, KeysMadeOnlyOfMarksNeverStallAScan) {
-    DictionaryFeature d(Entries{{"/", "SLASH"}, {"~", "TILDE"}, {"~~", "TILDES"}, {"", "EMPTY"}, {"ㅋ", "LAUGH"}});
-    std::vector<std::pair<int, int>> spans;
-    Entries matches;
-    EXPECT_EQ(d.findAllMatch("/~ㅋ~/ㅋ", spans, matches, true, false), 2);
-    EXPECT_EQ(features(d, "//~~", false), std::vector<std::string>{});
-}
-

@@ -1,6 +1,8 @@
+// The per-sender honorific history: counting replies by level, the level
+// that wins, sender names stored as given, concurrent writers, a locked
+// file, stores that cannot be opened, and the encrypted file on disk.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
@@ -20,27 +23,28 @@ using namespace Varnex;
 using VarnexTest::LogCapture;
 using VarnexTest::readFile;
 using VarnexTest::TempDir;
+namespace fs = std::filesystem;
 
 namespace {
 
 const char* const kDbName = "honorific_ko_KR.db";
 
-Annotation reply(const std::string& text, const std::string& level) {
-    Annotation a(text);
-    if (!level.empty()) a.addCategory("honorific", level);
-    return a;
-}
-
-// Tells the history that the user answered `sender` in `level`.
+// Tells the history that the user answered `sender` in `level` ("" for a
+// reply without any "honorific" result).
 void sent(HonorificHistory& history, const std::string& sender, const std::string& level, int times = 1) {
-    Annotation message("메시지");
-    for (int i = 0; i < times; ++i) history.update(sender, "메시지", message, "답장", reply("답장", level));
+    Annotation message("메시지"), reply("답장");
+    if (!level.empty()) reply.addCategory("honorific", level);
+    for (int i = 0; i < times; ++i) history.update(sender, "메시지", message, "답장", reply);
 }
 
 HonorificCounts countsOf(HonorificHistory& history, const std::string& sender) {
     HonorificCounts c;
     EXPECT_TRUE(history.readCounts(sender, c)) << sender;
     return c;
+}
+
+std::tuple<long long, long long, long long> counts(const HonorificCounts& c) {
+    return {c.mostHonorific, c.honorific, c.nonHonorific};
 }
 
 std::string levelOf(HonorificHistory& history, const std::string& sender, bool* known = nullptr) {
@@ -52,30 +56,8 @@ std::string levelOf(HonorificHistory& history, const std::string& sender, bool* 
 
 std::vector<std::string> entries(const std::string& dir) {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
     return names;
-}
-
-// True when this process can create files in a directory whose write
-// permission was removed (it runs as root or with CAP_DAC_OVERRIDE).
-bool permissionsAreIgnored(const std::string& readOnlyDir) {
-    std::string probe = readOnlyDir + "/probe";
-    std::ofstream out(probe);
-    if (!out) return false;
-    out.close();
-    std::filesystem::remove(probe);
-    return true;
-}
-
-// Checks that the history answers every sender as unknown and ignores updates.
-void expectClosedAndHarmless(HonorificHistory& history) {
-    EXPECT_FALSE(history.isOpen());
-    sent(history, "민지", "HIGH");
-    bool known = true;
-    EXPECT_EQ(levelOf(history, "민지", &known), "FALSE");
-    EXPECT_FALSE(known);
-    HonorificCounts c;
-    EXPECT_FALSE(history.readCounts("민지", c));
 }
 
 // A connection of the test's own to the history file, keyed like the engine's.
@@ -89,16 +71,10 @@ sqlite3* openKeyed(const std::string& path) {
 }  // namespace
 
 TEST(HonorificHistory, DecideLevelTakesTheLargestCountWithTiesToHighThenNormal) {
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(3, 5, 5), "NORMAL");
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(5, 5, 1), "HIGH");
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(1, 2, 3), "FALSE");
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(4, 4, 4), "HIGH");
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(2, 1, 2), "HIGH");
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(0, 2, 2), "NORMAL");
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(0, 1, 0), "NORMAL");
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(0, 0, 1), "FALSE");
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(3, 1, 4), "FALSE");
-    EXPECT_EQ(HonorificHistory::decideHonorificLevel(1, 3, 2), "NORMAL");
+    for (const auto& [high, normal, plain, level] : std::vector<std::tuple<int, int, int, std::string>>{
+             {3, 5, 5, "NORMAL"}, {5, 5, 1, "HIGH"}, {1, 2, 3, "FALSE"}, {4, 4, 4, "HIGH"}, {2, 1, 2, "HIGH"},
+             {0, 2, 2, "NORMAL"}, {0, 1, 0, "NORMAL"}, {0, 0, 1, "FALSE"}, {3, 1, 4, "FALSE"}, {1, 3, 2, "NORMAL"}})
+        EXPECT_EQ(HonorificHistory::decideHonorificLevel(high, normal, plain), level) << high << normal << plain;
 }
 
 TEST(HonorificHistory, InitCreatesTheStoreAndNothingIsOpenedBefore) {
@@ -106,12 +82,12 @@ TEST(HonorificHistory, InitCreatesTheStoreAndNothingIsOpenedBefore) {
     std::string path = dir.file(kDbName);
     HonorificHistory history(path);
     EXPECT_FALSE(history.isOpen());
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(fs::exists(path));
 
     LogCapture log(LOG_DEBUG);
     ASSERT_TRUE(history.init());
     EXPECT_TRUE(history.isOpen());
-    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_TRUE(fs::exists(path));
     EXPECT_TRUE(log.contains("Opened database successfully\n"));
     EXPECT_TRUE(log.contains("Create table successfully\n"));
     EXPECT_TRUE(history.init()) << "a second init keeps the open store";
@@ -123,78 +99,38 @@ TEST(HonorificHistory, InitCreatesTheStoreAndNothingIsOpenedBefore) {
     EXPECT_FALSE(log.contains("Create table successfully\n"));
 }
 
-TEST(HonorificHistory, CountsRepliesPerSenderAndLevel) {
+TEST(HonorificHistory, CountsRepliesPerSenderAndLevelAndTheMostUsedLevelWins) {
     TempDir dir;
     HonorificHistory history(dir.file(kDbName));
     ASSERT_TRUE(history.init());
-
     LogCapture log(LOG_DEBUG);
     sent(history, "김부장님", "HIGH", 2);
     sent(history, "김부장님", "NORMAL");
     sent(history, "김부장님", "FALSE");
     sent(history, "김부장님", "");      // no "honorific" result at all
     sent(history, "김부장님", "none");  // no positive score
-    sent(history, "지수", "NORMAL", 3);
     EXPECT_TRUE(log.contains("Records created successfully\n"));
-    EXPECT_FALSE(log.contains("SQL Query error"));
-
-    HonorificCounts boss = countsOf(history, "김부장님");
-    EXPECT_EQ(boss.mostHonorific, 2);
-    EXPECT_EQ(boss.honorific, 1);
-    EXPECT_EQ(boss.nonHonorific, 3);
-    HonorificCounts jisu = countsOf(history, "지수");
-    EXPECT_EQ(jisu.mostHonorific, 0);
-    EXPECT_EQ(jisu.honorific, 3);
-    EXPECT_EQ(jisu.nonHonorific, 0);
-
+    EXPECT_EQ(counts(countsOf(history, "김부장님")), std::make_tuple(2LL, 1LL, 3LL));
     HonorificCounts none;
     EXPECT_FALSE(history.readCounts("모르는사람", none));
-}
 
-TEST(HonorificHistory, FirstHonorificReplyMakesTheSenderNormal) {
-    TempDir dir;
-    HonorificHistory history(dir.file(kDbName));
-    ASSERT_TRUE(history.init());
-    sent(history, "이모", "NORMAL");
-    HonorificCounts c = countsOf(history, "이모");
-    EXPECT_EQ(c.mostHonorific, 0);
-    EXPECT_EQ(c.honorific, 1);
-    EXPECT_EQ(c.nonHonorific, 0);
-    bool known = false;
-    EXPECT_EQ(levelOf(history, "이모", &known), "NORMAL");
-    EXPECT_TRUE(known);
-}
-
-TEST(HonorificHistory, MostFrequentLevelWinsAndTiesFollowTheOrder) {
-    TempDir dir;
-    HonorificHistory history(dir.file(kDbName));
-    ASSERT_TRUE(history.init());
-
-    sent(history, "민수", "HIGH");
-    EXPECT_EQ(levelOf(history, "민수"), "HIGH");
-    sent(history, "민수", "FALSE");
-    EXPECT_EQ(levelOf(history, "민수"), "HIGH") << "1,0,1: tie goes to HIGH";
-    sent(history, "민수", "FALSE");
-    EXPECT_EQ(levelOf(history, "민수"), "FALSE") << "1,0,2";
-    sent(history, "민수", "NORMAL", 2);
-    EXPECT_EQ(levelOf(history, "민수"), "NORMAL") << "1,2,2: tie of NORMAL and plain goes to NORMAL";
-    sent(history, "민수", "NORMAL");
-    sent(history, "민수", "HIGH", 2);
-    EXPECT_EQ(levelOf(history, "민수"), "HIGH") << "3,3,2";
-
-    // 3,5,5 and 5,5,1 and 1,2,3 as stored counts.
-    sent(history, "a", "HIGH", 3);
-    sent(history, "a", "NORMAL", 5);
-    sent(history, "a", "FALSE", 5);
-    EXPECT_EQ(levelOf(history, "a"), "NORMAL");
-    sent(history, "b", "HIGH", 5);
-    sent(history, "b", "NORMAL", 5);
-    sent(history, "b", "FALSE", 1);
-    EXPECT_EQ(levelOf(history, "b"), "HIGH");
-    sent(history, "c", "HIGH", 1);
-    sent(history, "c", "NORMAL", 2);
-    sent(history, "c", "FALSE", 3);
-    EXPECT_EQ(levelOf(history, "c"), "FALSE");
+    // One sender's replies one after the other: the counts (HIGH, NORMAL, other) and the level they give.
+    using Counts = std::tuple<long long, long long, long long>;
+    for (const auto& [level, times, after, expected, why] :
+         std::vector<std::tuple<std::string, int, Counts, std::string, const char*>>{
+             {"NORMAL", 1, {0, 1, 0}, "NORMAL", "the first reply decides"},
+             {"HIGH", 1, {1, 1, 0}, "HIGH", "a tie goes to HIGH"},
+             {"FALSE", 2, {1, 1, 2}, "FALSE", "the largest count"},
+             {"NORMAL", 1, {1, 2, 2}, "NORMAL", "a tie of NORMAL and plain goes to NORMAL"},
+             {"NORMAL", 1, {1, 3, 2}, "NORMAL", "the largest count"},
+             {"HIGH", 2, {3, 3, 2}, "HIGH", "a tie goes to HIGH"}}) {
+        sent(history, "민수", level, times);
+        EXPECT_EQ(counts(countsOf(history, "민수")), after) << why;
+        bool known = false;
+        EXPECT_EQ(levelOf(history, "민수", &known), expected) << why;
+        EXPECT_TRUE(known);
+    }
+    EXPECT_FALSE(log.contains("SQL Query error"));
 }
 
 TEST(HonorificHistory, UnknownEmptyAndAnonymousSenders) {
@@ -227,24 +163,14 @@ TEST(HonorificHistory, UnknownEmptyAndAnonymousSenders) {
     EXPECT_EQ(level, "HIGH");
 }
 
-TEST(HonorificHistory, SenderNamesWithQuotesAndKoreanAreStoredAsGiven) {
+TEST(HonorificHistory, SenderNamesWithQuotesAndKoreanAreStoredAsGivenAndSurviveReopening) {
     TempDir dir;
     std::string path = dir.file(kDbName);
     const std::vector<std::string> senders = {
-        "O'Brien",
-        "it''s",
-        "'",
-        "\"따옴표\"",
-        "Robert'); DROP TABLE honorific_history;--",
-        "x' OR '1'='1",
-        "김'민수",
-        "엄마 ❤️",
-        "%s%n%d",
-        "back\\slash",
-        "지수",
+        "O'Brien", "it''s", "'", "\"따옴표\"", "Robert'); DROP TABLE honorific_history;--", "x' OR '1'='1",
+        "김'민수", "엄마 ❤️", "%s%n%d", "back\\slash", "지수",
         "지수 ",  // differs from the one before by a trailing space
-        "?1",
-    };
+        "?1"};
     {
         HonorificHistory history(path);
         ASSERT_TRUE(history.init());
@@ -265,74 +191,70 @@ TEST(HonorificHistory, SenderNamesWithQuotesAndKoreanAreStoredAsGiven) {
     EXPECT_FALSE(reopened.readCounts("O", c));
 }
 
-TEST(HonorificHistory, CountsSurviveReopening) {
-    TempDir dir;
-    std::string path = dir.file(kDbName);
-    {
-        HonorificHistory history(path);
-        ASSERT_TRUE(history.init());
-        sent(history, "동생", "FALSE", 3);
-        sent(history, "동생", "HIGH");
-    }
-    HonorificHistory reopened(path);
-    ASSERT_TRUE(reopened.init());
-    HonorificCounts c = countsOf(reopened, "동생");
-    EXPECT_EQ(c.nonHonorific, 3);
-    EXPECT_EQ(c.mostHonorific, 1);
-    EXPECT_EQ(levelOf(reopened, "동생"), "FALSE");
-}
-
 TEST(HonorificHistory, TwoHistoriesOnOneFileLoseNoIncrement) {
     TempDir dir;
     std::string path = dir.file(kDbName);
-    HonorificHistory first(path);
-    HonorificHistory second(path);
+    HonorificHistory first(path), second(path);
     ASSERT_TRUE(first.init());
     ASSERT_TRUE(second.init());
-
-    for (int i = 0; i < 50; ++i) {
+    for (int i = 0; i < 20; ++i) {  // neither object keeps counts of its own
         sent(first, "팀장님", "HIGH");
         sent(second, "팀장님", "HIGH");
         sent(second, "팀장님", "FALSE");
     }
-    for (HonorificHistory* h : {&first, &second}) {
-        HonorificCounts c = countsOf(*h, "팀장님");
-        EXPECT_EQ(c.mostHonorific, 100);
-        EXPECT_EQ(c.nonHonorific, 50);
-        EXPECT_EQ(c.honorific, 0);
-    }
+    for (HonorificHistory* h : {&first, &second})
+        EXPECT_EQ(counts(countsOf(*h, "팀장님")), std::make_tuple(40LL, 0LL, 20LL));
+}
+
+TEST(HonorificHistory, TwoHistoriesWaitingForTheSameLockLoseNoIncrement) {
+    TempDir dir;
+    std::string path = dir.file(kDbName);
+    HonorificHistory first(path), second(path);
+    ASSERT_TRUE(first.init());
+    ASSERT_TRUE(second.init());
+    sent(first, "팀장님", "HIGH");
+    // Both raise the count at once while a third connection holds the write
+    // lock: a count read before waiting for the lock would be written back stale.
+    sqlite3* other = openKeyed(path);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread a([&] { sent(first, "팀장님", "HIGH"); }), b([&] { sent(second, "팀장님", "HIGH"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr), SQLITE_OK);
+    a.join();
+    b.join();
+    sqlite3_close(other);
+    EXPECT_EQ(countsOf(first, "팀장님").mostHonorific, 3);
 }
 
 TEST(HonorificHistory, TwoProcessesWritingAtOnceLoseNoIncrement) {
     TempDir dir;
     std::string path = dir.file(kDbName);
-    {
-        HonorificHistory setup(path);
-        ASSERT_TRUE(setup.init());
-    }
-    const int kPerProcess = 60;
-    std::vector<pid_t> children;
-    for (int p = 0; p < 2; ++p) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            HonorificHistory history(path);
-            if (!history.init()) _exit(2);
-            sent(history, "선배", "NORMAL", kPerProcess);
-            HonorificCounts c;
-            _exit(history.readCounts("선배", c) ? 0 : 3);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), 0);
-    }
-    HonorificHistory history(path);
+    HonorificHistory history(path);  // the parent's connection; the child opens its own
     ASSERT_TRUE(history.init());
+    const int kPerProcess = 60;
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        HonorificHistory own(path);
+        const bool opened = own.init();
+        (void)!write(ready[1], "x", 1);  // both processes start writing at once
+        if (!opened) _exit(2);
+        sent(own, "선배", "NORMAL", kPerProcess);
+        HonorificCounts c;
+        _exit(own.readCounts("선배", c) ? 0 : 3);
+    }
+    char go;
+    ASSERT_EQ(read(ready[0], &go, 1), 1);
+    sent(history, "선배", "NORMAL", kPerProcess);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(countsOf(history, "선배").honorific, 2 * kPerProcess);
+    close(ready[0]);
+    close(ready[1]);
 }
 
 TEST(HonorificHistory, UpdateWaitsForABrieflyLockedFile) {
@@ -344,7 +266,7 @@ TEST(HonorificHistory, UpdateWaitsForABrieflyLockedFile) {
     sqlite3* other = openKeyed(path);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
     std::thread release([other] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
         sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr);
     });
     auto start = std::chrono::steady_clock::now();
@@ -359,12 +281,16 @@ TEST(HonorificHistory, UpdateWaitsForABrieflyLockedFile) {
     EXPECT_EQ(countsOf(history, "엄마").nonHonorific, 1);
 }
 
-TEST(HonorificHistory, GarbageFileIsRefusedAndLeftUntouched) {
-    TempDir dir;
-    std::string garbage;
-    for (int i = 0; i < 300; ++i) garbage += "이건 데이터베이스가 아니에요 not a database ";
-    std::string path = dir.write(kDbName, garbage);
+namespace {
 
+// A store under `data` that cannot be opened: init() fails with the log line
+// and the handle is never used (every sender unknown, updates ignored), and
+// neither the file nor its directory is touched.
+void expectRefusedAndUntouched(const std::string& data) {
+    const std::string path = data + "/" + kDbName;
+    const bool existed = fs::exists(data), isDir = fs::is_directory(data), hadFile = fs::exists(path);
+    const std::string before = hadFile ? readFile(path) : "";
+    const std::vector<std::string> listed = isDir ? entries(data) : std::vector<std::string>{};
     HonorificHistory history(path);
     {
         LogCapture log(LOG_DEBUG);
@@ -373,71 +299,53 @@ TEST(HonorificHistory, GarbageFileIsRefusedAndLeftUntouched) {
         ASSERT_FALSE(log.lines().empty());
         EXPECT_EQ(log.lines().back().priority, 6);
     }
-    expectClosedAndHarmless(history);
-    EXPECT_FALSE(history.init()) << "trying again still refuses the file";
-
-    EXPECT_EQ(readFile(path), garbage);
-    EXPECT_EQ(entries(dir.path()), std::vector<std::string>{kDbName});
+    EXPECT_FALSE(history.isOpen());
+    sent(history, "민지", "HIGH");
+    bool known = true;
+    EXPECT_EQ(levelOf(history, "민지", &known), "FALSE");
+    EXPECT_FALSE(known);
+    HonorificCounts c;
+    EXPECT_FALSE(history.readCounts("민지", c));
+    EXPECT_FALSE(history.init()) << "trying again still refuses the store";
+    EXPECT_EQ(fs::exists(data), existed) << "the directory is neither created nor removed";
+    EXPECT_EQ(fs::is_directory(data), isDir);
+    EXPECT_EQ(fs::exists(path), hadFile);
+    EXPECT_EQ(hadFile ? readFile(path) : "", before);
+    EXPECT_EQ(isDir ? entries(data) : std::vector<std::string>{}, listed);
 }
 
-TEST(HonorificHistory, MissingDataDirectoryFailsWithoutCreatingIt) {
+}  // namespace
+
+TEST(HonorificHistory, AGarbageFileOrAMissingOrFileDataDirectoryIsRefused) {
     TempDir dir;
-    std::string missing = dir.file("no-such-dir");
-    HonorificHistory history(missing + "/" + kDbName);
-    {
-        LogCapture log(LOG_DEBUG);
-        EXPECT_FALSE(history.init());
-        EXPECT_TRUE(log.contains("Failed to open database: "));
+    std::string garbage;
+    for (int i = 0; i < 300; ++i) garbage += "이건 데이터베이스가 아니에요 not a database ";
+    dir.write("garbage/" + std::string(kDbName), garbage);
+    dir.write("file", "x");
+    for (const char* data : {"garbage", "missing", "file"}) {
+        SCOPED_TRACE(data);
+        expectRefusedAndUntouched(dir.file(data));
     }
-    expectClosedAndHarmless(history);
-    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
-TEST(HonorificHistory, DataDirectoryThatIsAFileFails) {
+TEST(HonorificHistory, AReadOnlyDataDirectoryIsRefusedWithOrWithoutAHistory) {
     TempDir dir;
-    std::string notADir = dir.write("data", "x");
-    HonorificHistory history(notADir + "/" + kDbName);
-    EXPECT_FALSE(history.init());
-    expectClosedAndHarmless(history);
-    EXPECT_EQ(readFile(notADir), "x");
-}
-
-TEST(HonorificHistory, ReadOnlyDataDirectoryFails) {
-    TempDir dir;
-    std::string data = dir.file("data");
-    std::filesystem::create_directory(data);
-    std::filesystem::permissions(data, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    if (permissionsAreIgnored(data)) GTEST_SKIP() << "this process may write into read-only directories (root)";
-
-    HonorificHistory history(data + "/" + kDbName);
+    const std::string empty = dir.file("empty"), kept = dir.file("kept");
+    fs::create_directory(empty);
+    fs::create_directory(kept);
+    fs::permissions(empty, fs::perms::owner_read | fs::perms::owner_exec);
+    if (access(empty.c_str(), W_OK) == 0) GTEST_SKIP() << "this process may write into read-only directories (root)";
     {
-        LogCapture log(LOG_DEBUG);
-        EXPECT_FALSE(history.init());
-        EXPECT_TRUE(log.contains("Failed to open database: "));
-    }
-    expectClosedAndHarmless(history);
-    EXPECT_TRUE(entries(data).empty());
-}
-
-TEST(HonorificHistory, ExistingHistoryInAReadOnlyDirectoryFailsAndStaysIntact) {
-    TempDir dir;
-    std::string data = dir.file("data");
-    std::filesystem::create_directory(data);
-    std::string path = data + "/" + kDbName;
-    {
-        HonorificHistory history(path);
+        HonorificHistory history(kept + "/" + kDbName);
         ASSERT_TRUE(history.init());
         sent(history, "친구", "FALSE", 2);
     }
-    std::string before = readFile(path);
-    std::filesystem::permissions(data, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    if (permissionsAreIgnored(data)) GTEST_SKIP() << "this process may write into read-only directories (root)";
-
-    HonorificHistory history(path);
-    EXPECT_FALSE(history.init());
-    expectClosedAndHarmless(history);
-    EXPECT_EQ(readFile(path), before);
-    EXPECT_EQ(entries(data), std::vector<std::string>{kDbName});
+    fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_exec);
+    for (const std::string& data : {empty, kept}) {
+        SCOPED_TRACE(data);
+        expectRefusedAndUntouched(data);
+        fs::permissions(data, fs::perms::owner_all);
+    }
 }
 
 TEST(HonorificHistory, StoreIsEncryptedOnDisk) {
@@ -459,26 +367,21 @@ TEST(HonorificHistory, StoreIsEncryptedOnDisk) {
 
     std::string bytes = readFile(path);
     ASSERT_FALSE(bytes.empty());
-    EXPECT_EQ(bytes.find(korean), std::string::npos);
-    EXPECT_EQ(bytes.find("김민수"), std::string::npos);
-    EXPECT_EQ(bytes.find(latin), std::string::npos);
-    EXPECT_EQ(bytes.find("honorific_history"), std::string::npos);
-    EXPECT_EQ(bytes.find("SQLite format 3"), std::string::npos);
+    for (const std::string& plain : {korean, std::string("김민수"), latin, std::string("honorific_history"),
+                                     std::string("SQLite format 3")})
+        EXPECT_EQ(bytes.find(plain), std::string::npos) << plain;
 
-    // Plain queries without the key cannot read even the schema.
+    // Plain queries without the key cannot read even the schema, nor can another key.
     sqlite3* plain = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &plain), SQLITE_OK);
     int rc = sqlite3_exec(plain, "select count(*) from sqlite_master;", nullptr, nullptr, nullptr);
     EXPECT_EQ(rc, SQLITE_NOTADB) << sqlite3_errmsg(plain);
     sqlite3_close(plain);
-
-    // Nor with another key.
     sqlite3* wrong = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &wrong), SQLITE_OK);
     sqlite3_exec(wrong, "PRAGMA key = 'not the key';", nullptr, nullptr, nullptr);
     EXPECT_NE(sqlite3_exec(wrong, "select count(*) from sqlite_master;", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(wrong);
-
     EXPECT_EQ(readFile(path), bytes) << "failed reads leave the file as it was";
 
     HonorificHistory reopened(path);
