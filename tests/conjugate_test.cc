@@ -54,7 +54,8 @@ const ClassCase kClassCases[] = {
     {"피곤하다", VerbClass::Ha, A, "피곤해|피곤해요|피곤했어|피곤할 거야|피곤하세요|피곤합니다"},
     {"듣다", VerbClass::DIrregular, V, "들어|들어요|들었어|들을 거야|들으세요|듣습니다"},
     {"춥다", VerbClass::BIrregular, A, "추워|추워요|추웠어|추울 거야|추우세요|춥습니다"},
-    {"돕다", VerbClass::BIrregular, V, "도와|도와요|도왔어|도울 거야|도우세요|돕습니다"},  // 돕다 keeps 아
+    {"돕다", VerbClass::BIrregular, V, "도와|도와요|도왔어|도울 거야|도우세요|돕습니다"},  // 돕다, 곱다 keep 아
+    {"곱다", VerbClass::BIrregular, A, "고와|고와요|고왔어|고울 거야|고우세요|곱습니다"},
     {"낫다", VerbClass::SIrregular, A, "나아|나아요|나았어|나을 거야|나으세요|낫습니다"},
     {"모르다", VerbClass::ReuIrregular, V, "몰라|몰라요|몰랐어|모를 거야|모르세요|모릅니다"},
     {"부르다", VerbClass::ReuIrregular, V, "불러|불러요|불렀어|부를 거야|부르세요|부릅니다"},
@@ -84,7 +85,6 @@ TEST(Conjugate, EachClassInEveryRegisterAndOnlyWhereItFits) {
                   c.forms);
         EXPECT_EQ(v.present(Register::Plain), v.infinitive()) << c.lemma;
     }
-    // The class must fit the stem.
     for (const auto& bad : std::vector<std::pair<const char*, VerbClass>>{
              {"먹다", VerbClass::BIrregular}, {"가다", VerbClass::LDrop}, {"모르다", VerbClass::Regular},
              {"하다", VerbClass::Regular}, {"살다", VerbClass::Regular}, {"먹어", VerbClass::Regular},
