@@ -134,8 +134,9 @@ TEST(ModelLoad, MissingFile) {
     ASSERT_TRUE(load(m, dir, kTwoClassModel));
     LogCapture log;
     EXPECT_FALSE(m.load(dir.file("nothing.model"), dir.file("m.category"), dir.file("m.index")));
-    EXPECT_TRUE(hasErrorContaining(log, "Failed to open model files"));
+    EXPECT_TRUE(log.contains(dir.file("nothing.model") + ": no such file"));
     EXPECT_FALSE(m.load(dir.file("m.model"), dir.file("m.category"), dir.file("nothing.index")));
+    EXPECT_TRUE(log.contains(dir.file("nothing.index") + ": no such file"));
     EXPECT_FALSE(m.loaded());
 }
 

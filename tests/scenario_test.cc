@@ -67,8 +67,11 @@ TEST(ReplyScenarios, SelectionByReplyTypeEmotionContextAndLevel) {
                                   "\t\t\t\t\t\t\t\t\tfallback\n"
                                   "short\tline\n"
                                   "thanks\t\tbogus_context\t\t\t\t\t\t\tfallback\n");
+    VarnexTest::LogCapture log;
     ReplyScenarioRepository repo(table, corpus);
-    EXPECT_EQ(repo.size(), 6u);  // the short line is kept as an empty scenario
+    EXPECT_EQ(repo.size(), 5u);  // the short line is refused, not kept
+    EXPECT_TRUE(log.contains(table + ":5: line refused, 2 fields, 10 needed"));
+    EXPECT_TRUE(repo.getUnreadableTables().empty());
 
     Annotation a("고마워");
     a.addCategory("reply_type_thanks", "TRUE");
@@ -122,10 +125,12 @@ TEST(ReplyScenarios, PatternsArePrefixes) {
 }
 
 TEST(ReplyScenarios, MissingTablesGiveAnEmptyRepository) {
-    VarnexTest::LogCapture log(LOG_ERROR);
+    VarnexTest::LogCapture log;
     ReplyScenarioRepository repo("/nonexistent/s.table.enc", "/nonexistent/c.table.enc");
     EXPECT_EQ(repo.size(), 0u);
-    EXPECT_TRUE(log.contains("Load failed"));
+    EXPECT_EQ(repo.getUnreadableTables(),
+              (std::vector<std::string>{"/nonexistent/c.table.enc", "/nonexistent/s.table.enc"}));
+    EXPECT_TRUE(log.contains("/nonexistent/s.table.enc: no such file"));
 }
 
 // The shipped tables, read from their plain sources.

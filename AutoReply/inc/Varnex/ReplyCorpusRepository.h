@@ -2,7 +2,8 @@
 // ("NORMAL"), 2 most honorific ("HIGH"). Loaded once, read-only afterwards.
 //
 // Table lines: key TAB level-0 TAB level-1 TAB level-2, alternatives in a
-// column separated by "/". The first line of a key wins in each level.
+// column separated by "/". The first line of a key wins in each level; a
+// line without a key or without replies is refused.
 #pragma once
 
 #include <map>
@@ -17,7 +18,8 @@ public:
     explicit ReplyCorpusRepository(const std::string& corpusPath);
     virtual ~ReplyCorpusRepository() = default;
 
-    void load(const std::string& corpusPath);
+    // Adds the table's rows; false when the file cannot be read.
+    bool load(const std::string& corpusPath);
     // Replaces `replies` with the key's list at the level (0, 1, anything
     // else = 2). False, leaving `replies` alone, for an unknown key or when
     // any of its replies holds a "%" placeholder.

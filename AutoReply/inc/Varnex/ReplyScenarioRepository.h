@@ -4,7 +4,7 @@
 //
 // Table lines: reply-type pattern TAB emotion pattern TAB seven context
 // keywords TAB up to three corpus keys. Patterns match as prefixes; an empty
-// pattern matches everything.
+// pattern matches everything. A line with fewer than ten fields is refused.
 #pragma once
 
 #include <set>
@@ -38,12 +38,15 @@ public:
 
     size_t size() const { return levelZeroScenarios.size(); }
     const ReplyCorpusRepository& getCorpus() const { return corpus; }
+    // The paths of the two tables that could not be read (none when both loaded).
+    const std::vector<std::string>& getUnreadableTables() const { return unreadableTables; }
 
 private:
     ReplyCorpusRepository corpus;
     std::vector<ReplyScenario> levelOneScenarios;
     std::vector<ReplyScenario> levelTwoScenarios;
     std::vector<ReplyScenario> levelZeroScenarios;
+    std::vector<std::string> unreadableTables;
 };
 
 }  // namespace Varnex

@@ -1,12 +1,9 @@
 #include "Varnex/DictionaryFeature.h"
 
 #include "Varnex/DoubleArrayTrie.h"
-#include "Varnex/Utilities/Encryptor.h"
-#include "Varnex/Utilities/StringUtil.h"
+#include "Varnex/Utilities/TableReader.h"
 
 namespace Varnex {
-
-using Utilities::StringUtil;
 
 DictionaryFeature::DictionaryFeature() : trie(std::make_shared<DoubleArrayTrie>()) {}
 
@@ -23,13 +20,12 @@ void DictionaryFeature::loadDictionary(const std::string& path, bool binary) {
     if (binary) {
         fresh->load(path);
     } else {
-        std::vector<std::string> lines;
-        if (StringUtil::load(path, lines, isEncrypted(path))) {
-            for (const auto& line : lines) {
-                std::vector<std::string> fields;
-                StringUtil::split(line, '\t', fields);
-                if (fields.size() == 2) fresh->insert(fields[1], fields[0]);
-            }
+        // Value TAB raw key.
+        Utilities::TableFormat format;
+        format.minFields = format.maxFields = 2;
+        std::vector<Utilities::TableRow> rows;
+        if (Utilities::readTable(path, format, rows)) {
+            for (const auto& row : rows) fresh->insert(row.fields[1], row.fields[0]);
             fresh->build();
         }
     }

@@ -1,33 +1,22 @@
 #include "Varnex/ReplyCorpusRepository.h"
 
-#include "Varnex/Log.h"
-#include "Varnex/Utilities/Encryptor.h"
 #include "Varnex/Utilities/StringUtil.h"
+#include "Varnex/Utilities/TableReader.h"
 
 namespace Varnex {
 
 using Utilities::StringUtil;
 
-namespace {
-const char* const kTag = "AutoReply/src/Varnex/ReplyCorpusRepository";
-}
-
 ReplyCorpusRepository::ReplyCorpusRepository(const std::string& corpusPath) { load(corpusPath); }
 
-void ReplyCorpusRepository::load(const std::string& corpusPath) {
-    std::vector<std::string> lines;
-    if (!StringUtil::load(corpusPath, lines, isEncrypted(corpusPath))) return;
-    int lineNo = 0;
-    for (const auto& line : lines) {
-        ++lineNo;
-        if (line.empty()) continue;
-        std::vector<std::string> cols;
-        StringUtil::split(line, '\t', cols);
-        if (cols.size() < 2 || cols[0].empty()) {
-            varnex_print_log(LOG_WARN, kTag, "Skipping corpus line %d of %s: needs a key and replies\n", lineNo,
-                             corpusPath.c_str());
-            continue;
-        }
+bool ReplyCorpusRepository::load(const std::string& corpusPath) {
+    Utilities::TableFormat format;
+    format.minFields = 2;
+    format.nonEmpty = {0};
+    std::vector<Utilities::TableRow> rows;
+    if (!Utilities::readTable(corpusPath, format, rows)) return false;
+    for (const auto& row : rows) {
+        const auto& cols = row.fields;
         auto column = [&](size_t i) {
             std::vector<std::string> out;
             if (i < cols.size()) StringUtil::split(cols[i], '/', out);
@@ -37,6 +26,7 @@ void ReplyCorpusRepository::load(const std::string& corpusPath) {
         if (cols.size() > 2 && !cols[2].empty()) levelOneCorpus.emplace(cols[0], column(2));
         if (cols.size() > 3 && !cols[3].empty()) levelTwoCorpus.emplace(cols[0], column(3));
     }
+    return true;
 }
 
 bool ReplyCorpusRepository::getCorpus(const std::string& key, std::vector<std::string>& replies,

@@ -17,9 +17,19 @@ ReplyScenario::ReplyScenario(const std::string& line, const ReplyCorpusRepositor
     load(line, corpus, honorificLevel);
 }
 
+ReplyScenario::ReplyScenario(const std::vector<std::string>& fields, const ReplyCorpusRepository& corpus,
+                             int honorificLevel) {
+    load(fields, corpus, honorificLevel);
+}
+
 void ReplyScenario::load(const std::string& line, const ReplyCorpusRepository& corpus, int honorificLevel) {
     std::vector<std::string> fields;
     Utilities::StringUtil::split(line, '\t', fields);
+    load(fields, corpus, honorificLevel);
+}
+
+void ReplyScenario::load(const std::vector<std::string>& fields, const ReplyCorpusRepository& corpus,
+                         int honorificLevel) {
     if (fields.size() < 10) return;
     replyTypePattern = fields[0];
     emotionPattern = fields[1];

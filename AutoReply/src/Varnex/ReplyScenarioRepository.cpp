@@ -1,33 +1,23 @@
 #include "Varnex/ReplyScenarioRepository.h"
 
-#include "Varnex/Log.h"
-#include "Varnex/Utilities/Encryptor.h"
-#include "Varnex/Utilities/StringUtil.h"
+#include "Varnex/Utilities/TableReader.h"
+#include "Varnex/Vocabulary.h"
 
 namespace Varnex {
 
-using Utilities::StringUtil;
-
-namespace {
-const char* const kTag = "AutoReply/src/Varnex/ReplyScenarioRepository";
-}
-
-ReplyScenarioRepository::ReplyScenarioRepository(const std::string& scenarioPath, const std::string& corpusPath)
-    : corpus(corpusPath) {
-    std::vector<std::string> lines;
-    if (!StringUtil::load(scenarioPath, lines, isEncrypted(scenarioPath))) return;
-    int lineNo = 0;
-    for (const auto& line : lines) {
-        ++lineNo;
-        if (line.empty()) continue;
-        std::vector<std::string> fields;
-        StringUtil::split(line, '\t', fields);
-        if (fields.size() < 10)
-            varnex_print_log(LOG_WARN, kTag, "Scenario line %d of %s has %zu fields, needs 10: it offers nothing\n",
-                             lineNo, scenarioPath.c_str(), fields.size());
-        levelTwoScenarios.emplace_back(line, corpus, 2);
-        levelOneScenarios.emplace_back(line, corpus, 1);
-        levelZeroScenarios.emplace_back(line, corpus, 0);
+ReplyScenarioRepository::ReplyScenarioRepository(const std::string& scenarioPath, const std::string& corpusPath) {
+    if (!corpus.load(corpusPath)) unreadableTables.push_back(corpusPath);
+    Utilities::TableFormat format;
+    format.minFields = 10;
+    std::vector<Utilities::TableRow> rows;
+    if (!Utilities::readTable(scenarioPath, format, rows)) {
+        unreadableTables.push_back(scenarioPath);
+        return;
+    }
+    for (const auto& row : rows) {
+        levelTwoScenarios.emplace_back(row.fields, corpus, 2);
+        levelOneScenarios.emplace_back(row.fields, corpus, 1);
+        levelZeroScenarios.emplace_back(row.fields, corpus, 0);
     }
 }
 
@@ -37,34 +27,30 @@ bool ReplyScenarioRepository::prefixMatch(const std::string& pattern, const std:
 
 std::vector<std::string> ReplyScenarioRepository::replyTypeKeys(const Annotation& annotation) {
     std::vector<Classification> found;
-    annotation.getClassificationByPrefix("reply_type", found);
+    annotation.getClassificationByPrefix(Category::REPLY_TYPE, found);
     std::vector<std::string> keys;
     for (const auto& c : found) {
-        if (c.name.size() < 11) continue;
-        const std::string suffix = c.name.substr(11);
+        if (c.name.size() < Category::REPLY_TYPE_PREFIX_LENGTH) continue;
+        const std::string suffix = c.name.substr(Category::REPLY_TYPE_PREFIX_LENGTH);
         const std::string label = c.getPredictedClass();
-        if (label == "FALSE") continue;
-        keys.push_back(label == "TRUE" ? suffix : suffix + "_" + label);
+        if (label == Label::FALSE_LABEL) continue;
+        keys.push_back(label == Label::TRUE_LABEL ? suffix : suffix + "_" + label);
     }
     return keys;
 }
 
 bool ReplyScenarioRepository::findCorpus(const Annotation& annotation, const std::set<ContextType>& activeContexts,
                                          std::vector<ReplyScenario>& candidates) const {
-    const std::string label =
-        annotation.hasClassification("honorific") ? annotation.getClassification("honorific").getPredictedClass()
-                                                  : "FALSE";
-    return findCorpus(annotation, activeContexts, label, candidates);
+    return findCorpus(annotation, activeContexts, annotation.getLabel(Category::HONORIFIC), candidates);
 }
 
 bool ReplyScenarioRepository::findCorpus(const Annotation& annotation, const std::set<ContextType>& activeContexts,
                                          const std::string& honorificLabel,
                                          std::vector<ReplyScenario>& candidates) const {
     const std::vector<std::string> keys = replyTypeKeys(annotation);
-    const std::string emotion =
-        annotation.hasClassification("emotion") ? annotation.getClassification("emotion").getPredictedClass() : "none";
-    const auto& scenarios = honorificLabel == "HIGH"     ? levelTwoScenarios
-                            : honorificLabel == "NORMAL" ? levelOneScenarios
+    const std::string emotion = annotation.getLabel(Category::EMOTION, Label::NONE);
+    const auto& scenarios = honorificLabel == Label::HIGH     ? levelTwoScenarios
+                            : honorificLabel == Label::NORMAL ? levelOneScenarios
                                                          : levelZeroScenarios;
     const bool hadCandidates = !candidates.empty();
     for (const auto& s : scenarios) {

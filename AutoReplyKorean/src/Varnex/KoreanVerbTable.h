@@ -38,8 +38,11 @@
 // The loaders distrust their input: a line with too few fields, a value whose
 // row is not a number of an existing row, an exception naming a verb the
 // table does not have, a form that is empty once its marker and spaces are
-// removed, are skipped with a warning; nothing is sized by a field read from
-// a file.
+// removed, are refused with a "<path>:<line>" warning; nothing is sized by a
+// field read from a file.
+//
+// Detection lives in KoreanVerbTable.cpp, the text loaders in
+// KoreanVerbTableText.cpp and the single-file form in KoreanVerbTableFile.cpp.
 //
 // The same table can be written to and read from one binary file (the
 // primitives of BinaryIO.h): rowCount, the verb dictionary, the compound
@@ -132,6 +135,10 @@ public:
     bool checkCompoundRule(const std::string& text, DetectedVerbInfo& info) const;
     void getAnswer(const std::string& honorific, DetectedVerbInfo& info) const;
 
+    // The negation words that may stand in front of any verb.
+    static constexpr char kNot[] = "안";
+    static constexpr char kCannot[] = "못";
+
     // Marker tests: each looks only at the first byte.
     static bool isCompoundOnly(const std::string& s);       // "C"
     static bool isCompoundButNoAdd(const std::string& s);   // "D"
@@ -155,9 +162,8 @@ private:
     using Entries = std::vector<std::pair<std::string, std::string>>;
 
     void loadVerbRule(const std::string& path, Entries& entries, std::set<std::string>& verbKeys);
-    void addRules(const std::string& cell, const std::string& ignored, int row, const std::string& verb,
-                  const std::string& type, const std::string& time, Entries& entries, const std::string& path,
-                  size_t lineNumber) const;
+    void addRules(const std::string& cell, int row, const std::string& verb, const std::string& type,
+                  const std::string& time, Entries& entries, const std::string& path, int lineNumber) const;
     void loadNegativeRule(const std::string& path, Entries& entries) const;
     void loadCompoundVerbRule(const std::string& path, const std::set<std::string>& verbKeys);
     void loadExceptionRules(const std::string& path, const std::set<std::string>& verbKeys);

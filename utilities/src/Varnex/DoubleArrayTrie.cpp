@@ -23,6 +23,7 @@
 #include "Varnex/Trie.h"
 #include "Varnex/Utilities/Encryptor.h"
 #include "Varnex/Utilities/StringUtil.h"
+#include "Varnex/Utilities/TableReader.h"
 
 namespace Varnex {
 
@@ -291,25 +292,20 @@ bool DoubleArrayTrie::load(const std::string& path) {
 }
 
 bool DoubleArrayTrie::buildDic(const std::string& sourcePath, const std::string& targetPath) {
+    // Value TAB raw key. A build tool must not drop a line quietly: any
+    // refused line fails the build.
     std::vector<std::string> lines;
     if (!StringUtil::load(sourcePath, lines, false)) return false;
+    Utilities::TableFormat format;
+    format.minFields = 2;
+    std::vector<Utilities::TableRow> rows;
+    std::vector<Utilities::TableProblem> problems;
+    Utilities::parseTable(lines, sourcePath, format, rows, &problems);
+    for (const auto& p : problems)
+        varnex_print_log(LOG_ERROR, kTag, "BuildError : %s:%d: %s\n", sourcePath.c_str(), p.line, p.reason.c_str());
+    if (!problems.empty()) return false;
     DoubleArrayTrie trie;
-    bool good = true;
-    int number = 0;
-    for (const auto& line : lines) {
-        ++number;
-        if (line.empty()) continue;
-        std::vector<std::string> fields;
-        StringUtil::split(line, '\t', fields);
-        if (fields.size() < 2) {
-            varnex_print_log(LOG_ERROR, kTag, "BuildError : %s:%d has no value and key : %s\n", sourcePath.c_str(),
-                             number, line.c_str());
-            good = false;
-            continue;
-        }
-        trie.insert(fields[1], fields[0]);
-    }
-    if (!good) return false;
+    for (const auto& row : rows) trie.insert(row.fields[1], row.fields[0]);
     if (!trie.build()) return false;
     return trie.save(targetPath);
 }

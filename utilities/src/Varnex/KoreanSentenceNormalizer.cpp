@@ -3,16 +3,23 @@
 #include <vector>
 
 #include "Varnex/DoubleArrayTrie.h"
-#include "Varnex/Log.h"
 #include "Varnex/Utilities/StringUtil.h"
+#include "Varnex/Utilities/TableReader.h"
 
 namespace Varnex {
 
 using Utilities::StringUtil;
 
 namespace {
-const char* const kTag = "utilities/src/Varnex/KoreanSentenceNormalizer";
+// The files are unscrambled when `decrypt` says so, whatever their names.
+bool readRows(const std::string& path, bool decrypt, const Utilities::TableFormat& format,
+              std::vector<Utilities::TableRow>& rows) {
+    std::vector<std::string> lines;
+    if (!StringUtil::load(path, lines, decrypt)) return false;
+    Utilities::parseTable(lines, path, format, rows);
+    return true;
 }
+}  // namespace
 
 KoreanSentenceNormalizer::KoreanSentenceNormalizer(const std::string& dictionaryPath, const std::string& rulePath,
                                                    bool decrypt, bool binaryDictionary)
@@ -27,32 +34,25 @@ void KoreanSentenceNormalizer::load(const std::string& dictionaryPath, const std
     if (binaryDictionary) {
         dictionary->load(dictionaryPath);
     } else {
-        std::vector<std::string> lines;
-        if (StringUtil::load(dictionaryPath, lines, decrypt)) {
-            int lineNo = 0;
-            for (const auto& line : lines) {
-                ++lineNo;
-                if (line.empty()) continue;
-                std::vector<std::string> cols;
-                StringUtil::split(line, '\t', cols);
-                // A line without a key column is skipped; the rest of the file still loads.
-                if (cols.size() < 2 || cols[1].empty()) {
-                    varnex_print_log(LOG_WARN, kTag, "Skipping normalize dictionary line %d: no tab-separated key\n",
-                                     lineNo);
-                    continue;
-                }
-                dictionary->insert(cols[1], cols[0]);
-            }
+        // Standard form TAB colloquial form.
+        Utilities::TableFormat format;
+        format.minFields = 2;
+        format.nonEmpty = {1};
+        std::vector<Utilities::TableRow> rows;
+        if (readRows(dictionaryPath, decrypt, format, rows)) {
+            for (const auto& row : rows) dictionary->insert(row.fields[1], row.fields[0]);
             dictionary->build();
         }
     }
 
-    std::vector<std::string> lines;
-    if (!StringUtil::load(rulePath, lines, decrypt)) return;
-    for (const auto& line : lines) {
-        std::vector<std::string> cols;
-        StringUtil::split(line, '\t', cols);
-        if (cols.size() != 3) continue;
+    // Key character TAB follower characters TAB replacement.
+    Utilities::TableFormat format;
+    format.minFields = format.maxFields = 3;
+    format.nonEmpty = {0};
+    std::vector<Utilities::TableRow> rows;
+    if (!readRows(rulePath, decrypt, format, rows)) return;
+    for (const auto& row : rows) {
+        const auto& cols = row.fields;
         std::vector<std::string> followers;
         StringUtil::getCharactors(cols[1], followers);
         rules[cols[0]] = {std::set<std::string>(followers.begin(), followers.end()), cols[2]};

@@ -1,9 +1,11 @@
 #include "Varnex/LabelledData.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "Varnex/ModelTextParsing.h"
+#include "Varnex/Utilities/TableReader.h"
 
 namespace Varnex {
 
@@ -20,38 +22,43 @@ bool LabelledData::read(const std::string& path, const std::set<std::string>& la
 
 void LabelledData::parse(const std::string& content, const std::set<std::string>& labels,
                          std::vector<LabelledExample>& examples, std::vector<LabelledDataProblem>& problems) {
-    size_t pos = 0;
-    int lineNo = 0;
-    if (content.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
+    std::vector<std::string> lines;
+    size_t pos = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (pos < content.size()) {
         size_t end = content.find('\n', pos);
         if (end == std::string::npos) end = content.size();
-        std::string line = content.substr(pos, end - pos);
+        lines.push_back(content.substr(pos, end - pos));
         pos = end + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) continue;
-        size_t tab = line.find('\t');
-        if (tab == std::string::npos) {
-            problems.push_back({lineNo, "no tab between label and message"});
-            continue;
-        }
+    }
+    // Label TAB message; tabs inside the message are kept.
+    Utilities::TableFormat format;
+    format.minFields = format.maxFields = 2;
+    format.lastFieldTakesRest = true;
+    std::vector<Utilities::TableRow> rows;
+    std::vector<Utilities::TableProblem> misfits;
+    const size_t firstNew = problems.size();
+    Utilities::parseTable(lines, "", format, rows, &misfits);
+    for (const auto& m : misfits) problems.push_back({m.line, "no tab between label and message"});
+    for (const auto& row : rows) {
         LabelledExample e;
-        e.line = lineNo;
-        e.label = TextParsing::trimmed(line.substr(0, tab));
-        e.text = TextParsing::trimmed(line.substr(tab + 1));
+        e.line = row.line;
+        e.label = TextParsing::trimmed(row.fields[0]);
+        e.text = TextParsing::trimmed(row.fields[1]);
         if (e.label.empty()) {
-            problems.push_back({lineNo, "empty label"});
+            problems.push_back({row.line, "empty label"});
         } else if (e.label.find_first_of(" \t\r\n\f\v") != std::string::npos) {
-            problems.push_back({lineNo, "white space inside the label [" + e.label + "]"});
+            problems.push_back({row.line, "white space inside the label [" + e.label + "]"});
         } else if (e.text.empty()) {
-            problems.push_back({lineNo, "empty message"});
+            problems.push_back({row.line, "empty message"});
         } else if (!labels.empty() && labels.count(e.label) == 0) {
-            problems.push_back({lineNo, "unknown label [" + e.label + "]"});
+            problems.push_back({row.line, "unknown label [" + e.label + "]"});
         } else {
             examples.push_back(std::move(e));
         }
     }
+    // Reported in file order, as a reader of the data goes through it.
+    std::stable_sort(problems.begin() + static_cast<std::ptrdiff_t>(firstNew), problems.end(),
+                     [](const LabelledDataProblem& a, const LabelledDataProblem& b) { return a.line < b.line; });
 }
 
 }  // namespace Varnex

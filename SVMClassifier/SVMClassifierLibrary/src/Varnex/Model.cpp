@@ -16,6 +16,7 @@
 
 #include "Varnex/Log.h"
 #include "Varnex/ModelTextParsing.h"
+#include "Varnex/Utilities/Files.h"
 
 namespace Varnex {
 
@@ -195,18 +196,19 @@ std::shared_ptr<SVMFeatureVector> Model::makeFeatureVector() const {
 bool Model::load(const std::string& modelPath, const std::string& categoryPath, const std::string& indexPath) {
     varnex_print_log(LOG_DEBUG, kTag, "Loading model from [model = %s], [catgories = %s], [features = %s]",
                      modelPath.c_str(), categoryPath.c_str(), indexPath.c_str());
-    std::FILE* categoryFile = std::fopen(categoryPath.c_str(), "rb");
-    std::FILE* modelFile = std::fopen(modelPath.c_str(), "rb");
-    std::FILE* indexFile = nullptr;
+    // A file that is not there is only a warning here: whether the model
+    // is needed is the caller's decision. A file that is there but damaged
+    // is an error, reported by the parser.
+    auto open = [](const std::string& path) {
+        std::FILE* f = Utilities::isRegularFile(path) ? std::fopen(path.c_str(), "rb") : nullptr;
+        if (!f) varnex_print_log(LOG_WARN, kTag, "Model file %s: %s\n", path.c_str(), Utilities::describeUnreadable(path));
+        return f;
+    };
+    std::FILE* modelFile = open(modelPath);
+    std::FILE* categoryFile = open(categoryPath);
+    std::FILE* indexFile = open(indexPath);
     bool ok = false;
-    if (!categoryFile || !modelFile) {
-        varnex_print_log(LOG_ERROR, kTag, "Error: Failed to open model files. ");
-    } else if (!(indexFile = std::fopen(indexPath.c_str(), "rb"))) {
-        varnex_print_log(LOG_ERROR, kTag, "Can't open SVM feature index file for read [%s]", indexPath.c_str());
-        varnex_print_log(LOG_ERROR, kTag, "Failed to read feature index from [%s]", indexPath.c_str());
-    } else {
-        ok = load(modelFile, categoryFile, indexFile, modelPath, categoryPath, indexPath);
-    }
+    if (categoryFile && modelFile && indexFile) ok = load(modelFile, categoryFile, indexFile, modelPath, categoryPath, indexPath);
     if (categoryFile) std::fclose(categoryFile);
     if (modelFile) std::fclose(modelFile);
     if (indexFile) std::fclose(indexFile);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Varnex/Export.h"
+#include "Varnex/Utilities/Files.h"
 
 namespace Varnex {
 
@@ -26,8 +27,6 @@ namespace Utilities {
 
 extern const char* const kScrambledSuffix;  // ".enc"
 
-// True when `path` names an existing regular file.
-bool isRegularFile(const std::string& path);
 
 // A whole file's bytes with shared ownership. The array holds one more byte
 // than `size()`, a terminating zero.

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "Varnex/Log.h"
+#include "Varnex/Utilities/Files.h"
 #include "Varnex/Utilities/StringUtil.h"
 
 namespace Varnex {
@@ -22,10 +23,6 @@ bool isEncrypted(const std::string& path) {
 
 namespace Utilities {
 
-bool isRegularFile(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 namespace {
 const char* const kTag = "utilities/src/Varnex/Utilities/Encryptor";
@@ -47,6 +44,7 @@ bool readWhole(const std::string& path, std::vector<char>& out) {
     return true;
 }
 }  // namespace
+
 
 const char* const kScrambledSuffix = ".enc";
 
@@ -95,7 +93,7 @@ std::string Encryptor::decrypt(const std::string& s) const {
 bool Encryptor::transformFile(const std::string& inPath, const std::string& outPath, int sign) const {
     std::vector<char> input;
     if (!readWhole(inPath, input)) {
-        varnex_print_log(LOG_ERROR, kTag, "Encryptor::encrypt - Failed to open input file%s\n", inPath.c_str());
+        varnex_print_log(LOG_ERROR, kTag, "%s: %s\n", inPath.c_str(), describeUnreadable(inPath));
         return false;
     }
     std::unique_ptr<char[]> output(transform(input.data(), input.size(), sign));
@@ -149,10 +147,8 @@ bool Encryptor::decrypt(const std::string& inPath, const std::string& outPath) c
 
 FileContent Encryptor::decryptFile(const std::string& path) const {
     std::vector<char> input;
-    if (!readWhole(path, input)) {
-        varnex_print_log(LOG_ERROR, kTag, "Encryptor::encrypt - Failed to open input file%s\n", path.c_str());
-        return FileContent();
-    }
+    // The caller says what the file was for; a missing file is not always an error.
+    if (!readWhole(path, input)) return FileContent();
     return FileContent(transform(input.data(), input.size(), -1), input.size());
 }
 
@@ -163,12 +159,15 @@ namespace Utilities {
 bool StringUtil::load(const std::string& path, std::vector<std::string>& lines, bool scrambled) {
     const char* const tag = "utilities/src/Varnex/Utilities/StringUtil";
     varnex_print_log(LOG_DEBUG, tag, "Loading resource : %s\n", path.c_str());
+    // Whether a missing file matters is the reader's decision: it is only
+    // reported here, as a warning in plain words.
+    auto unreadable = [&]() {
+        varnex_print_log(LOG_WARN, tag, "Resource file %s: %s\n", path.c_str(), describeUnreadable(path));
+        return false;
+    };
     if (scrambled) {
         FileContent content = Encryptor().decryptFile(path);
-        if (content.empty()) {
-            varnex_print_log(LOG_ERROR, tag, "Load failed : %s\n", path.c_str());
-            return false;
-        }
+        if (content.empty()) return unreadable();
         // The text ends at its first zero byte; empty pieces are dropped.
         std::string text(content.data());
         bool first = true;
@@ -189,10 +188,7 @@ bool StringUtil::load(const std::string& path, std::vector<std::string>& lines, 
     }
     std::ifstream in;
     if (isRegularFile(path)) in.open(path);
-    if (!in.is_open()) {
-        varnex_print_log(LOG_ERROR, tag, "Load failed : %s\n", path.c_str());
-        return false;
-    }
+    if (!in.is_open()) return unreadable();
     // Lines are collected apart and appended only when the whole file was read.
     std::vector<std::string> read;
     std::string line;
@@ -202,10 +198,7 @@ bool StringUtil::load(const std::string& path, std::vector<std::string>& lines, 
         first = false;
         read.push_back(rtrim(line));
     }
-    if (in.bad()) {
-        varnex_print_log(LOG_ERROR, tag, "Load failed : %s\n", path.c_str());
-        return false;
-    }
+    if (in.bad()) return unreadable();
     lines.insert(lines.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
     return true;
 }
