@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "Varnex/Annotation.h"
+#include "Varnex/GenericAnnotators.h"
 #include "Varnex/Senlp.h"
 
 using namespace Varnex;

@@ -43,7 +43,7 @@ public:
 
 std::string levelOf(const _KoreanMessageAnalyzer& analyzer, const std::string& text, const char* sender = nullptr) {
     Annotation a;
-    if (sender) a.addCategory("sender", Classification("sender", sender));
+    if (sender) a.setSender(sender);
     analyzer.analyze("", text, a);
     return a.getClassification("honorific").getPredictedClass();
 }
@@ -60,7 +60,7 @@ TEST(KoreanCharactorFeature, WordsAreCutAtSpacesAndSymbols) {
 }
 
 TEST(KoreanHonorificDetector, ShippedModelsTellTheThreeLevelsApart) {
-    _KoreanMessageAnalyzer analyzer(kResources);
+    _KoreanMessageAnalyzer analyzer(kResources, nullptr);
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"네", "NORMAL"},           {"응", "FALSE"},         {"감사합니다", "HIGH"},
         {"고마워", "FALSE"},        {"넵", "NORMAL"},        {"알겠습니다", "HIGH"},
@@ -128,7 +128,7 @@ TEST(HonorificLearning, AnUnusableDataDirectoryStillSuggests) {
     std::string garbage = data.write("honorific_ko_KR.db", "this is not a database at all, not at all");
     auto* api = static_cast<SmartReplyAPIWrapper*>(create());
     EXPECT_FALSE(api->openEngine(kResources, data.path() + "/"));
-    EXPECT_TRUE(quiet.contains("KoreanMLCandidateReplyGenerator init failed - HonorificManager"));
+    EXPECT_TRUE(quiet.contains("Failed to open database: "));
     std::vector<std::string> replies;
     EXPECT_TRUE(api->findReply("", "민수", "정말 감사합니다", replies));
     api->notify("", "민수", "정말 감사합니다", "고마워", false);

@@ -91,11 +91,16 @@ TEST(KoreanRuleDetector, VetoesWinAndOtherwiseTheLastMatchDecides) {
     KoreanRuleDetector d("reply_type_you_re_welcome", path, false);
     ASSERT_TRUE(d.init());
     const std::string c = "reply_type_you_re_welcome";
-    EXPECT_EQ(label(d, c, "진짜 고마워"), "TRUE");
-    EXPECT_EQ(label(d, c, "감사원에서 연락 왔어"), "FALSE");
-    EXPECT_EQ(label(d, c, "고마워 근데 감사원은 어때"), "FALSE");
-    EXPECT_EQ(label(d, c, "하나도 안 고마워"), "FALSE");
-    EXPECT_EQ(label(d, c, "밥 먹자"), "FALSE");
+    // A veto wins wherever it stands, also before a later "TRUE" phrase
+    // (which the last-match rule alone would let win).
+    for (const auto& [text, want] : std::vector<std::pair<std::string, std::string>>{
+             {"진짜 고마워", "TRUE"},
+             {"감사원에서 연락 왔어", "FALSE"},
+             {"고마워 근데 감사원은 어때", "FALSE"},
+             {"감사원 사람들 진짜 고마워", "FALSE"},
+             {"하나도 안 고마워", "FALSE"},
+             {"밥 먹자", "FALSE"}})
+        EXPECT_EQ(label(d, c, text), want) << text;
     // The normalized text is searched as well.
     EXPECT_EQ(label(d, c, "ㄱㅅ", "감사"), "TRUE");
 

@@ -1,6 +1,7 @@
 // The Korean engine on the shipped resources, as the build packs them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -47,7 +48,7 @@ KoreanAutoReplyEngine* ShippedEngine::engine = nullptr;
 // The labelled messages were written apart from the rule lines; the shipped
 // rules must keep agreeing with what a native speaker expects of them.
 TEST_F(ShippedEngine, PhraseRulesAgreeWithTheLabelledMessages) {
-    _KoreanMessageAnalyzer analyzer(kResources);
+    _KoreanMessageAnalyzer analyzer(kResources, nullptr);
     std::ifstream in(std::string(VARNEX_SOURCE_DIR) + "/tests/data/rule_samples.tsv");
     std::string line;
     int total = 0, agree = 0;
@@ -95,12 +96,17 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
             EXPECT_EQ(r.find("고마워"), std::string::npos) << bad << " -> " << r;
         }
     }
-    // Every suggestion is finished: a period unless it ends in a closing character.
+    // Every suggestion is finished: it ends in a period or a closing character,
+    // and replies that end in a word got the period.
+    int periods = 0;
     for (const auto& r : suggest(*engine, "정말 고마워")) {
         std::string last;
         Utilities::StringUtil::getPreviousChar(r, static_cast<int>(r.size()) - 1, last);
-        EXPECT_NE(last, "") << r;
+        std::string copy = r;
+        EXPECT_EQ(KoreanPeriodAppender::addPeriod(copy), r) << r;  // nothing left to finish
+        if (last == ".") ++periods;
     }
+    EXPECT_GT(periods, 0);
 }
 
 TEST_F(ShippedEngine, GreetingsFollowTheClock) {
@@ -158,10 +164,36 @@ TEST(KoreanEngine, OpensThroughTheHostApiWithoutDatabases) {
     EXPECT_TRUE(api->findReply("", "friend", "정말 고마워", replies));
     EXPECT_EQ(replies.front(), "앞에 있던 것");  // the host's own entries are left alone
     EXPECT_GT(replies.size(), 1u);
-    // A missing resource tree opens an engine that finds nothing, without a crash.
-    VarnexTest::LogCapture quiet(LOG_ERROR);
-    api->openEngine(data.path() + "/missing", data.path() + "/");
-    std::vector<std::string> none;
-    EXPECT_FALSE(api->findReply("", "friend", "정말 고마워", none));
+    destroy(api);
+}
+
+TEST(KoreanEngine, StartUpSaysWhatTheResourceTreeLacks) {
+    VarnexTest::TempDir data, tree;
+    auto* api = static_cast<SmartReplyAPIWrapper*>(create());
+    // Nothing there: one error line naming the tables and models, and an
+    // engine that stays silent afterwards.
+    {
+        VarnexTest::LogCapture log(LOG_ERROR);
+        EXPECT_FALSE(api->openEngine(tree.path(), data.path() + "/"));
+        ASSERT_EQ(log.lines().size(), 1u);
+        for (const char* name : {"corpus/reply_corpus_kr.table.enc", "corpus/reply_scenarios_kr.table.enc",
+                                 "model/honorific_tf.model", "model/honorific_hn.model"})
+            EXPECT_TRUE(log.contains(name)) << name;
+        std::vector<std::string> none;
+        EXPECT_FALSE(api->findReply("", "friend", "정말 고마워", none));
+        EXPECT_EQ(log.lines().size(), 1u);
+    }
+    // Everything but the optional parts: the engine opens and only warns.
+    std::filesystem::copy(kResources, tree.path(), std::filesystem::copy_options::recursive |
+                                                       std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(tree.file("1.0/model/reply_type_why.rule.enc"));
+    {
+        VarnexTest::LogCapture log(LOG_WARN);
+        EXPECT_TRUE(api->openEngine(tree.path(), data.path() + "/"));
+        EXPECT_TRUE(log.contains("reply_type_why.rule.enc: no such file"));
+        for (const auto& line : log.lines()) EXPECT_LT(line.priority, 6) << line.text;
+        std::vector<std::string> replies;
+        EXPECT_TRUE(api->findReply("", "friend", "정말 고마워", replies));
+    }
     destroy(api);
 }

@@ -24,7 +24,7 @@ const std::string kLeadOnly = "\xEA";     // lead byte of a 3-byte character
 const std::string kCutShort = "\xEA\xB0"; // 3-byte character missing its last byte
 }  // namespace
 
-TEST(StringUtil, ReplaceSplitTrimAndTokenize) {
+TEST(StringUtil, ReplaceSplitAndTrim) {
     std::string s = "aaa";
     EXPECT_EQ(StringUtil::replace(s, "aa", "b"), 1);
     EXPECT_EQ(s, "ba");
@@ -44,17 +44,11 @@ TEST(StringUtil, ReplaceSplitTrimAndTokenize) {
     std::string padded = " \t 안녕 \r\n";
     EXPECT_EQ(StringUtil::trim(padded), "안녕");
     EXPECT_EQ(StringUtil::ltrim(padded), "안녕 \r\n");
+    EXPECT_EQ(StringUtil::rtrim(padded), " \t 안녕");
     EXPECT_EQ(padded, " \t 안녕 \r\n");  // the argument is not changed
-    StringUtil wrapped(padded);
-    EXPECT_EQ(wrapped.rtrim(), " \t 안녕");
-
-    EXPECT_EQ(StringUtil::tokenize("  밥 \t먹었어?\n\v ok "), (std::vector<std::string>{"밥", "먹었어?", "ok"}));
-    auto bag = StringUtil::bagWords("응 응 그래");
-    EXPECT_EQ(bag["응"], 2);
-    EXPECT_EQ(bag["그래"], 1);
 }
 
-TEST(StringUtil, PredicatesAndFormats) {
+TEST(StringUtil, Predicates) {
     EXPECT_TRUE(StringUtil::issymbol(""));
     EXPECT_TRUE(StringUtil::issymbol("?"));
     EXPECT_TRUE(StringUtil::issymbol("\\"));
@@ -64,26 +58,9 @@ TEST(StringUtil, PredicatesAndFormats) {
     EXPECT_FALSE(StringUtil::isspace(std::string("  ")));
     EXPECT_FALSE(StringUtil::isspace('\v'));
 
-    EXPECT_EQ(StringUtil::makeFormat(0, -1, "d"), "%d");
-    EXPECT_EQ(StringUtil::makeFormat(5, 2, "lf"), "%5.2lf");
-    EXPECT_EQ(StringUtil::makeFormat(0, 0, "f"), "%.0f");
-
-    std::string out;
-    StringUtil::append(out, 42, 4);
-    StringUtil::append(out, 3.14159, 0, 2);
-    StringUtil::append(out, true, 9);
-    StringUtil::append(out, static_cast<long long>(-9000000000LL), 0);
-    StringUtil::append(out, "abcdef", 0, 3);
-    StringUtil::append(out, std::string("안녕하세요"), 0, 3);
-    EXPECT_EQ(out, "  423.14true-9000000000abc안");
-    StringUtil su(out);
-    su << "!" << std::string("?");
-    EXPECT_EQ(out.substr(out.size() - 2), "!?");
-
     EXPECT_TRUE(StringUtil::startWith("안녕하세요", "안녕"));
     EXPECT_TRUE(StringUtil::startWith("abc", ""));
     EXPECT_FALSE(StringUtil::startWith("ab", "abc"));
-    EXPECT_TRUE(StringUtil::contains("밥 먹었어", "먹"));
     EXPECT_EQ(StringUtil::toLower("AbC가Z"), "abc가z");
 
     std::string bom = "\xEF\xBB\xBFx";
@@ -91,19 +68,6 @@ TEST(StringUtil, PredicatesAndFormats) {
     EXPECT_EQ(bom, "x");
     StringUtil::removeUtf8Bom(bom);
     EXPECT_EQ(bom, "x");
-}
-
-TEST(StringUtil, NumbersAndConvertReportFailures) {
-    LogCapture log;
-    EXPECT_DOUBLE_EQ(StringUtil::StringToDouble("12abc"), 12.0);
-    EXPECT_DOUBLE_EQ(StringUtil::StringToDouble(" -0.5"), -0.5);
-    EXPECT_DOUBLE_EQ(StringUtil::StringToDouble(""), 0.0);
-    EXPECT_TRUE(log.contains("str is empty"));
-    EXPECT_THROW(StringUtil::StringToDouble("abc"), std::runtime_error);
-    EXPECT_TRUE(log.contains("runtime error"));
-    std::string s = "x";
-    EXPECT_FALSE(StringUtil::convert(s, "UTF-8", "CP949"));
-    EXPECT_TRUE(log.contains("Method is not supported for "));
 }
 
 TEST(StringUtil, Murmur3MatchesReferenceValues) {
@@ -129,9 +93,6 @@ TEST(StringUtil, StepsThroughValidUtf8) {
     EXPECT_EQ(StringUtil::getNextChar(s, 1, ch), 1);
     EXPECT_EQ(ch, kGa);
     EXPECT_EQ(StringUtil::getLength("가a"), 2);
-    EXPECT_TRUE(StringUtil::isMultibyteChar(kGa));
-    EXPECT_FALSE(StringUtil::isMultibyteChar("a"));
-    EXPECT_FALSE(StringUtil::isMultibyteChar(""));
 
     std::vector<std::string> chars;
     StringUtil::getCharactors("밥 먹자😀", chars);

@@ -65,4 +65,12 @@ TEST(VarnexTool, ReportsBadArgumentsAndDirectoriesInOneLine) {
     r = run("suggest" + resources() + " --data " + data.path() + " --now \"2026-02-30 10:00\" 안녕");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("--now"), std::string::npos);
+
+    // A tree without its tables: one line saying what is missing.
+    ::mkdir(data.file("empty").c_str(), 0700);
+    ::mkdir(data.file("empty/1.0").c_str(), 0700);
+    r = run("suggest --resources " + data.file("empty") + " --data " + data.path() + " 고마워");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+    EXPECT_NE(r.out.find("cannot serve suggestions: corpus/reply_corpus_kr.table.enc"), std::string::npos) << r.out;
 }

@@ -156,17 +156,28 @@ int main(int argc, char** argv) {
 
     auto* api = static_cast<SmartReplyAPIWrapper*>(create());
     if (api == nullptr) return fail("the engine could not be created");
+    // The engine's errors are shown as the program's own lines; with
+    // --verbose everything it logs goes to stderr as it comes.
+    Varnex::setLogSink([&o](int priority, const char*, const char* text) {
+        std::string line = text;
+        while (!line.empty() && line.back() == '\n') line.pop_back();
+        if (o.verbose || priority >= Varnex::logPriority(Varnex::LOG_ERROR))
+            std::fprintf(stderr, "varnex: %s\n", line.c_str());
+        return 0;
+    });
     if (o.verbose) Varnex::setLogLevel(Varnex::LOG_DEBUG);
-    if (!api->openEngine(o.resources, o.data))
-        std::fprintf(stderr, "varnex: the engine opened without its learning databases; suggestions still work\n");
+    const bool opened = api->openEngine(o.resources, o.data);
 
     int status = 0;
     if (suggest) {
         std::vector<std::string> replies;
         api->findReply("", o.sender, o.args[0], replies);
         for (const auto& r : replies) std::printf("%s\n", r.c_str());
+        // An engine that failed to open and suggests nothing has said why.
+        if (!opened && replies.empty()) status = 2;
     } else {
         api->notify("", o.sender, o.args[0], o.args[1], false);
+        if (!opened) status = 2;
     }
     api->closeEngine();
     destroy(api);

@@ -19,6 +19,7 @@
 #include "Varnex/KoreanResourcePaths.h"
 #include "Varnex/KoreanVerbTable.h"
 #include "Varnex/Log.h"
+#include "Varnex/Vocabulary.h"
 
 #ifndef VARNEX_BUILD_RESOURCE_DIR
 #define VARNEX_BUILD_RESOURCE_DIR ""
@@ -107,8 +108,8 @@ int main(int argc, char** argv) {
     for (const std::string& message : messages) {
         std::printf("%s\n", message.c_str());
         std::vector<Varnex::DetectedVerbInfo> casual, polite;
-        table->detectAll(message, "FALSE", casual);
-        table->detectAll(message, "TRUE", polite);
+        table->detectAll(message, Varnex::Label::FALSE_LABEL, casual);
+        table->detectAll(message, Varnex::Label::NORMAL, polite);
         if (casual.empty()) {
             std::printf("  (no verb form)\n");
             continue;

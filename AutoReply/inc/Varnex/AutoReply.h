@@ -29,8 +29,6 @@ public:
                    std::vector<Reply>& replies, Annotation* annotation);
     void notifyReply(LanguageType language, const std::string& sender, const std::string& message,
                      const std::string& reply);
-    void notifyReply(LanguageType language, const std::string& sender, const std::string& message,
-                     const Reply& reply);
 
 private:
     std::map<LanguageType, std::shared_ptr<AutoReplyEngine>> engines;

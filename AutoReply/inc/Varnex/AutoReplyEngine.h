@@ -38,8 +38,6 @@ public:
     // and the applier learn from it.
     virtual void notifyReply(const std::string& sender, const std::string& message, const std::string& reply,
                              Annotation* annotation);
-    virtual void notifyReply(const std::string& sender, const std::string& message, const Reply& reply,
-                             Annotation* annotation);
 
     void setModules(std::shared_ptr<_IMessageAnalyzer> analyzer,
                     std::vector<std::shared_ptr<_ICandidateReplyGenerator>> generators,

@@ -56,16 +56,4 @@ void AutoReply::notifyReply(LanguageType language, const std::string& sender, co
     engine->notifyReply(sender, message, reply, nullptr);
 }
 
-void AutoReply::notifyReply(LanguageType language, const std::string& sender, const std::string& message,
-                            const Reply& reply) {
-    auto engine = getEngine(language);
-    if (!engine) {
-        varnex_print_log(LOG_ERROR, kTag, "Unloaded Engine\n");
-        return;
-    }
-    varnex_print_log(LOG_DEBUG, kTag, "Find Reply %s for %s from %s\n", message.c_str(), reply.text.c_str(),
-                     sender.c_str());
-    engine->notifyReply(sender, message, reply, nullptr);
-}
-
 }  // namespace Varnex

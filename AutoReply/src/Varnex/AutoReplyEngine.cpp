@@ -45,7 +45,8 @@ bool AutoReplyEngine::init() {
 std::vector<ReplyScenario> AutoReplyEngine::generateCandidates(const std::string& sender, const std::string& message,
                                                                Annotation& analysed) {
     std::vector<ReplyScenario> candidates;
-    analysed.addCategory("sender", Classification("sender", sender));
+    analysed.setSender(sender);
+    analysed.addCategory(Category::SENDER, Classification(Category::SENDER, sender));
     if (!messageAnalyzer || !replyRanker) {
         varnex_print_log(LOG_ERROR, kTag, "Engine has no analyzer or ranker\n");
         return candidates;
@@ -80,8 +81,6 @@ void AutoReplyEngine::notifyReply(const std::string& sender, const std::string& 
     if (personalCorpusApplier) personalCorpusApplier->update(sender, message, messageAnnotation, reply, replyAnnotation);
     if (annotation) *annotation = replyAnnotation;
 }
-
-void AutoReplyEngine::notifyReply(const std::string&, const std::string&, const Reply&, Annotation*) {}
 
 void AutoReplyEngine::setModules(std::shared_ptr<_IMessageAnalyzer> analyzer,
                                  std::vector<std::shared_ptr<_ICandidateReplyGenerator>> generators,

@@ -4,12 +4,6 @@
 
 namespace Varnex {
 
-namespace {
-// What Classification::getPredictedClass gives for a result without any
-// positive score: no answer at all, so the classifier may give one.
-const char* const kNoAnswer = "none";
-}  // namespace
-
 void MultiClassificationAnnotator::addClassifier(const std::string& category,
                                                  const std::shared_ptr<AnnotationBasedClassifier>& classifier) {
     classifiers[category] = classifier;
@@ -21,7 +15,9 @@ bool MultiClassificationAnnotator::process(Annotation& annotation) const {
         if (!entry.second) continue;
         if (annotation.hasClassification(category)) {
             std::string current = annotation.getClassification(category).getPredictedClass();
-            if (current != Category::FALSE_LABEL && current != kNoAnswer) continue;
+            // A result without any positive score (Label::NONE) is no answer
+            // at all, so the classifier may give one.
+            if (current != Label::FALSE_LABEL && current != Label::NONE) continue;
         }
         annotation.addCategory(category, Classification(category, entry.second->classify(annotation)));
     }

@@ -36,10 +36,6 @@ const char* const kIncrementHonorific =
 const char* const kIncrementNonHonorific =
     "update honorific_history set non_honorific_reply = non_honorific_reply + 1 where sender = ?1;";
 
-const std::string kHonorific = "honorific";
-const std::string kHigh = "HIGH";
-const std::string kNormal = "NORMAL";
-const std::string kFalse = "FALSE";
 const std::string kAnonymous = "anonymous";
 
 // One prepared statement, finalized when it goes out of scope.
@@ -90,8 +86,8 @@ void rollbackIfOpen(sqlite3* db) {
 }
 
 const char* incrementFor(const std::string& label) {
-    if (label == kHigh) return kIncrementMostHonorific;
-    if (label == kNormal) return kIncrementHonorific;
+    if (label == Label::HIGH) return kIncrementMostHonorific;
+    if (label == Label::NORMAL) return kIncrementHonorific;
     return kIncrementNonHonorific;
 }
 
@@ -165,9 +161,7 @@ void HonorificHistory::update(const std::string& sender, const std::string& /*me
     }
     if (sender.empty()) return;
 
-    std::string label;
-    if (replyAnnotation.hasClassification(kHonorific))
-        label = replyAnnotation.getClassification(kHonorific).getPredictedClass();
+    const std::string label = replyAnnotation.getLabel(Category::HONORIFIC, "");
 
     // Create the row if needed and raise the count in one write transaction;
     // the increment happens inside the database so concurrent writers add up.
@@ -213,13 +207,11 @@ bool HonorificHistory::readCounts(const std::string& sender, HonorificCounts& co
 bool HonorificHistory::getHonorificLevel(const std::string& sender, const std::string& /*message*/,
                                          const Annotation& annotation, std::string& level) {
     if (sender.empty() || sender == kAnonymous) {
-        level = kFalse;
-        if (annotation.hasClassification(kHonorific))
-            level = annotation.getClassification(kHonorific).getPredictedClass();
+        level = annotation.getLabel(Category::HONORIFIC);
         return false;
     }
     if (database == nullptr) {
-        level = kFalse;
+        level = Label::FALSE_LABEL;
         return false;
     }
 
@@ -227,11 +219,11 @@ bool HonorificHistory::getHonorificLevel(const std::string& sender, const std::s
     HonorificCounts counts;
     switch (lookup(sender, counts)) {
     case Lookup::NoRow:
-        level = kFalse;
+        level = Label::FALSE_LABEL;
         return false;
     case Lookup::NullValue:
         varnex_print_log(LOG_ERROR, kTag, "Column value error\n");
-        level = kFalse;
+        level = Label::FALSE_LABEL;
         break;
     case Lookup::Row:
         level = decideHonorificLevel(counts.mostHonorific, counts.honorific, counts.nonHonorific);
@@ -243,9 +235,9 @@ bool HonorificHistory::getHonorificLevel(const std::string& sender, const std::s
 
 std::string HonorificHistory::decideHonorificLevel(long long mostHonorific, long long honorific,
                                                    long long nonHonorific) {
-    if (mostHonorific >= honorific && mostHonorific >= nonHonorific) return kHigh;
-    if (honorific < mostHonorific || nonHonorific > honorific) return kFalse;
-    return kNormal;
+    if (mostHonorific >= honorific && mostHonorific >= nonHonorific) return Label::HIGH;
+    if (honorific < mostHonorific || nonHonorific > honorific) return Label::FALSE_LABEL;
+    return Label::NORMAL;
 }
 
 }  // namespace Varnex

@@ -3,37 +3,62 @@
 #include "HonorificHistory.h"
 #include "KoreanMLCandidateReplyGenerator.h"
 #include "KoreanMessageAnalyzer.h"
+#include "KoreanReplyRanker.h"
+#include "KoreanResourcePaths.h"
+#include "Varnex/Log.h"
 #include "Varnex/Utilities/StringUtil.h"
 
 namespace Varnex {
-
-KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resourceDir) { loadModules(resourceDir, nullptr); }
-
-KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resourceDir,
-                                             std::shared_ptr<_IKoreanHonorificHistoryManager> history) {
-    loadModules(resourceDir, std::move(history));
+namespace {
+const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanAutoReplyEngine";
 }
 
-KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resourceDir, const std::string& honorificDbPath) {
-    std::shared_ptr<_IKoreanHonorificHistoryManager> history;
-    // The database itself is opened by init(), through the scenario generator.
-    if (!honorificDbPath.empty()) history = std::make_shared<HonorificHistory>(honorificDbPath);
-    loadModules(resourceDir, history);
+const char* const KoreanAutoReplyEngine::kHonorificDbName = "honorific_ko_KR.db";
+
+KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resources) : resourceDir(resources) { loadModules(); }
+
+KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resources, const std::string& dataDir)
+    : resourceDir(resources), honorificHistory(std::make_shared<HonorificHistory>(dataDir + kHonorificDbName)) {
+    loadModules();
 }
 
-void KoreanAutoReplyEngine::loadModules(const std::string& resourceDir,
-                                        std::shared_ptr<_IKoreanHonorificHistoryManager> history) {
-    auto analyzer = std::make_shared<_KoreanMessageAnalyzer>(resourceDir, history);
-    auto scenarios = std::make_shared<_KoreanMLCandidateReplyGenerator>(resourceDir, history);
-    auto ranker = std::make_shared<_KoreanReplyRanker>();
-    setModules(analyzer, {scenarios}, ranker);
+void KoreanAutoReplyEngine::loadModules() {
+    messageAnalyzer = std::make_shared<_KoreanMessageAnalyzer>(resourceDir, honorificHistory);
+    scenarioGenerator = std::make_shared<_KoreanMLCandidateReplyGenerator>(resourceDir, honorificHistory);
+    setModules(messageAnalyzer, {scenarioGenerator}, std::make_shared<_KoreanReplyRanker>());
+}
+
+KoreanAutoReplyEngine::~KoreanAutoReplyEngine() = default;
+
+bool KoreanAutoReplyEngine::init() {
+    std::vector<std::string> missing = scenarioGenerator->repository().getUnreadableTables();
+    for (const auto& path : messageAnalyzer->getUnreadableRequiredFiles()) missing.push_back(path);
+    if (!missing.empty()) {
+        // Named inside the tree, which the line names once.
+        const std::string tree = resourceDir + "/" + KoreanResource::kVersion;
+        std::string names;
+        for (size_t i = 0; i < missing.size(); ++i) {
+            std::string name = missing[i];
+            if (name.compare(0, tree.size() + 1, tree + "/") == 0) name.erase(0, tree.size() + 1);
+            names += (i == 0 ? "" : i + 1 == missing.size() ? " and " : ", ") + name;
+        }
+        varnex_print_log(LOG_ERROR, kTag, "The resource tree %s cannot serve suggestions: %s %s missing or unreadable\n",
+                         tree.c_str(), names.c_str(), missing.size() == 1 ? "is" : "are");
+        treeUsable = false;
+        return false;
+    }
+    // The stores are opened before the modules, so a store that fails is
+    // reported but the modules are still ready to suggest.
+    const bool storesOpen = !honorificHistory || honorificHistory->init();
+    const bool modulesReady = AutoReplyEngine::init();
+    return storesOpen && modulesReady;
 }
 
 bool KoreanAutoReplyEngine::findReply(const std::string& sender, const std::string& message,
                                       std::vector<Reply>& replies, Annotation* annotation) {
-    if (!AutoReplyEngine::findReply(sender, message, replies, annotation)) return false;
-    for (auto& r : replies) KoreanPeriodAppender::addPeriod(r.text);
-    return true;
+    // Said once, by init(): an engine without its tables has nothing to offer.
+    if (!treeUsable) return false;
+    return AutoReplyEngine::findReply(sender, message, replies, annotation);
 }
 
 std::string KoreanAutoReplyEngine::finishText(const std::string& text) const {

@@ -1,30 +1,58 @@
-// The Korean engine: the Korean analyzer, the answer and scenario
-// generators and the ranker, built from one resource directory; every
-// suggestion ends with a period where Korean chat style expects one.
+// The Korean engine: the Korean analyzer, the scenario generator and the
+// ranker, built from one resource directory, and the learning stores it owns.
+// Every suggestion ends with a period where Korean chat style expects one.
+//
+// The engine is the one owner of the learning stores: it creates them from
+// the data directory, opens them in init() and hands them to the modules
+// that read them (the speech-level detector) or write them (the scenario
+// generator's update).
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "KoreanHonorificHistoryManager.h"
 #include "Varnex/AutoReplyEngine.h"
 
 namespace Varnex {
 
+class HonorificHistory;
+class _KoreanMessageAnalyzer;
+class _KoreanMLCandidateReplyGenerator;
+
 class KoreanAutoReplyEngine : public AutoReplyEngine {
 public:
+    // Builds every module from `resourceDir` (which holds the "1.0" tree),
+    // without learning stores.
     explicit KoreanAutoReplyEngine(const std::string& resourceDir);
-    KoreanAutoReplyEngine(const std::string& resourceDir, std::shared_ptr<_IKoreanHonorificHistoryManager> history);
-    // An empty path means no honorific history.
-    KoreanAutoReplyEngine(const std::string& resourceDir, const std::string& honorificDbPath);
+    // The same with the learning stores, named by appending their file names
+    // to `dataDir` as it stands (hosts pass it with its trailing separator).
+    // Nothing is opened here.
+    KoreanAutoReplyEngine(const std::string& resourceDir, const std::string& dataDir);
+    ~KoreanAutoReplyEngine() override;
 
-    void loadModules(const std::string& resourceDir, std::shared_ptr<_IKoreanHonorificHistoryManager> history);
+    // Fails with one error line naming what is missing when the resource
+    // tree cannot serve suggestions (no scenario table, no corpus, no
+    // speech-level models); such an engine suggests nothing. Otherwise opens
+    // the learning stores and initialises the modules; a store that cannot
+    // be opened fails init() too, but the engine still suggests.
+    bool init() override;
     bool findReply(const std::string& sender, const std::string& message, std::vector<Reply>& replies,
                    Annotation* annotation) override;
 
+    static const char* const kHonorificDbName;  // "honorific_ko_KR.db"
+
 protected:
     std::string finishText(const std::string& text) const override;
+
+private:
+    void loadModules();
+
+    std::string resourceDir;
+    std::shared_ptr<HonorificHistory> honorificHistory;
+    std::shared_ptr<_KoreanMessageAnalyzer> messageAnalyzer;
+    std::shared_ptr<_KoreanMLCandidateReplyGenerator> scenarioGenerator;
+    bool treeUsable = true;
 };
 
 class KoreanPeriodAppender {

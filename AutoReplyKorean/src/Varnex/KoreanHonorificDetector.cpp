@@ -83,19 +83,20 @@ KoreanHonorificDetector::KoreanHonorificDetector(const std::string& tfModel, con
 }
 
 bool KoreanHonorificDetector::process(Annotation& annotation) const {
-    const std::string first = Classification("honorific", tfClassifier->classify(annotation)).getPredictedClass();
+    using Category::HONORIFIC;
+    const std::string first = Classification(HONORIFIC, tfClassifier->classify(annotation)).getPredictedClass();
     std::string level = first;
-    if (first == "TRUE") level = Classification("honorific", hnClassifier->classify(annotation)).getPredictedClass();
-    annotation.addCategory("honorific", Classification("honorific", level));
+    if (first == Label::TRUE_LABEL)
+        level = Classification(HONORIFIC, hnClassifier->classify(annotation)).getPredictedClass();
+    annotation.addCategory(HONORIFIC, Classification(HONORIFIC, level));
 
-    if (history && annotation.hasClassification("sender")) {
-        const std::string sender = annotation.getClassification("sender").getPredictedClass();
-        std::string remembered = level;
-        if (history->getHonorificLevel(sender, annotation.getText(), annotation, remembered))
-            annotation.addCategory("honorific", Classification("honorific", remembered));
-    }
-    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", "honorific",
-                     annotation.getClassification("honorific").getPredictedClass().c_str());
+    // The analyses of a notification carry no sender: the level of the
+    // user's own reply is then read from the reply alone.
+    std::string remembered = level;
+    if (history && !annotation.getSender().empty() &&
+        history->getHonorificLevel(annotation.getSender(), annotation.getText(), annotation, remembered))
+        annotation.addCategory(HONORIFIC, Classification(HONORIFIC, remembered));
+    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", HONORIFIC, annotation.getLabel(HONORIFIC).c_str());
     return true;
 }
 
@@ -125,7 +126,7 @@ bool buildHonorificSet(const FeatureSetOptions& options, FeatureSet& set) {
 }
 }  // namespace
 
-VARNEX_REGISTER_FEATURE_SET("honorific",
+VARNEX_REGISTER_FEATURE_SET(Category::HONORIFIC,
                             "character n-grams of words plus honorific dictionary phrases and values, after "
                             "normalisation (the speech-level models)",
                             buildHonorificSet)

@@ -1,15 +1,8 @@
 #include "KoreanMLCandidateReplyGenerator.h"
 
 #include "KoreanResourcePaths.h"
-#include "Varnex/Log.h"
 
 namespace Varnex {
-namespace {
-const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanMLCandidateReplyGenerator";
-}
-
-_KoreanMLCandidateReplyGenerator::_KoreanMLCandidateReplyGenerator(const std::string& resourceDir)
-    : _KoreanMLCandidateReplyGenerator(resourceDir, nullptr) {}
 
 _KoreanMLCandidateReplyGenerator::_KoreanMLCandidateReplyGenerator(
     const std::string& resourceDir, std::shared_ptr<_IKoreanHonorificHistoryManager> history)
@@ -18,15 +11,6 @@ _KoreanMLCandidateReplyGenerator::_KoreanMLCandidateReplyGenerator(
           KoreanResource::text(resourceDir, KoreanResource::REPLY_SCENARIOS),
           KoreanResource::text(resourceDir, KoreanResource::REPLY_CORPUS))),
       honorificHistory(std::move(history)) {}
-
-bool _KoreanMLCandidateReplyGenerator::init() {
-    if (!honorificHistory) return true;
-    if (!honorificHistory->init()) {
-        varnex_print_log(LOG_ERROR, kTag, "KoreanMLCandidateReplyGenerator init failed - HonorificManager");
-        return false;
-    }
-    return true;
-}
 
 void _KoreanMLCandidateReplyGenerator::generate(const std::string& sender, const std::string&,
                                                 const Annotation& annotation,

@@ -1,7 +1,7 @@
 // Scenario candidates for the Korean engine: the reply types, emotion and
 // speech level found by analysis, under the contexts active now, select
-// rows of the scenario table. Also the way the honorific history is opened
-// and taught. _KoreanReplyRanker keeps the generators' order.
+// rows of the scenario table. The replies the user sends are passed on to
+// the honorific history (owned and opened by the engine).
 #pragma once
 
 #include <memory>
@@ -17,12 +17,10 @@ namespace Varnex {
 
 class _KoreanMLCandidateReplyGenerator : public _ICandidateReplyGenerator {
 public:
-    explicit _KoreanMLCandidateReplyGenerator(const std::string& resourceDir);
+    // Reads the scenario table and the corpus; `history` may be empty.
     _KoreanMLCandidateReplyGenerator(const std::string& resourceDir,
                                      std::shared_ptr<_IKoreanHonorificHistoryManager> history);
 
-    // Opens the honorific history, when there is one.
-    bool init() override;
     void generate(const std::string& sender, const std::string& message, const Annotation& annotation,
                   std::vector<ReplyScenario>& candidates) const override;
     // Passes what the user sent on to the honorific history.
@@ -35,11 +33,6 @@ private:
     std::unique_ptr<ContextAnalyzer> contextAnalyzer;
     std::unique_ptr<ReplyScenarioRepository> scenarioRepository;
     std::shared_ptr<_IKoreanHonorificHistoryManager> honorificHistory;
-};
-
-class _KoreanReplyRanker : public _IReplyRanker {
-public:
-    void rank(std::vector<ReplyScenario>&) const override {}
 };
 
 }  // namespace Varnex

@@ -5,14 +5,12 @@
 #include "KoreanHonorificDetector.h"
 #include "KoreanResourcePaths.h"
 #include "KoreanRuleDetector.h"
+#include "KoreanVocabulary.h"
 #include "Varnex/KoreanSentenceNormalizer.h"
 
 namespace Varnex {
 
 namespace R = KoreanResource;
-
-_KoreanMessageAnalyzer::_KoreanMessageAnalyzer(const std::string& resourceDir)
-    : _KoreanMessageAnalyzer(resourceDir, nullptr) {}
 
 _KoreanMessageAnalyzer::_KoreanMessageAnalyzer(const std::string& resourceDir,
                                                std::shared_ptr<_IKoreanHonorificHistoryManager> history)
@@ -30,23 +28,27 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
                                                                text(R::NORMALIZE_RULE), true, false));
     // Speech level: two models, overridden by what the user has replied before.
     auto model = [&](const std::string& name) { return R::model(resourceDir, name); };
-    chain.push_back(std::make_shared<KoreanHonorificDetector>(
+    auto honorific = std::make_shared<KoreanHonorificDetector>(
         model(R::HONORIFIC_TF_MODEL), model(R::HONORIFIC_TF_INDEX), model(R::HONORIFIC_TF_CATEGORY),
         model(R::HONORIFIC_HN_MODEL), model(R::HONORIFIC_HN_INDEX), model(R::HONORIFIC_HN_CATEGORY),
-        text(R::HONORIFIC_DICTIONARY), history, false));
+        text(R::HONORIFIC_DICTIONARY), history, false);
+    if (!honorific->modelsLoaded())
+        unreadableRequired = {model(R::HONORIFIC_TF_MODEL), model(R::HONORIFIC_HN_MODEL)};
+    chain.push_back(honorific);
     // Phrase rules, one category each, then the emotion of emoji and emoticons.
+    namespace K = KoreanCategory;
     const std::pair<const char*, const std::string*> rules[] = {
-        {"reply_type_thanks", &R::THANKS_RULE},
-        {"reply_type_me_too", &R::WISH_RULE},
-        {"reply_type_you_re_welcome", &R::YOU_ARE_WELCOME_RULE},
-        {"reply_type_worry", &R::WORRY_RULE},
-        {"reply_type_its_ok", &R::ITS_OK_RULE},
-        {"reply_type_why", &R::WHY_RULE},
-        {"reply_type_what_is_this", &R::WHAT_IS_THIS_RULE},
-        {"reply_type_congratulation", &R::CONGRATULATION_RULE},
-        {"reply_type_when", &R::WHEN_RULE},
-        {"reply_type_favor", &R::FAVOR_RULE},
-        {"emotion", &R::EMOJI_DICTIONARY},
+        {K::REPLY_THANKS, &R::THANKS_RULE},
+        {K::REPLY_ME_TOO, &R::WISH_RULE},
+        {K::REPLY_YOU_RE_WELCOME, &R::YOU_ARE_WELCOME_RULE},
+        {K::REPLY_WORRY, &R::WORRY_RULE},
+        {K::REPLY_ITS_OK, &R::ITS_OK_RULE},
+        {K::REPLY_WHY, &R::WHY_RULE},
+        {K::REPLY_WHAT_IS_THIS, &R::WHAT_IS_THIS_RULE},
+        {K::REPLY_CONGRATULATION, &R::CONGRATULATION_RULE},
+        {K::REPLY_WHEN, &R::WHEN_RULE},
+        {K::REPLY_FAVOR, &R::FAVOR_RULE},
+        {Category::EMOTION, &R::EMOJI_DICTIONARY},
     };
     for (const auto& rule : rules) chain.push_back(std::make_shared<KoreanRuleDetector>(rule.first, text(*rule.second), false));
     // Message-initial templates run after the rules and may override them.

@@ -51,13 +51,7 @@ inline const std::string REPLY_SCENARIOS = "/corpus/reply_scenarios_kr.table";
 inline const std::string REPLY_CORPUS = "/corpus/reply_corpus_kr.table";
 inline const std::string PERSONAL_NORMAL_RULE = "/personalization/normal.rule";
 inline const std::string PERSONAL_GENERAL_RULE = "/personalization/general.rule";
-// Named for completeness; no module reads these.
-inline const std::string EMOTION_MODEL = "/model/emotion.model";
-inline const std::string EMOTION_CATEGORY = "/model/emotion.category";
-inline const std::string EMOTION_INDEX = "/model/emotion.index";
-inline const std::string EMOTION_DICTIONARY = "/model/emotion.dictionary";
 inline const std::string COMPLIMENT_RULE = "/model/reply_type_compliment.rule";
-inline const std::string SEEMS_RULE = "/model/reply_type_seems.rule";
 inline const std::string VERB_TABLE_DICTIONARY = "/model/verb_table.dictionary";
 
 // resourceDir + "/1.0" + name + ".enc": a scrambled text resource.

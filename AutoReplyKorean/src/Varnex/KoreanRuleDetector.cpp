@@ -4,6 +4,7 @@
 
 #include "Varnex/DictionaryFeature.h"
 #include "Varnex/Log.h"
+#include "Varnex/Vocabulary.h"
 
 namespace Varnex {
 namespace {
@@ -27,10 +28,10 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
         if (annotation.getNormalizedText() != annotation.getText())
             dictionary->getFeature(annotation.getNormalizedText(), values, true, true);
     }
-    std::string label = "FALSE";
+    std::string label = Label::FALSE_LABEL;
     for (const auto& v : values) {
         label = v;
-        if (v == "FALSE") break;
+        if (v == Label::FALSE_LABEL) break;
     }
     annotation.addCategory(category, Classification(category, label));
     varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", category.c_str(),
@@ -55,9 +56,9 @@ bool KoreanTemplateMatcher::process(Annotation& annotation) const {
     if (p != 0) {
         if (b.empty() || dictionary->findFirstMatch(b, key, matched, value, true, false) != 0) return true;
     }
-    const std::string name = "reply_type_" + value;
-    annotation.addCategory(name, Classification(name, "TRUE"));
-    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", name.c_str(), "TRUE");
+    const std::string name = Category::REPLY_TYPE_PREFIX + value;
+    annotation.addCategory(name, Classification(name, Label::TRUE_LABEL));
+    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", name.c_str(), Label::TRUE_LABEL);
     return true;
 }
 

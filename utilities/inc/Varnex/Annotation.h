@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Varnex/LanguageType.h"
+#include "Varnex/Vocabulary.h"
 
 namespace Varnex {
 
@@ -38,7 +39,7 @@ public:
     virtual ~Classification() = default;
 
     // The label with the highest score above 0.0 (first in label order among
-    // equals), or "none".
+    // equals), or Label::NONE.
     std::string getPredictedClass() const;
     std::string getRuleId(const std::string& label) const;
     void setRuleId(const std::string& label, const std::string& ruleId);
@@ -69,9 +70,15 @@ public:
     // std::out_of_range when begin lies beyond the text.
     std::string getCoveredText(const Token& token) const;
 
+    // The sender of the message, as the host named it.
+    const std::string& getSender() const { return sender; }
+    void setSender(const std::string& s) { sender = s; }
+
     bool hasClassification(const std::string& name) const;
     // The key must be present (test hasClassification first).
     const Classification& getClassification(const std::string& name) const;
+    // The predicted class of a category, or `absent` when it was not written.
+    std::string getLabel(const std::string& name, const std::string& absent = Label::FALSE_LABEL) const;
     // Stores a copy under `name`, replacing any earlier result entirely.
     void addCategory(const std::string& name, const Classification& c);
     void addCategory(const std::string& name, const std::string& label);
@@ -89,25 +96,12 @@ public:
 
     std::string text;
     std::string normalizedText;
+    std::string sender;
     LanguageType language = UNKNOWN;
     std::vector<Token> tokens;
     std::map<std::string, Classification> classifications;
     std::map<std::string, std::map<std::string, std::vector<std::string>>> extractedValues;
 };
 
-// The category vocabulary shared by the modules.
-namespace Category {
-extern const std::string INTENTION;   // "intention"
-extern const std::string REPLY_TYPE;  // "reply_type"
-extern const std::string HONORIFIC;   // "honorific"
-extern const std::string EMOTION;     // "emotion"
-extern const std::string QUESTION;    // "question"
-extern const std::string EXTRACTION;  // "extraction"
-extern const std::string SENDER;      // "sender"
-extern const std::string TRUE_LABEL;  // "TRUE"
-extern const std::string FALSE_LABEL; // "FALSE"
-extern const std::string HIGH;        // "HIGH"
-extern const std::string NORMAL;      // "NORMAL"
-}  // namespace Category
 
 }  // namespace Varnex

@@ -14,7 +14,7 @@
 #include <string>
 #include <utility>
 
-#include "Varnex/IAnnotator.h"
+#include "Varnex/GenericAnnotators.h"
 
 namespace Varnex {
 

@@ -4,20 +4,6 @@
 
 namespace Varnex {
 
-namespace Category {
-const std::string INTENTION = "intention";
-const std::string REPLY_TYPE = "reply_type";
-const std::string HONORIFIC = "honorific";
-const std::string EMOTION = "emotion";
-const std::string QUESTION = "question";
-const std::string EXTRACTION = "extraction";
-const std::string SENDER = "sender";
-const std::string TRUE_LABEL = "TRUE";
-const std::string FALSE_LABEL = "FALSE";
-const std::string HIGH = "HIGH";
-const std::string NORMAL = "NORMAL";
-}  // namespace Category
-
 void Token::addAttribute(const std::string& name, const std::string& value) { attributes[name] = value; }
 
 const std::string& Token::getAttribute(const std::string& name) const {
@@ -31,7 +17,7 @@ Classification::Classification(const std::string& n, const std::string& label) :
 Classification::Classification(const std::string& n, const std::map<std::string, double>& s) : name(n), scores(s) {}
 
 std::string Classification::getPredictedClass() const {
-    std::string best = "none";
+    std::string best = Label::NONE;
     double bestScore = 0.0;
     for (const auto& kv : scores) {
         if (kv.second > bestScore) {
@@ -66,6 +52,11 @@ bool Annotation::hasClassification(const std::string& name) const { return class
 
 const Classification& Annotation::getClassification(const std::string& name) const {
     return classifications.at(name);
+}
+
+std::string Annotation::getLabel(const std::string& name, const std::string& absent) const {
+    auto it = classifications.find(name);
+    return it == classifications.end() ? absent : it->second.getPredictedClass();
 }
 
 void Annotation::addCategory(const std::string& name, const Classification& c) { classifications[name] = c; }

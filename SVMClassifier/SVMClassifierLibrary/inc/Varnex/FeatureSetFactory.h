@@ -68,6 +68,9 @@ public:
     static bool build(const std::string& name, const FeatureSetOptions& options, FeatureSet& set);
     // The registered names with their descriptions, by name.
     static std::vector<std::pair<std::string, std::string>> list();
+    // The extractor of the "letter_ngram" set, for sets that combine it
+    // with features of their own.
+    static std::shared_ptr<AnnotationBasedFeatureExtractor> letterNGrams();
 };
 
 }  // namespace Varnex

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "Varnex/AnnotationBasedFeatureExtractor.h"
-#include "Varnex/IAnnotator.h"
+#include "Varnex/GenericAnnotators.h"
 
 namespace Varnex {
 

@@ -1,10 +1,8 @@
 #include "Varnex/FeatureSetFactory.h"
 
-#include <fstream>
 #include <map>
 #include <mutex>
 
-#include "Varnex/DictionaryFeatureExtractor.h"
 #include "Varnex/Log.h"
 #include "Varnex/NGramLetterFeatureExtractor.h"
 
@@ -82,23 +80,6 @@ private:
                                 set.extractors.push_back(ngram(c));
                                 return true;
                             }};
-        entries["dictionary_ngram"] = {
-            "phrases and values of a phrase dictionary, letter prefixes and suffixes",
-            [](const FeatureSetOptions& options, FeatureSet& set) {
-                if (options.dictionary.empty()) {
-                    varnex_print_log(LOG_ERROR, kTag, "Feature set [%s] needs a phrase dictionary", set.name.c_str());
-                    return false;
-                }
-                if (!std::ifstream(options.dictionary, std::ios::binary)) {
-                    varnex_print_log(LOG_ERROR, kTag, "Feature set [%s] can't read its dictionary [%s]",
-                                     set.name.c_str(), options.dictionary.c_str());
-                    return false;
-                }
-                auto dictionary = std::make_shared<DictionaryFeature>(options.dictionary, options.prebuilt);
-                set.extractors.push_back(std::make_shared<DictionaryFeatureExtractor>(dictionary));
-                set.extractors.push_back(ngram(letterConfig()));
-                return true;
-            }};
     }
 
     std::mutex mutex;
@@ -122,6 +103,8 @@ std::shared_ptr<AnnotationBasedClassifier> FeatureSet::makeClassifier() const {
     for (const auto& e : extractors) classifier->addFeatureExtractor(e);
     return classifier;
 }
+
+std::shared_ptr<AnnotationBasedFeatureExtractor> FeatureSetFactory::letterNGrams() { return ngram(letterConfig()); }
 
 bool FeatureSetFactory::add(const std::string& name, const std::string& description, FeatureSetBuilder builder) {
     return Registry::instance().add(name, description, std::move(builder));

@@ -1,44 +1,13 @@
 #include "Varnex/Utilities/StringUtil.h"
 
-#include <cstdarg>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <set>
-#include <sstream>
-#include <stdexcept>
-
-#include "Varnex/Log.h"
 
 namespace Varnex {
 namespace Utilities {
 
-namespace Charset {
-const std::string UTF8 = "UTF-8";
-const std::string KOREAN = "CP949";
-}  // namespace Charset
-
 namespace {
-const char* const kTag = "utilities/src/Varnex/Utilities/StringUtil";
 const std::string kSymbols = "~!@#$%^&*()_+|`-=\\[];'./,{}:<>?";
-
-// Formats one printf conversion. The format is taken as a plain pointer:
-// va_start on a reference parameter is undefined behaviour.
-std::string formatValue(const char* fmt, ...) {
-    char buf[128];
-    va_list args;
-    va_start(args, fmt);
-    int n = std::vsnprintf(buf, sizeof buf, fmt, args);
-    va_end(args);
-    if (n < 0) return std::string();
-    if (static_cast<size_t>(n) < sizeof buf) return std::string(buf, n);
-    std::string big(n + 1, '\0');
-    va_start(args, fmt);
-    std::vsnprintf(&big[0], big.size(), fmt, args);
-    va_end(args);
-    big.resize(n);
-    return big;
-}
 
 std::set<unsigned int> hashSet(const std::vector<std::string>& words) {
     std::set<unsigned int> out;
@@ -46,21 +15,6 @@ std::set<unsigned int> hashSet(const std::vector<std::string>& words) {
     return out;
 }
 }  // namespace
-
-StringUtil::StringUtil() : target(&own) {}
-
-StringUtil::StringUtil(std::string& s) : target(&s) {}
-
-StringUtil::StringUtil(const StringUtil& other)
-    : target(other.target == &other.own ? &own : other.target), own(other.own) {}
-
-StringUtil& StringUtil::operator=(const StringUtil& other) {
-    if (this != &other) {
-        own = other.own;
-        target = other.target == &other.own ? &own : other.target;
-    }
-    return *this;
-}
 
 int StringUtil::charLength(unsigned char c) {
     if (c < 0x80) return 1;
@@ -82,19 +36,19 @@ bool StringUtil::isspace(const std::string& s) { return s == " " || s == "\t" ||
 
 bool StringUtil::issymbol(const std::string& s) { return kSymbols.find(s) != std::string::npos; }
 
-std::string StringUtil::ltrim(std::string& s) {
+std::string StringUtil::ltrim(const std::string& s) {
     size_t i = 0;
     while (i < s.size() && isspace(s[i])) ++i;
     return s.substr(i);
 }
 
-std::string StringUtil::rtrim(std::string& s) {
+std::string StringUtil::rtrim(const std::string& s) {
     size_t n = s.size();
     while (n > 0 && isspace(s[n - 1])) --n;
     return s.substr(0, n);
 }
 
-std::string StringUtil::trim(std::string& s) {
+std::string StringUtil::trim(const std::string& s) {
     std::string r = rtrim(s);
     return ltrim(r);
 }
@@ -117,73 +71,6 @@ int StringUtil::replace(std::string& s, const std::string& from, const std::stri
         s.swap(out);
     }
     return count;
-}
-
-std::string StringUtil::makeFormat(int width, int precision, const char* conv) {
-    std::string f = "%";
-    if (width != 0) f += std::to_string(width);
-    if (precision >= 0) f += "." + std::to_string(precision);
-    f += conv ? conv : "";
-    if (f.size() > 31) f.resize(31);
-    return f;
-}
-
-StringUtil StringUtil::append(std::string& s, int v, int width) {
-    s += formatValue(makeFormat(width, -1, "d").c_str(), v);
-    return StringUtil(s);
-}
-
-StringUtil StringUtil::append(std::string& s, short v, int width) {
-    s += formatValue(makeFormat(width, -1, "d").c_str(), static_cast<int>(v));
-    return StringUtil(s);
-}
-
-StringUtil StringUtil::append(std::string& s, unsigned int v, int width) {
-    s += formatValue(makeFormat(width, -1, "u").c_str(), v);
-    return StringUtil(s);
-}
-
-StringUtil StringUtil::append(std::string& s, long long v, int width) {
-    s += formatValue(makeFormat(width, -1, "lld").c_str(), v);
-    return StringUtil(s);
-}
-
-StringUtil StringUtil::append(std::string& s, double v, int width, int precision) {
-    s += formatValue(makeFormat(width, precision, "lf").c_str(), v);
-    return StringUtil(s);
-}
-
-StringUtil StringUtil::append(std::string& s, float v, int width, int precision) {
-    s += formatValue(makeFormat(width, precision, "f").c_str(), static_cast<double>(v));
-    return StringUtil(s);
-}
-
-StringUtil StringUtil::append(std::string& s, bool v, int) {
-    s += v ? "true" : "false";
-    return StringUtil(s);
-}
-
-StringUtil StringUtil::append(std::string& s, char v, int width) {
-    s += formatValue(makeFormat(width, -1, "c").c_str(), v);
-    return StringUtil(s);
-}
-
-StringUtil StringUtil::append(std::string& s, const void* v, int) {
-    return append(s, static_cast<long long>(reinterpret_cast<uintptr_t>(v)), 20);
-}
-
-StringUtil StringUtil::append(std::string& s, const char* v, int width, int maxBytes) {
-    if (v == nullptr) v = "";
-    s += formatValue(makeFormat(width, maxBytes >= 1 ? maxBytes : -1, "s").c_str(), v);
-    return StringUtil(s);
-}
-
-StringUtil StringUtil::append(std::string& s, const std::string& v, int, int maxBytes) {
-    if (maxBytes > 0 && static_cast<size_t>(maxBytes) < v.size())
-        s.append(v, 0, maxBytes);
-    else
-        s += v;
-    return StringUtil(s);
 }
 
 unsigned int StringUtil::murmur3_32(const char* data, unsigned int len, unsigned int seed) {
@@ -255,10 +142,6 @@ int StringUtil::getNextChar(const std::string& s, int pos, std::string& ch) {
     return i;
 }
 
-bool StringUtil::isMultibyteChar(const std::string& s) {
-    return !s.empty() && charLength(static_cast<unsigned char>(s[0])) > 1;
-}
-
 bool StringUtil::getPreviousToken(const std::string& s, int& pos, std::string& token, int limit) {
     if (limit < 0) limit = 0;
     if (pos > static_cast<int>(s.size())) pos = static_cast<int>(s.size());
@@ -287,11 +170,6 @@ bool StringUtil::getPreviousToken(const std::string& s, int& pos, std::string& t
     return true;
 }
 
-bool StringUtil::convert(std::string&, const std::string&, const std::string&) {
-    varnex_print_log(LOG_ERROR, kTag, "Method is not supported for %s\n", "this platform");
-    return false;
-}
-
 std::string StringUtil::toLower(const std::string& s) {
     std::string r = s;
     for (char& c : r)
@@ -301,24 +179,6 @@ std::string StringUtil::toLower(const std::string& s) {
 
 bool StringUtil::startWith(const std::string& s, const std::string& prefix) {
     return s.compare(0, prefix.size(), prefix) == 0 && s.size() >= prefix.size();
-}
-
-bool StringUtil::contains(const std::string& s, const std::string& part) {
-    return s.find(part) != std::string::npos;
-}
-
-double StringUtil::StringToDouble(const std::string& s) {
-    if (s.empty()) {
-        varnex_print_log(LOG_ERROR, kTag, "str is empty");
-        return 0.0;
-    }
-    std::istringstream in(s);
-    double d = 0.0;
-    if (!(in >> d)) {
-        varnex_print_log(LOG_ERROR, kTag, "runtime error");
-        throw std::runtime_error(s);
-    }
-    return d;
 }
 
 void StringUtil::split(const std::string& s, char delim, std::vector<std::string>& out) {
@@ -335,19 +195,6 @@ void StringUtil::split(const std::string& s, char delim, std::vector<std::string
     }
 }
 
-std::vector<std::string> StringUtil::tokenize(const std::string& s) {
-    std::vector<std::string> out;
-    size_t i = 0;
-    auto ws = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; };
-    while (i < s.size()) {
-        while (i < s.size() && ws(s[i])) ++i;
-        size_t start = i;
-        while (i < s.size() && !ws(s[i])) ++i;
-        if (i > start) out.push_back(s.substr(start, i - start));
-    }
-    return out;
-}
-
 void StringUtil::getCharactors(const std::string& s, std::vector<std::string>& out) {
     out.clear();
     size_t i = 0;
@@ -360,12 +207,6 @@ void StringUtil::getCharactors(const std::string& s, std::vector<std::string>& o
         out.push_back(s.substr(i, len));
         i += len;
     }
-}
-
-std::map<std::string, int> StringUtil::bagWords(const std::string& s) {
-    std::map<std::string, int> bag;
-    for (const auto& w : tokenize(s)) ++bag[w];
-    return bag;
 }
 
 bool StringUtil::isConsonant(const std::string& s) {
@@ -425,16 +266,6 @@ bool StringUtil::splitSyllable(const std::string& s, std::vector<std::string>& o
     }
     if (!syllable.empty()) out.push_back(syllable);
     return true;
-}
-
-StringUtil& StringUtil::operator<<(const char* text) {
-    append(*target, text, 0, -1);
-    return *this;
-}
-
-StringUtil& StringUtil::operator<<(std::string text) {
-    append(*target, text, 0, -1);
-    return *this;
 }
 
 }  // namespace Utilities
