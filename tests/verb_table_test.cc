@@ -28,7 +28,7 @@ using VarnexTest::TempDir;
 namespace {
 
 const char kCasual[] = "FALSE";
-const char kPolite[] = "TRUE";
+const char kPolite[] = "NORMAL";
 
 // A verb row of one polite and one casual cell; columns from `fields` on left out.
 std::string row(const std::string& head, const std::string& polite, const std::string& politeAnswers,
@@ -185,7 +185,7 @@ const std::vector<Want> kFixtureWants = {
     {"내일 가요?", kCasual, kGo, "", "가", "안 가", "글쎄"},
     {"내일 가요", kCasual, nullptr},
     {"먹을래요?", "FALSE", kEat, "", "먹을래", "안 먹을래", "글쎄"},
-    {"먹을래요?", "TRUE", kEat, "", "먹을래요", "안 먹을래요", "글쎄요"},
+    {"먹을래요?", kPolite, kEat, "", "먹을래요", "안 먹을래요", "글쎄요"},
     {"먹을래?", kPolite, kEat, "", "먹을래요", "안 먹을래요", "글쎄요"},
     // Negative rules veto a statement (the longer key) and add forms.
     {"갈까 고민 중이야", kCasual, nullptr},
@@ -228,8 +228,12 @@ TEST(VerbTable, FormsRegistersCompoundsNegationAndExceptions) {
         EXPECT_EQ(briefAll(t, text), "가다 () 가자/") << text;
     EXPECT_FALSE(detects(t, "어디 갈까지 가"));
     EXPECT_FALSE(detects(t, "갈까말까하다"));
-    for (const char* h : {"", "HIGH", "NORMAL", "false"})
+    // Only the two polite levels get polite answers; anything else, "none"
+    // included, is answered like the casual scenario replies.
+    for (const char* h : {"HIGH", "NORMAL"})
         EXPECT_EQ(describe(lastOf(t, "먹을래요?", h)), describe(lastOf(t, "먹을래요?", kPolite))) << h;
+    for (const char* h : {"", "none", "false", "TRUE"})
+        EXPECT_EQ(describe(lastOf(t, "먹을래요?", h)), describe(lastOf(t, "먹을래요?", kCasual))) << h;
     EXPECT_EQ(describe(lastOf(t, "학교 가?")), "\"가?\" [7,11) row 0 가다/question/present/C compound \"학교\"(D) "
                                                 "yes \"학교 가\" no \"학교 안 가\" notSure \"아마\" choice \"\"");
     EXPECT_EQ(lastOf(t, "가유?").row, 0);

@@ -1,6 +1,7 @@
 #include "KoreanAutoReplyEngine.h"
 
 #include "HonorificHistory.h"
+#include "KoreanAnswerReplyGenerator.h"
 #include "KoreanMLCandidateReplyGenerator.h"
 #include "KoreanMessageAnalyzer.h"
 #include "KoreanReplyRanker.h"
@@ -25,7 +26,9 @@ KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resources, const
 void KoreanAutoReplyEngine::loadModules() {
     messageAnalyzer = std::make_shared<_KoreanMessageAnalyzer>(resourceDir, honorificHistory);
     scenarioGenerator = std::make_shared<_KoreanMLCandidateReplyGenerator>(resourceDir, honorificHistory);
-    setModules(messageAnalyzer, {scenarioGenerator}, std::make_shared<_KoreanReplyRanker>());
+    // Generated answers to a question come before the scenario replies.
+    setModules(messageAnalyzer, {std::make_shared<KoreanAnswerReplyGenerator>(), scenarioGenerator},
+               std::make_shared<_KoreanReplyRanker>());
 }
 
 KoreanAutoReplyEngine::~KoreanAutoReplyEngine() = default;

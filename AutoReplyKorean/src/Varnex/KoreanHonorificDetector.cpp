@@ -14,41 +14,7 @@ using Utilities::StringUtil;
 
 namespace {
 const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanHonorificDetector";
-
-bool isSeparator(const std::string& c) {
-    static const std::set<std::string> separators = {".", "^", "~", "!", "?", "ㅋ", "ㅎ"};
-    return separators.count(c) > 0;
-}
-
-bool isWordChar(const std::string& c) { return !c.empty() && c != " "; }
 }  // namespace
-
-void KoreanCharactorFeature::getFeature(const std::string& text, std::set<std::string>& features,
-                                        bool symbolsSeparate) {
-    std::vector<std::string> chars;
-    StringUtil::getCharactors(text, chars);
-    std::string prev2, prev;
-    for (const auto& c : chars) {
-        const std::string cur = symbolsSeparate && isSeparator(c) ? " " : c;
-        if (cur != " ") {
-            if (!isWordChar(prev)) {
-                features.insert("BEGIN_" + cur);
-            } else {
-                features.insert(prev + cur);
-                if (isWordChar(prev2)) features.insert(prev2 + prev + cur);
-            }
-        } else if (isWordChar(prev)) {
-            features.insert("LAST_" + prev);
-            if (!isWordChar(prev2)) features.insert("SINGLE_" + prev);
-        }
-        prev2 = prev;
-        prev = cur;
-    }
-    if (isWordChar(prev)) {
-        features.insert("LAST_" + prev);
-        if (!isWordChar(prev2)) features.insert("SINGLE_" + prev);
-    }
-}
 
 KoreanHonorificFeatureExtractor::KoreanHonorificFeatureExtractor(const std::string& path, bool prebuilt)
     : dictionary(path, prebuilt),
@@ -101,18 +67,11 @@ bool KoreanHonorificDetector::process(Annotation& annotation) const {
 }
 
 namespace {
-// A resource under the feature set's root: the scrambled file when the root
-// is a packed tree, else the plain source.
-std::string resourcePath(const FeatureSetOptions& options, const std::string& name) {
-    const std::string plain = options.resourceRoot + name;
-    return Utilities::isRegularFile(plain + ".enc") ? plain + ".enc" : plain;
-}
-
 bool buildHonorificSet(const FeatureSetOptions& options, FeatureSet& set) {
     const std::string dictionary =
-        options.dictionary.empty() ? resourcePath(options, "/model/honorific.dictionary") : options.dictionary;
-    const std::string normalizeDictionary = resourcePath(options, "/normalize/normalize.dictionary");
-    const std::string normalizeRule = resourcePath(options, "/normalize/normalize.rule");
+        options.dictionary.empty() ? options.resourceFile("/model/honorific.dictionary") : options.dictionary;
+    const std::string normalizeDictionary = options.resourceFile("/normalize/normalize.dictionary");
+    const std::string normalizeRule = options.resourceFile("/normalize/normalize.rule");
     if (!Utilities::isRegularFile(dictionary)) {
         varnex_print_log(LOG_ERROR, kTag, "honorific features need the honorific dictionary [%s]\n",
                          dictionary.c_str());

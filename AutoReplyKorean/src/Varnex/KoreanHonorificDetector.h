@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 
+#include "KoreanCharactorFeature.h"
 #include "KoreanHonorificHistoryManager.h"
 #include "Varnex/AnnotationBasedClassifier.h"
 #include "Varnex/AnnotationBasedFeatureExtractor.h"
@@ -23,14 +24,6 @@
 #include "Varnex/KoreanStopCharRemover.h"
 
 namespace Varnex {
-
-// Character n-gram features of the words of a text.
-class KoreanCharactorFeature {
-public:
-    // Adds "BEGIN_x", "xy", "xyz", "LAST_x" and "SINGLE_x" features; with
-    // `symbolsSeparate` the characters . ^ ~ ! ? ㅋ ㅎ separate words too.
-    static void getFeature(const std::string& text, std::set<std::string>& features, bool symbolsSeparate);
-};
 
 class KoreanHonorificFeatureExtractor : public AnnotationBasedFeatureExtractor {
 public:

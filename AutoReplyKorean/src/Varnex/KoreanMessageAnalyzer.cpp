@@ -3,14 +3,35 @@
 #include <vector>
 
 #include "KoreanHonorificDetector.h"
+#include "KoreanNotSureTypeDetector.h"
+#include "KoreanQuestionClassifier.h"
+#include "KoreanQuestionTypeDetector.h"
 #include "KoreanResourcePaths.h"
 #include "KoreanRuleDetector.h"
 #include "KoreanVocabulary.h"
 #include "Varnex/KoreanSentenceNormalizer.h"
+#include "Varnex/Log.h"
+#include "Varnex/Utilities/Files.h"
 
 namespace Varnex {
 
 namespace R = KoreanResource;
+
+namespace {
+const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanMessageAnalyzer";
+
+// The single-file form the build makes; a tree without it (one assembled by
+// hand) is read from the four text files, which takes longer.
+std::shared_ptr<KoreanVerbTable> loadVerbTable(const std::string& resourceDir) {
+    const std::string prebuilt = R::model(resourceDir, R::VERB_TABLE_DICTIONARY);
+    if (Utilities::isRegularFile(prebuilt)) return std::make_shared<KoreanVerbTable>(prebuilt);
+    varnex_print_log(LOG_WARN, kTag, "Resource file %s: %s; reading the verb table from its text files\n",
+                     prebuilt.c_str(), Utilities::describeUnreadable(prebuilt));
+    return std::make_shared<KoreanVerbTable>(R::text(resourceDir, R::YES_NO_TYPE), R::text(resourceDir, R::YES_NO_COMPOUND),
+                                             R::text(resourceDir, R::YES_NO_NEGATIVE),
+                                             R::text(resourceDir, R::YES_NO_EXCEPTION));
+}
+}  // namespace
 
 _KoreanMessageAnalyzer::_KoreanMessageAnalyzer(const std::string& resourceDir,
                                                std::shared_ptr<_IKoreanHonorificHistoryManager> history)
@@ -35,6 +56,17 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
     if (!honorific->modelsLoaded())
         unreadableRequired = {model(R::HONORIFIC_TF_MODEL), model(R::HONORIFIC_HN_MODEL)};
     chain.push_back(honorific);
+
+    // Questions: the classifier's opinion, then the question's type and the
+    // material of its answers, both with the shared verb table.
+    auto verbs = loadVerbTable(resourceDir);
+    chain.push_back(std::make_shared<KoreanQuestionClassifier>(model(R::QUESTION_MODEL), model(R::QUESTION_INDEX),
+                                                               model(R::QUESTION_CATEGORY), text(R::QUESTION_RULE),
+                                                               verbs, false));
+    chain.push_back(std::make_shared<KoreanQuestionTypeDetector>(
+        text(R::QUESTION_RULE), text(R::QUESTION_TYPE_RULE), verbs, text(R::MULTI_CHOICE_VERB),
+        text(R::MULTI_CHOICE_PATTERN), text(R::MULTI_CHOICE_NEG), false));
+
     // Phrase rules, one category each, then the emotion of emoji and emoticons.
     namespace K = KoreanCategory;
     const std::pair<const char*, const std::string*> rules[] = {
@@ -53,6 +85,8 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
     for (const auto& rule : rules) chain.push_back(std::make_shared<KoreanRuleDetector>(rule.first, text(*rule.second), false));
     // Message-initial templates run after the rules and may override them.
     chain.push_back(std::make_shared<KoreanTemplateMatcher>(text(R::REPLY_TEMPLATE), false));
+    // Last: it reads the question analysis.
+    chain.push_back(std::make_shared<KoreanNotSureTypeDetector>());
 
     senlp->addPipeline(KOREAN, chain);
     // A detector whose phrase file cannot be read just finds nothing later.

@@ -7,7 +7,7 @@
 #include "Varnex/DictionaryFeature.h"
 #include "Varnex/Log.h"
 #include "Varnex/Utilities/StringUtil.h"
-#include "Varnex/Vocabulary.h"
+#include "KoreanVocabulary.h"
 
 namespace Varnex {
 
@@ -17,8 +17,6 @@ namespace {
 
 const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanVerbTable";
 
-const char* const kCommand = "command";
-const char* const kSuggest = "suggest";
 
 std::vector<std::string> splitFields(const std::string& line, char delim) {
     std::vector<std::string> fields;
@@ -188,8 +186,8 @@ bool KoreanVerbTable::checkCompoundRule(const std::string& text, DetectedVerbInf
     // The compound word must end right in front of the verb, at most one
     // byte (a space) apart.
     if (pos < 0 || static_cast<long long>(pos) + static_cast<long long>(key.size()) + 1 < info.begin) return true;
-    if ((value == kNot || value == kCannot) && info.type == kCommand) return false;
-    if (value == kCannot && info.type == kSuggest) return false;
+    if ((value == kNot || value == kCannot) && info.type == KoreanVerbKind::COMMAND) return false;
+    if (value == kCannot && info.type == KoreanVerbKind::SUGGEST) return false;
     std::string word = removeCompoundRule(removeContOperator(key));
     if (!word.empty() && (word.back() == '/' || word.back() == '~')) word.pop_back();
     info.compoundWord = word;
@@ -207,7 +205,10 @@ void KoreanVerbTable::getAnswer(const std::string& honorific, DetectedVerbInfo& 
     }
     auto answers = answerRows.find(row);
     if (answers == answerRows.end()) return;
-    const bool casual = honorific == Label::FALSE_LABEL;
+    // Polite answers for the two polite levels only: a message the speech
+    // level models could not judge ("none") is answered like the casual
+    // replies it gets from the scenario table.
+    const bool casual = honorific != Label::HIGH && honorific != Label::NORMAL;
     const std::string& list = casual ? answers->second.second : answers->second.first;
     std::string notSure;
     auto ns = notSureRows.find(row);

@@ -117,8 +117,9 @@ public:
                               const std::string& negativeRulePath, const std::string& exceptionRulePath,
                               const std::string& outputPath);
 
-    // One detection, the earliest form (`first`) or the latest one. Only the
-    // exact honorific value "FALSE" selects the casual answers. `info` is
+    // One detection, the earliest form (`first`) or the latest one. The
+    // honorific labels "HIGH" and "NORMAL" select the polite answers, any
+    // other value the casual ones. `info` is
     // overwritten by a detection; when nothing is detected it may hold the
     // remains of a rejected candidate.
     bool detect(const std::string& text, const std::string& honorific, DetectedVerbInfo& info, bool first) const;

@@ -21,5 +21,49 @@ inline constexpr char REPLY_WHAT_IS_THIS[] = "reply_type_what_is_this";
 inline constexpr char REPLY_CONGRATULATION[] = "reply_type_congratulation";
 inline constexpr char REPLY_WHEN[] = "reply_type_when";
 inline constexpr char REPLY_FAVOR[] = "reply_type_favor";
+inline constexpr char REPLY_GREETING[] = "reply_type_greeting";
+inline constexpr char REPLY_ACK[] = "reply_type_ack";
+inline constexpr char REPLY_NOT_SURE[] = "reply_type_not_sure";
+// The question type of a message (a label of KoreanQuestionKind), or FALSE.
+inline constexpr char REPLY_ANSWER[] = "reply_type_answer";
+
+// Answer material the question-type detector leaves for the answer generator.
+inline constexpr char YES_CANDIDATE[] = "yes_candidate";
+inline constexpr char NO_CANDIDATE[] = "no_candidate";
+inline constexpr char NOT_SURE_CANDIDATE[] = "not_sure_candidate";
+inline constexpr char VERB[] = "verb";
+inline constexpr char VERB_TYPE[] = "verb_type";
+inline constexpr char VERB_TIME[] = "verb_time";
+// The choices of an either/or question, joined with "/".
+inline constexpr char MULTI_CHOICE[] = "multi_choice";
+// One entry per question, joined with "\": piece/type/yes/no/verb type/not sure.
+inline constexpr char MULTI_QUESTION_CANDIDATE[] = "multi_question_candidate";
 }  // namespace KoreanCategory
+
+// Labels of REPLY_ANSWER. Wh-question types come from the question-type
+// rule file; a type whose name starts with TIME is also answered with the
+// question's verb.
+namespace KoreanQuestionKind {
+inline constexpr char YES_NO[] = "yes_no";
+inline constexpr char CHOOSE_ONE[] = "choose_one";
+inline constexpr char MULTI_QUESTION[] = "multi_question";
+inline constexpr char LOCATION[] = "location";
+inline constexpr char TIME[] = "time";
+}  // namespace KoreanQuestionKind
+
+// Sentence types and tenses of the verb table's detections.
+namespace KoreanVerbKind {
+inline constexpr char QUESTION[] = "question";
+inline constexpr char SUGGEST[] = "suggest";
+inline constexpr char COMMAND[] = "command";
+inline constexpr char PAST[] = "past";
+inline constexpr char PAST_PERFECT[] = "past_perfect";
+}  // namespace KoreanVerbKind
+
+// Labels of REPLY_NOT_SURE: the kind of evasive reply that fits.
+namespace KoreanNotSureKind {
+inline constexpr char DONT_KNOW[] = "dont_know";
+inline constexpr char WELL[] = "well";
+inline constexpr char WHY[] = "why";
+}  // namespace KoreanNotSureKind
 }  // namespace Varnex

@@ -39,6 +39,10 @@ struct FeatureSetOptions {
     std::string dictionary;
     // Dictionaries are prebuilt binary images rather than text.
     bool prebuilt = false;
+
+    // resourceRoot + name, scrambled (+ ".enc") when the root is a packed
+    // tree that has it, else the plain source.
+    std::string resourceFile(const std::string& name) const;
 };
 
 struct FeatureSet {

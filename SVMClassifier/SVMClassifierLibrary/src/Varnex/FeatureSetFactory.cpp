@@ -5,6 +5,7 @@
 
 #include "Varnex/Log.h"
 #include "Varnex/NGramLetterFeatureExtractor.h"
+#include "Varnex/Utilities/Files.h"
 
 namespace Varnex {
 
@@ -87,6 +88,11 @@ private:
 };
 
 }  // namespace
+
+std::string FeatureSetOptions::resourceFile(const std::string& name) const {
+    const std::string plain = resourceRoot + name;
+    return Utilities::isRegularFile(plain + ".enc") ? plain + ".enc" : plain;
+}
 
 void FeatureSet::prepare(Annotation& annotation) const {
     for (const auto& a : preparation)

@@ -1,0 +1,112 @@
+#include "KoreanAnswerReplyGenerator.h"
+
+#include "KoreanVerbTable.h"
+#include "KoreanVocabulary.h"
+#include "Varnex/Utilities/StringUtil.h"
+
+namespace Varnex {
+
+using Utilities::StringUtil;
+namespace K = KoreanCategory;
+namespace Q = KoreanQuestionKind;
+
+namespace {
+
+// 0 casual, 1 polite, 2 most polite: the register of the scenario replies.
+int politenessOf(const Annotation& annotation) {
+    const std::string label = annotation.getLabel(Category::HONORIFIC);
+    return label == Label::HIGH ? 2 : label == Label::NORMAL ? 1 : 0;
+}
+
+void appendYesNo(int level, const std::string& verbType, const std::string& yes, const std::string& no,
+                 const std::string& notSure, std::vector<ReplyScenario>& candidates) {
+    candidates.emplace_back(KoreanAnswerReplyGenerator::makeYesNoAnswer(true, level, verbType, yes),
+                            KoreanAnswerReplyGenerator::makeYesNoAnswer(false, level, verbType, no));
+    if (!notSure.empty()) candidates.emplace_back(notSure);
+}
+
+std::vector<std::string> fields(const std::string& s, char separator) {
+    std::vector<std::string> out;
+    StringUtil::split(s, separator, out);
+    return out;
+}
+
+}  // namespace
+
+std::string KoreanAnswerReplyGenerator::makeYesNoAnswer(bool yes, int level, const std::string& verbType,
+                                                        const std::string& answer) {
+    const bool polite = level != 0;
+    const std::string suffix = answer.empty() ? "" : " " + answer;
+    if (verbType == KoreanVerbKind::COMMAND) {
+        if (yes) return (polite ? "네." : "그래.") + suffix;
+        return polite ? "싫어요." : "싫어.";
+    }
+    if (verbType == KoreanVerbKind::SUGGEST) {
+        if (yes) return (polite ? "네." : "그래.") + suffix;
+        return polite ? "안돼요." : "안돼.";
+    }
+    if (yes) return (polite ? "네." : "응.") + suffix;
+    return (polite ? "아뇨." : "아니.") + suffix;
+}
+
+std::string KoreanAnswerReplyGenerator::makeTimeAnswer(const Annotation& annotation, const std::string& questionType,
+                                                       const std::string& kind, int level) {
+    const bool from = questionType.find("from") != std::string::npos;
+    const bool until = !from && questionType.find("until") != std::string::npos;
+    const std::string placeholder = kind + "&'" + kind + "'";
+    const std::string yes = annotation.getLabel(K::YES_CANDIDATE, "");
+    if (!yes.empty() && !KoreanVerbTable::isCommonAnswer(yes))
+        return placeholder + (from ? "부터" : until ? "까지" : "에") + " " + yes;
+    std::string ending = from ? "부터" : until ? "까지" : "";
+    if (level != 0) ending += "요";
+    return placeholder + ending;
+}
+
+void KoreanAnswerReplyGenerator::generate(const std::string&, const std::string&, const Annotation& annotation,
+                                          std::vector<ReplyScenario>& candidates) const {
+    if (!annotation.hasClassification(K::REPLY_ANSWER)) return;
+    const std::string type = annotation.getLabel(K::REPLY_ANSWER);
+    const int level = politenessOf(annotation);
+
+    if (type == Q::YES_NO) {
+        std::string yes, no, verbType;
+        // The verb's answers only as a pair: one without the other would
+        // mix a verb answer with a bare one.
+        if (annotation.hasClassification(K::YES_CANDIDATE) && annotation.hasClassification(K::NO_CANDIDATE)) {
+            yes = annotation.getLabel(K::YES_CANDIDATE, "");
+            no = annotation.getLabel(K::NO_CANDIDATE, "");
+            verbType = annotation.getLabel(K::VERB_TYPE, "");
+        }
+        appendYesNo(level, verbType, yes, no, annotation.getLabel(K::NOT_SURE_CANDIDATE, ""), candidates);
+    } else if (type == Q::CHOOSE_ONE) {
+        for (const auto& choice : fields(annotation.getLabel(K::MULTI_CHOICE, ""), '/'))
+            if (!choice.empty()) candidates.emplace_back(choice);
+    } else if (type == Q::MULTI_QUESTION) {
+        // Each entry: piece/type/yes/no/verb type/not sure. The last yes/no
+        // question gets its answers; a final wh-question the engine cannot
+        // answer does not silence an earlier yes/no one.
+        const auto entries = fields(annotation.getLabel(K::MULTI_QUESTION_CANDIDATE, ""), '\\');
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            const auto f = fields(*it, '/');
+            if (f.size() < 5 || f[1] != Q::YES_NO) continue;
+            appendYesNo(level, f[4], f[2], f[3], f.size() == 6 ? f[5] : "", candidates);
+            break;
+        }
+    } else if (StringUtil::startWith(type, Q::TIME)) {
+        const bool specific = type.find("_dayofweek") != std::string::npos ||
+                              type.find("_date") != std::string::npos || type.find("_time") != std::string::npos;
+        if (!specific) {
+            for (const char* kind : {"DATE", "TIME", "DAYOFWEEK"})
+                candidates.emplace_back(makeTimeAnswer(annotation, type, kind, level));
+        } else {
+            const char* kind = type.find("dayofweek") != std::string::npos ? "DAYOFWEEK"
+                               : type.find("date") != std::string::npos    ? "DATE"
+                                                                            : "TIME";
+            candidates.emplace_back(makeTimeAnswer(annotation, type, kind, level));
+        }
+    } else if (type == Q::LOCATION) {
+        candidates.emplace_back(std::string("LOCATION&") + (level == 0 ? "여기" : level == 1 ? "여기요" : "여기예요"));
+    }
+}
+
+}  // namespace Varnex

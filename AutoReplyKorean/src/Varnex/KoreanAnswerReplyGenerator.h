@@ -1,0 +1,35 @@
+// Generated answers to questions, ahead of the scenario replies: yes and no
+// in the question's own verb, tense and speech level ("응 먹었어" / "아니 안
+// 먹었어"), a hesitant answer, each choice of an either/or question, and
+// placeholder answers to when and where questions.
+//
+// Placeholder replies start with a kind and "&": "DATE&'DATE'에 가요",
+// "TIME&'TIME'까지", "DAYOFWEEK&'DAYOFWEEK'요", "LOCATION&여기". The host
+// puts a real date, time, weekday or place where the quoted kind name
+// stands and drops the "KIND&" prefix, or drops a reply it cannot fill.
+//
+// Reads only the annotation; stateless.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Varnex/Modules.h"
+
+namespace Varnex {
+
+class KoreanAnswerReplyGenerator : public _ICandidateReplyGenerator {
+public:
+    void generate(const std::string& sender, const std::string& message, const Annotation& annotation,
+                  std::vector<ReplyScenario>& candidates) const override;
+
+    // One yes or no reply: the fixed answer word of the register and
+    // sentence type, followed by the verb answer where it fits.
+    static std::string makeYesNoAnswer(bool yes, int level, const std::string& verbType, const std::string& answer);
+    // A placeholder answer of `kind` ("DATE", "TIME", "DAYOFWEEK") to a
+    // time question.
+    static std::string makeTimeAnswer(const Annotation& annotation, const std::string& questionType,
+                                      const std::string& kind, int level);
+};
+
+}  // namespace Varnex

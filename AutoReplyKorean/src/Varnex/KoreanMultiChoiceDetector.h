@@ -1,0 +1,77 @@
+// Either/or questions and their choices: "갈래 안 갈래?", "커피 마실래 차
+// 마실래?", "버스 아니면 택시?". Each choice comes out as a short answer the
+// user could send (a choice that ends in a verb is answered with the verb
+// table's form of it, in the register asked for).
+//
+// Two ways to find the choices:
+//   - two (or three) interrogative verb forms of one verb, or of two verbs
+//     the verb-pair rule file lists as alternatives (마실래 / 먹을래,
+//     할까 / ~지 말다);
+//   - two pattern words that the pattern rule file pairs ("아니면",
+//     "중에", "랑 ... 중에"), the words before each being the choices. A
+//     choice that is no verb form must not be vetoed ("FALSE") by the
+//     negative rule file.
+//
+// Rule files: verb pairs "verb TAB verb"; patterns "first word TAB word
+// that may follow [TAB more words]"; negatives "FALSE TAB phrase". A
+// pattern file that cannot be read finds no patterns and vetoes nothing.
+// Built once by the question-type detector; read-only afterwards.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "KoreanVerbTable.h"
+
+namespace Varnex {
+
+class DictionaryFeature;
+
+class KoreanMultiChoiceDetector {
+public:
+    KoreanMultiChoiceDetector(std::shared_ptr<KoreanVerbTable> verbTable, const std::string& verbPairPath,
+                              const std::string& patternPath, const std::string& negativePath, bool prebuilt);
+    virtual ~KoreanMultiChoiceDetector();
+
+    enum Result { NONE = 0, AFFIRMATIVE_NEGATIVE = 1, ALTERNATIVES = 2 };
+
+    // What kind of either/or question `text` is, appending the choices (as
+    // answers in the register of `honorific`) to `choices`. An alternatives
+    // question may be reported with no choices when they cannot be cut out.
+    int detect(const std::string& text, const std::string& honorific, std::vector<std::string>& choices) const;
+
+    int detectVerbPair(const std::string& text, const std::string& honorific,
+                       std::vector<std::string>& choices) const;
+    int detectPatterns(const std::string& text, const std::string& honorific,
+                       std::vector<std::string>& choices) const;
+    // 1 when `second` negates `first` (same verb with 안, or 할까 / 말까),
+    // 2 for two alternatives, 0 for no pair.
+    int checkVerbPair(const DetectedVerbInfo& first, const DetectedVerbInfo& second) const;
+    // The words before the verb (back to `limit`) followed by its answer.
+    bool makeChooseOneAnswer(const std::string& text, const DetectedVerbInfo& info, int limit,
+                             std::string& answer) const;
+    // Replaces a choice that ends in a verb form by its answer; false when
+    // it holds none.
+    bool getAnswerString(const std::string& honorific, std::string& text) const;
+    // False when the negative rules veto `text` as a choice.
+    bool checkNegRule(const std::string& text) const;
+
+    // The answer that offers a detection as a choice: its choice answer, or
+    // its affirming answer when it has none.
+    static std::string choiceAnswerOf(const DetectedVerbInfo& info);
+
+private:
+    bool loadVerbPair(const std::string& path);
+    void loadPatternRule(const std::string& patternPath, const std::string& negativePath, bool prebuilt);
+
+    std::shared_ptr<KoreanVerbTable> verbTable;
+    std::map<std::string, std::set<std::string>> verbPairs;
+    std::map<std::string, std::set<std::string>> patternPairs;
+    std::shared_ptr<DictionaryFeature> patternDictionary;
+    std::shared_ptr<DictionaryFeature> negativeDictionary;
+};
+
+}  // namespace Varnex

@@ -1,0 +1,45 @@
+#include "KoreanNotSureTypeDetector.h"
+
+#include <set>
+#include <string>
+
+#include "KoreanVocabulary.h"
+
+namespace Varnex {
+
+namespace K = KoreanCategory;
+namespace N = KoreanNotSureKind;
+namespace V = KoreanVerbKind;
+
+bool KoreanNotSureTypeDetector::process(Annotation& annotation) const {
+    // Questions about facts the user may simply not know.
+    static const std::set<std::string> factual = {"time",   "location",   "count",       "price",
+                                                  "age",    "etc",        "reason",      "preference",
+                                                  "prefer_past", "multi_question"};
+    // Questions that ask the user to pick.
+    static const std::set<std::string> picking = {"choose_one", "food"};
+
+    std::string label = Label::FALSE_LABEL;
+    const std::string type = annotation.getLabel(K::REPLY_ANSWER);
+    if (type != Label::FALSE_LABEL) {
+        if (factual.count(type)) {
+            label = N::DONT_KNOW;
+        } else if (picking.count(type)) {
+            label = N::WELL;
+        } else if (annotation.hasClassification(K::VERB_TYPE)) {
+            const std::string verbType = annotation.getLabel(K::VERB_TYPE);
+            const std::string tense = annotation.getLabel(K::VERB_TIME);
+            // The user knows what they did: a past question gets no evasion.
+            if (verbType == V::QUESTION && tense != V::PAST && tense != V::PAST_PERFECT)
+                label = N::DONT_KNOW;
+            else if (verbType == V::SUGGEST)
+                label = N::WELL;
+            else if (verbType == V::COMMAND)
+                label = N::WHY;
+        }
+    }
+    annotation.addCategory(K::REPLY_NOT_SURE, Classification(K::REPLY_NOT_SURE, label));
+    return true;
+}
+
+}  // namespace Varnex

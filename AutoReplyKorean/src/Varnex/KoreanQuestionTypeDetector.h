@@ -1,0 +1,67 @@
+// Whether a message asks the reader something, what kind of question it is,
+// and the material its answers are made of.
+//
+// Writes "reply_type_answer" for every message: FALSE for no question (and
+// for greetings and calls), "yes_no" by default for a question,
+// "choose_one" for an either/or question, "multi_question" for several
+// questions in one message, or the type a question-type rule names
+// ("location", "person", "time_date", ...). For yes/no and time questions it
+// adds the verb table's answers ("yes_candidate", "no_candidate",
+// "not_sure_candidate") and the verb's key, sentence type and tense; for
+// either/or questions the choices ("multi_choice"); for several questions a
+// summary of each ("multi_question_candidate").
+//
+// A message is a question when a question rule phrase ("TRUE") is in it or
+// the verb table finds an interrogative verb form at its end; a "FALSE"
+// phrase (a look-alike such as an exclamatory 뭐야 ㅋㅋ) vetoes both, and so
+// does the question classifier when it is confident the message asks
+// nothing. Built once; read-only afterwards.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "KoreanMultiChoiceDetector.h"
+#include "KoreanVerbTable.h"
+#include "Varnex/IAnnotator.h"
+#include "Varnex/KoreanStopCharRemover.h"
+
+namespace Varnex {
+
+class DictionaryFeature;
+
+class KoreanQuestionTypeDetector : public IAnnotator {
+public:
+    KoreanQuestionTypeDetector(const std::string& questionRule, const std::string& questionTypeRule,
+                               std::shared_ptr<KoreanVerbTable> verbTable, const std::string& multiChoiceVerbRule,
+                               const std::string& multiChoicePatternRule, const std::string& multiChoiceNegRule,
+                               bool prebuilt);
+    ~KoreanQuestionTypeDetector() override;
+
+    bool process(Annotation& annotation) const override;
+
+    bool isQuestion(const std::string& text, const std::string& text2) const;
+    // Cuts `text` after each question mark (runs of them count as one);
+    // pieces of three bytes or less are dropped. True for two or more pieces.
+    static bool splitQuestions(const std::string& text, std::vector<std::string>& pieces);
+    void getQuestionType(const std::string& text, const std::string& text2, std::string& type) const;
+    void addReplySentence(const std::string& type, const std::string& text, const std::string& text2,
+                          Annotation& annotation) const;
+
+    // A classifier probability of "FALSE" for "question" at or above this
+    // vetoes a question the rules and the verb table found.
+    static constexpr double kClassifierVeto = 0.9;
+
+private:
+    enum class Cue { Vetoed, None, Phrase, VerbForm };
+    Cue questionCue(const std::string& text, const std::string& text2) const;
+
+    std::shared_ptr<DictionaryFeature> questionDictionary;
+    std::shared_ptr<DictionaryFeature> questionTypeDictionary;
+    std::shared_ptr<KoreanVerbTable> verbTable;
+    std::shared_ptr<KoreanMultiChoiceDetector> multiChoiceDetector;
+    std::shared_ptr<KoreanStopCharRemover> stopCharRemover;
+};
+
+}  // namespace Varnex
