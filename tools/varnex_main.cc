@@ -17,6 +17,7 @@
 #include "SmartReplyAPIWrapper.h"
 #include "Varnex/Clock.h"
 #include "Varnex/Log.h"
+#include "common/Placeholders.h"
 
 #ifndef VARNEX_BUILD_RESOURCE_DIR
 #define VARNEX_BUILD_RESOURCE_DIR ""
@@ -172,6 +173,9 @@ int main(int argc, char** argv) {
     if (suggest) {
         std::vector<std::string> replies;
         api->findReply("", o.sender, o.args[0], replies);
+        // Dates, times and weekdays come from the clock (--now); a place
+        // the program cannot know is not offered.
+        VarnexTools::fillPlaceholders(replies, Varnex::Clock::now());
         for (const auto& r : replies) std::printf("%s\n", r.c_str());
         // An engine that failed to open and suggests nothing has said why.
         if (!opened && replies.empty()) status = 2;

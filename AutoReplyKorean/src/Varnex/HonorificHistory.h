@@ -5,8 +5,7 @@
 #include <string>
 
 #include "KoreanHonorificHistoryManager.h"
-
-struct sqlite3;
+#include "Varnex/KeyedDatabase.h"
 
 namespace Varnex {
 
@@ -50,7 +49,7 @@ public:
     bool readCounts(const std::string& sender, HonorificCounts& counts);
 
     // True between a successful init() and destruction.
-    bool isOpen() const { return database != nullptr; }
+    bool isOpen() const { return database.isOpen(); }
 
     // The level with the largest count: "HIGH", "NORMAL" or "FALSE". Ties go
     // to "HIGH" first, then to "NORMAL".
@@ -61,8 +60,7 @@ private:
     Lookup lookup(const std::string& sender, HonorificCounts& counts);
     bool failInit(const char* format, const std::string& reason);
 
-    std::string dbPath;
-    sqlite3* database = nullptr;
+    KeyedDatabase database;
 };
 
 }  // namespace Varnex
