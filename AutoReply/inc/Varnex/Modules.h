@@ -37,6 +37,12 @@ public:
     virtual ~_IReplyRanker() = default;
     virtual bool init() { return true; }
     virtual void rank(std::vector<ReplyScenario>& candidates) const = 0;
+    // Ranks with the message's analysis at hand, which a ranker needs to
+    // settle between intents; the default ranks without it.
+    virtual void rank(const Annotation& annotation, std::vector<ReplyScenario>& candidates) const {
+        (void)annotation;
+        rank(candidates);
+    }
 };
 
 // Rewrites candidate texts into the spellings the user used with a sender.

@@ -54,7 +54,7 @@ std::vector<ReplyScenario> AutoReplyEngine::generateCandidates(const std::string
     messageAnalyzer->analyze(sender, message, analysed);
     for (const auto& generator : replyGenerators) generator->generate(sender, message, analysed, candidates);
     if (personalCorpusApplier) personalCorpusApplier->apply(sender, message, analysed, candidates);
-    replyRanker->rank(candidates);
+    replyRanker->rank(analysed, candidates);
     return candidates;
 }
 

@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "KoreanAcknowledgementDetector.h"
+#include "KoreanEmojiMessageDetector.h"
+#include "KoreanGreetingDetector.h"
 #include "KoreanHonorificDetector.h"
 #include "KoreanNotSureTypeDetector.h"
 #include "KoreanQuestionClassifier.h"
@@ -57,6 +60,10 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
         unreadableRequired = {model(R::HONORIFIC_TF_MODEL), model(R::HONORIFIC_HN_MODEL)};
     chain.push_back(honorific);
 
+    // Greetings and calls; the call detector also serves the templates.
+    auto calls = std::make_shared<KoreanCallDetector>(text(R::CALL_RULE), false);
+    chain.push_back(std::make_shared<KoreanGreetingDetector>(text(R::GREETING_RULE), calls, false));
+
     // Questions: the classifier's opinion, then the question's type and the
     // material of its answers, both with the shared verb table.
     auto verbs = loadVerbTable(resourceDir);
@@ -80,12 +87,16 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
         {K::REPLY_CONGRATULATION, &R::CONGRATULATION_RULE},
         {K::REPLY_WHEN, &R::WHEN_RULE},
         {K::REPLY_FAVOR, &R::FAVOR_RULE},
+        {K::REPLY_APOLOGY, &R::APOLOGY_RULE},
+        {K::REPLY_COMPLIMENT, &R::COMPLIMENT_RULE},
         {Category::EMOTION, &R::EMOJI_DICTIONARY},
     };
     for (const auto& rule : rules) chain.push_back(std::make_shared<KoreanRuleDetector>(rule.first, text(*rule.second), false));
     // Message-initial templates run after the rules and may override them.
-    chain.push_back(std::make_shared<KoreanTemplateMatcher>(text(R::REPLY_TEMPLATE), false));
-    // Last: it reads the question analysis.
+    chain.push_back(std::make_shared<KoreanTemplateMatcher>(text(R::REPLY_TEMPLATE), false, calls));
+    chain.push_back(std::make_shared<KoreanEmojiMessageDetector>());
+    // These two read the question and greeting analysis.
+    chain.push_back(std::make_shared<KoreanAcknowledgementDetector>(text(R::ACKNOWLEDGE_RULE), false));
     chain.push_back(std::make_shared<KoreanNotSureTypeDetector>());
 
     senlp->addPipeline(KOREAN, chain);

@@ -9,12 +9,19 @@
 namespace Varnex {
 namespace {
 const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanRuleDetector";
+// The rule id of a FALSE that a veto phrase decided.
+const char* const kVetoRule = "veto";
 }
 
 KoreanRuleDetector::KoreanRuleDetector(const std::string& c, const std::string& p, bool pre)
     : category(c), path(p), prebuilt(pre) {}
 
 KoreanRuleDetector::~KoreanRuleDetector() = default;
+
+bool KoreanRuleDetector::vetoed(const Annotation& annotation, const std::string& category) {
+    return annotation.hasClassification(category) &&
+           annotation.getClassification(category).getRuleId(Label::FALSE_LABEL) == kVetoRule;
+}
 
 bool KoreanRuleDetector::init() {
     dictionary = std::make_shared<DictionaryFeature>(path, prebuilt);
@@ -29,37 +36,78 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
             dictionary->getFeature(annotation.getNormalizedText(), values, true, true);
     }
     std::string label = Label::FALSE_LABEL;
+    bool veto = false;
     for (const auto& v : values) {
         label = v;
-        if (v == Label::FALSE_LABEL) break;
+        if (v == Label::FALSE_LABEL) {
+            veto = true;
+            break;
+        }
     }
-    annotation.addCategory(category, Classification(category, label));
+    Classification result(category, label);
+    // A phrase that said "not this" is told apart from no phrase at all, so
+    // later steps (templates, the model's fallback) respect it.
+    if (veto) result.setRuleId(Label::FALSE_LABEL, kVetoRule);
+    annotation.addCategory(category, result);
     varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", category.c_str(),
                      annotation.getClassification(category).getPredictedClass().c_str());
     return true;
 }
 
-KoreanTemplateMatcher::KoreanTemplateMatcher(const std::string& path, bool prebuilt)
+KoreanTemplateMatcher::KoreanTemplateMatcher(const std::string& path, bool prebuilt,
+                                             std::shared_ptr<KoreanCallDetector> calls)
     : dictionary(std::make_shared<DictionaryFeature>(path, prebuilt)),
-      stopCharRemover(std::make_shared<KoreanStopCharRemover>(KoreanStopCharRemover::getDefaultStopChar() + " ")) {}
+      stopCharRemover(std::make_shared<KoreanStopCharRemover>(KoreanStopCharRemover::getDefaultStopChar() + " ")),
+      callDetector(std::move(calls)) {}
 
 KoreanTemplateMatcher::~KoreanTemplateMatcher() = default;
 
-bool KoreanTemplateMatcher::process(Annotation& annotation) const {
-    std::string a, b;
-    stopCharRemover->remove(annotation.getText(), a);
-    if (annotation.getNormalizedText() != annotation.getText())
-        stopCharRemover->remove(annotation.getNormalizedText(), b);
+bool KoreanTemplateMatcher::matchAtStart(const std::string& sentence, std::string& value) const {
+    std::string cleaned;
+    stopCharRemover->remove(sentence, cleaned);
+    std::string key, matched;
+    if (dictionary->findFirstMatch(cleaned, key, matched, value, true, false) == 0) return true;
+    // After a leading call, title or filler ("과장님 즐거운 성탄절 보내세요").
+    const int start = callDetector ? callDetector->callPrefixEnd(cleaned) : 0;
+    return start > 0 && dictionary->findFirstMatch(cleaned.substr(start), key, matched, value, true, false) == 0;
+}
 
-    std::string key, matched, value;
-    int p = dictionary->findFirstMatch(a, key, matched, value, true, false);
-    if (p != 0) {
-        if (b.empty() || dictionary->findFirstMatch(b, key, matched, value, true, false) != 0) return true;
+bool KoreanTemplateMatcher::process(Annotation& annotation) const {
+    std::string value;
+    bool found = false;
+    for (const std::string* text : {&annotation.getText(), &annotation.getNormalizedText()}) {
+        if (found || (text != &annotation.getText() && *text == annotation.getText())) break;
+        for (const auto& sentence : sentencesOf(*text)) {
+            if (matchAtStart(sentence, value)) {
+                found = true;
+                break;
+            }
+        }
     }
+    if (!found) return true;
     const std::string name = Category::REPLY_TYPE_PREFIX + value;
+    // A rule that vetoed this reply type ("고마워 할 필요 없어") holds.
+    if (KoreanRuleDetector::vetoed(annotation, name)) return true;
     annotation.addCategory(name, Classification(name, Label::TRUE_LABEL));
     varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", name.c_str(), Label::TRUE_LABEL);
     return true;
+}
+
+std::vector<std::string> KoreanTemplateMatcher::sentencesOf(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool end = c == '\n' || ((c == '.' || c == '!' || c == '?' || c == '~') && i + 1 < text.size() &&
+                                        (text[i + 1] == ' ' || text[i + 1] == '\n'));
+        if (!end) continue;
+        out.push_back(text.substr(start, i + 1 - start));
+        start = i + 1;
+        while (start < text.size() && (text[start] == ' ' || text[start] == '\n')) ++start;
+        i = start - 1;
+    }
+    if (start < text.size()) out.push_back(text.substr(start));
+    return out;
 }
 
 }  // namespace Varnex

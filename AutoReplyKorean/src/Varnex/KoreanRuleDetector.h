@@ -6,13 +6,17 @@
 // last phrase found decides, and no phrase means "FALSE".
 //
 // KoreanTemplateMatcher recognises phrases that begin the message (after
-// stop characters became spaces) and writes "reply_type_" + the phrase's
-// value as "TRUE".
+// stop characters became spaces), or begin it after a leading call or
+// filler ("과장님 ..."), or begin one of its later sentences, and writes
+// "reply_type_" + the phrase's value as "TRUE" — unless a rule detector
+// vetoed that reply type.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "KoreanCallDetector.h"
 #include "Varnex/IAnnotator.h"
 #include "Varnex/KoreanStopCharRemover.h"
 
@@ -28,6 +32,10 @@ public:
     bool init() override;
     bool process(Annotation& annotation) const override;
 
+    // True when a detector wrote FALSE for `category` because a veto phrase
+    // matched (not merely because no phrase did).
+    static bool vetoed(const Annotation& annotation, const std::string& category);
+
 private:
     std::string category;
     std::string path;
@@ -37,13 +45,22 @@ private:
 
 class KoreanTemplateMatcher : public IAnnotator {
 public:
-    KoreanTemplateMatcher(const std::string& path, bool prebuilt);
+    // `callDetector` (may be null) finds leading calls and fillers.
+    KoreanTemplateMatcher(const std::string& path, bool prebuilt,
+                          std::shared_ptr<KoreanCallDetector> callDetector = nullptr);
     ~KoreanTemplateMatcher() override;
     bool process(Annotation& annotation) const override;
 
+    // The sentences of a text, cut after . ! ? ~ followed by white space and
+    // at line ends.
+    static std::vector<std::string> sentencesOf(const std::string& text);
+
 private:
+    bool matchAtStart(const std::string& sentence, std::string& value) const;
+
     std::shared_ptr<DictionaryFeature> dictionary;
     std::shared_ptr<KoreanStopCharRemover> stopCharRemover;
+    std::shared_ptr<KoreanCallDetector> callDetector;
 };
 
 }  // namespace Varnex

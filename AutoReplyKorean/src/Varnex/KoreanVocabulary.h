@@ -24,6 +24,10 @@ inline constexpr char REPLY_FAVOR[] = "reply_type_favor";
 inline constexpr char REPLY_GREETING[] = "reply_type_greeting";
 inline constexpr char REPLY_ACK[] = "reply_type_ack";
 inline constexpr char REPLY_NOT_SURE[] = "reply_type_not_sure";
+inline constexpr char REPLY_APOLOGY[] = "reply_type_apology";
+inline constexpr char REPLY_COMPLIMENT[] = "reply_type_compliment";
+// A message of emoji only; the scenario rows answer its "emotion".
+inline constexpr char REPLY_EMOJI[] = "reply_type_emoji";
 // The question type of a message (a label of KoreanQuestionKind), or FALSE.
 inline constexpr char REPLY_ANSWER[] = "reply_type_answer";
 

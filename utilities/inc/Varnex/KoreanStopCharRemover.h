@@ -16,7 +16,8 @@ public:
     // "~!^-_.@#$%^&*<>()" followed by the jamo ㅂㅈㄷㄱㅅㅁㄴㅇㄹㅎㅋㅌㅊㅍㅠㅜㅡㅗㅛ.
     static const std::string& getDefaultStopChar();
 
-    // `out` = `in` with every stop character replaced by one space.
+    // `out` = `in` with every stop character, and every emoji character,
+    // replaced by one space.
     void remove(const std::string& in, std::string& out) const;
 
 private:

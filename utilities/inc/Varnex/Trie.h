@@ -47,6 +47,7 @@ public:
     // The 22 boundary characters: "" (the edge of the text), space, tab,
     // line feed, ? ~ ! , . and the jamo ㅋ ㅎ ㅠ ㅜ ㅡ ㄷ ㄱ ㅇ ㄴ ㅈ ㅂ ㅗ ㅛ.
     static const std::set<std::string>& boundaryCharacters();
+    // One of those, or an emoji character (StringUtil::isEmoji).
     static bool isBoundary(const std::string& ch);
     // Boundary tests of one raw key matched over `length` bytes of `text`
     // from `start`. The leading neighbour is the character ending just

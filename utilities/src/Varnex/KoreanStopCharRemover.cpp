@@ -23,7 +23,8 @@ void KoreanStopCharRemover::remove(const std::string& in, std::string& out) cons
     out.clear();
     std::vector<std::string> chars;
     StringUtil::getCharactors(in, chars);
-    for (const auto& c : chars) out += stopChars.count(c) ? " " : c;
+    // Emoji are stop characters too: a word glued to one keeps its ending.
+    for (const auto& c : chars) out += stopChars.count(c) || StringUtil::isEmoji(c) ? " " : c;
 }
 
 }  // namespace Varnex

@@ -39,7 +39,10 @@ const std::set<std::string>& TrieKeys::boundaryCharacters() {
     return characters;
 }
 
-bool TrieKeys::isBoundary(const std::string& ch) { return boundaryCharacters().count(ch) > 0; }
+// An emoji glued to a word ("축하드려요😊") ends the word as a space would.
+bool TrieKeys::isBoundary(const std::string& ch) {
+    return boundaryCharacters().count(ch) > 0 || Utilities::StringUtil::isEmoji(ch);
+}
 
 namespace {
 bool sidePasses(TrieKeys::MarkKind kind, const std::string& neighbour) {

@@ -56,6 +56,10 @@ public:
     static bool getPreviousToken(const std::string& s, int& pos, std::string& token, int limit);
     static std::string toLower(const std::string& s);
     static bool startWith(const std::string& s, const std::string& prefix);
+    // True for one character of an emoji: a pictograph or symbol (U+2600 to
+    // U+27BF, U+2B00 to U+2BFF, U+1F000 to U+1FAFF), a skin-tone modifier, a
+    // variation selector, a zero-width joiner or a keycap mark.
+    static bool isEmoji(const std::string& ch);
     static bool isConsonant(const std::string& s);
     static bool isVowel(const std::string& s);
     static bool isNegation(const std::string& s);

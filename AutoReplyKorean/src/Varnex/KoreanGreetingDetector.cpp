@@ -1,0 +1,48 @@
+#include "KoreanGreetingDetector.h"
+
+#include <vector>
+
+#include "KoreanVocabulary.h"
+#include "Varnex/DictionaryFeature.h"
+#include "Varnex/Log.h"
+#include "Varnex/Utilities/StringUtil.h"
+
+namespace Varnex {
+
+namespace {
+const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanGreetingDetector";
+const char* const kCall = "call";
+}  // namespace
+
+KoreanGreetingDetector::KoreanGreetingDetector(const std::string& greetingRule, const std::string& callRule,
+                                               bool prebuilt)
+    : KoreanGreetingDetector(greetingRule, std::make_shared<KoreanCallDetector>(callRule, prebuilt), prebuilt) {}
+
+KoreanGreetingDetector::KoreanGreetingDetector(const std::string& greetingRule,
+                                               std::shared_ptr<KoreanCallDetector> calls, bool prebuilt)
+    : dictionary(std::make_shared<DictionaryFeature>(greetingRule, prebuilt)), callDetector(std::move(calls)) {}
+
+KoreanGreetingDetector::~KoreanGreetingDetector() = default;
+
+bool KoreanGreetingDetector::process(Annotation& annotation) const {
+    const std::string& text = annotation.getText();
+    const std::string& normalized = annotation.getNormalizedText();
+    std::string label = Label::FALSE_LABEL;
+    if (Utilities::StringUtil::getLength(text) <= kMaxGreetingLength) {
+        std::vector<std::string> values;
+        dictionary->getFeature(text, values, true, true);
+        if (normalized != text) dictionary->getFeature(normalized, values, true, true);
+        bool vetoed = false;
+        for (const auto& v : values) vetoed = vetoed || v == Label::FALSE_LABEL;
+        if (!values.empty() && !vetoed)
+            label = values.back();
+        else if (!vetoed && callDetector &&
+                 (callDetector->isCall(text) || (normalized != text && callDetector->isCall(normalized))))
+            label = kCall;
+    }
+    annotation.addCategory(KoreanCategory::REPLY_GREETING, Classification(KoreanCategory::REPLY_GREETING, label));
+    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", KoreanCategory::REPLY_GREETING, label.c_str());
+    return true;
+}
+
+}  // namespace Varnex
