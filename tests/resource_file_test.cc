@@ -245,17 +245,13 @@ TEST(PackTool, PacksTheResourceTreeAsTheBuildDidAndUnpacksItBack) {
     EXPECT_GT(checked, 10);
 }
 
-TEST(PackTool, SingleFilesRoundTrip) {
+TEST(PackTool, SingleFilesRoundTripAndBadArgumentsOrInputsFail) {
     TempDir dir;
     const std::string in = dir.write("x.txt", "한 줄\n");
     ASSERT_EQ(run(kPackTool + " encode " + in + " " + dir.file("deep/x.txt.enc")), 0);
     EXPECT_NE(readFile(dir.file("deep/x.txt.enc")), "한 줄\n");
     ASSERT_EQ(run(kPackTool + " decode " + dir.file("deep/x.txt.enc") + " " + dir.file("x2.txt")), 0);
     EXPECT_EQ(readFile(dir.file("x2.txt")), "한 줄\n");
-}
-
-TEST(PackTool, BadArgumentsOrInputsFail) {
-    TempDir dir;
     for (const std::string& args : {std::string(), std::string(" shuffle a b"), std::string(" encode one-argument"),
                                     " encode " + dir.file("missing") + " " + dir.file("o.enc"),
                                     " encode " + dir.path() + " " + dir.file("o.enc"),
@@ -263,4 +259,3 @@ TEST(PackTool, BadArgumentsOrInputsFail) {
         EXPECT_NE(run(kPackTool + args), 0) << args;
     EXPECT_FALSE(fs::exists(dir.file("o.enc")));
 }
-
