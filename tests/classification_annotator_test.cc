@@ -14,14 +14,14 @@
 
 using namespace Varnex;
 using VarnexTest::LogCapture;
+using Calls = std::vector<std::string>;
 
 namespace {
 
-// Adds the feature "q" when the text ends in '?' and records which
-// classifier ran.
+// Adds the feature "q" when the text ends in '?' and records which classifier ran.
 class QuestionMarkExtractor : public AnnotationBasedFeatureExtractor {
 public:
-    QuestionMarkExtractor(std::string name, std::vector<std::string>* calls) : name(std::move(name)), calls(calls) {}
+    QuestionMarkExtractor(std::string name, Calls* calls) : name(std::move(name)), calls(calls) {}
     void extract(const Annotation& a, SVMFeatureVector& v) const override {
         if (calls) calls->push_back(name);
         if (!a.getText().empty() && a.getText().back() == '?') v.add("q");
@@ -29,74 +29,61 @@ public:
 
 private:
     std::string name;
-    std::vector<std::string>* calls;
+    Calls* calls;
 };
 
 // Two classes TRUE/FALSE; "q" has weight 3, the bias row -1 (for TRUE).
-std::shared_ptr<AnnotationBasedClassifier> questionClassifier(const std::string& name = "",
-                                                              std::vector<std::string>* calls = nullptr,
+std::shared_ptr<AnnotationBasedClassifier> questionClassifier(const std::string& name = "", Calls* calls = nullptr,
                                                               bool loaded = true) {
     auto c = std::make_shared<AnnotationBasedClassifier>(std::make_shared<QuestionMarkExtractor>(name, calls));
-    if (loaded) {
-        auto index = std::make_shared<SVMFeatureIndex>(1);
-        index->insert("q");
-        auto m = std::make_shared<Model>();
-        EXPECT_TRUE(m->assign(Model::L2R_LR, {1, 0}, {"FALSE", "TRUE"}, 1.0f, 1, {3, -1}, index));
-        c->loadModel(m);
-    }
+    auto index = std::make_shared<SVMFeatureIndex>(1);
+    index->insert("q");
+    auto m = std::make_shared<Model>();
+    EXPECT_TRUE(m->assign(Model::L2R_LR, {1, 0}, {"FALSE", "TRUE"}, 1.0f, 1, {3, -1}, index));
+    if (loaded) c->loadModel(m);
     return c;
 }
 
-double logistic(double x) { return 1.0 / (1.0 + std::exp(-x)); }
-
 }  // namespace
 
-TEST(ClassificationAnnotator, WithoutClassifierChangesNothing) {
-    ClassificationAnnotator annotator;
-    Annotation a("뭐해?");
+TEST(ClassificationAnnotator, WithoutClassifiersNothingIsWritten) {
+    ClassificationAnnotator single;
+    MultiClassificationAnnotator multi;
+    Annotation a("뭐해?"), b("응");
     a.addCategory("sender", "mom");
-    EXPECT_TRUE(annotator.process(a));
+    EXPECT_TRUE(single.process(a));
     EXPECT_EQ(a.getClassifications().size(), 1u);
-    EXPECT_TRUE(annotator.getCategory().empty());
+    EXPECT_TRUE(single.getCategory().empty());
+    EXPECT_TRUE(multi.process(b));
+    EXPECT_TRUE(b.getClassifications().empty());
 }
 
-TEST(ClassificationAnnotator, StoresTheClassifierScores) {
-    ClassificationAnnotator annotator;
-    annotator.setClassifier("question", questionClassifier());
-    LogCapture log;
-    Annotation a("뭐해?");
-    EXPECT_TRUE(annotator.process(a));
-    ASSERT_TRUE(a.hasClassification("question"));
-    const Classification& c = a.getClassification("question");
-    EXPECT_EQ(c.name, "question");
-    EXPECT_NEAR(c.scores.at("TRUE"), logistic(3 - 1), 1e-12);
-    EXPECT_NEAR(c.scores.at("FALSE"), 1 - logistic(2), 1e-12);
-    EXPECT_EQ(c.getPredictedClass(), "TRUE");
-    bool logged = false;
-    for (const auto& l : log.lines())
-        if (l.priority == 3 && l.text == "Classifier : question = TRUE\n") logged = true;
-    EXPECT_TRUE(logged);
-
-    Annotation statement("밥 먹었어");
-    annotator.process(statement);
-    EXPECT_EQ(statement.getClassification("question").getPredictedClass(), "FALSE");
-}
-
-TEST(ClassificationAnnotator, ReplacesEarlierResultAndClassifier) {
+TEST(ClassificationAnnotator, StoresTheScoresOfItsLatestClassifierOverEarlierResults) {
     ClassificationAnnotator annotator;
     annotator.setClassifier("first", questionClassifier());
     annotator.setClassifier("question", questionClassifier());
     EXPECT_EQ(annotator.getCategory(), "question");
-    Annotation a("뭐해?");
+    LogCapture log;
+    Annotation a("뭐해?"), statement("밥 먹었어");
     a.addCategory("question", "FALSE");
-    annotator.process(a);
-    EXPECT_EQ(a.getClassification("question").getPredictedClass(), "TRUE");
+    EXPECT_TRUE(annotator.process(a));
     EXPECT_FALSE(a.hasClassification("first"));
+    ASSERT_TRUE(a.hasClassification("question"));
+    const Classification& c = a.getClassification("question");
+    EXPECT_EQ(c.name, "question");
+    EXPECT_NEAR(c.scores.at("TRUE"), 1.0 / (1.0 + std::exp(-2.0)), 1e-12);  // 3 - 1
+    EXPECT_NEAR(c.scores.at("FALSE"), 1 - 1.0 / (1.0 + std::exp(-2.0)), 1e-12);
+    EXPECT_EQ(c.getPredictedClass(), "TRUE");
+    bool logged = false;
+    for (const auto& l : log.lines()) logged |= l.priority == 3 && l.text == "Classifier : question = TRUE\n";
+    EXPECT_TRUE(logged);
+    annotator.process(statement);
+    EXPECT_EQ(statement.getClassification("question").getPredictedClass(), "FALSE");
 }
 
 TEST(ClassificationAnnotator, UnloadedModelStoresAnEmptyResult) {
     ClassificationAnnotator annotator;
-    std::vector<std::string> calls;
+    Calls calls;
     annotator.setClassifier("question", questionClassifier("q", &calls, false));
     LogCapture log;
     Annotation a("뭐해?");
@@ -107,58 +94,27 @@ TEST(ClassificationAnnotator, UnloadedModelStoresAnEmptyResult) {
     EXPECT_TRUE(calls.empty());
 }
 
-TEST(MultiClassificationAnnotator, RunsCategoriesInNameOrder) {
-    std::vector<std::string> calls;
+TEST(MultiClassificationAnnotator, RunsEachCategorysLatestClassifierInNameOrderUnlessARuleSaidYes) {
+    Calls calls;
     MultiClassificationAnnotator annotator;
-    annotator.addClassifier("reply_type_worry", questionClassifier("worry", &calls));
-    annotator.addClassifier("reply_type_ack", questionClassifier("ack", &calls));
-    annotator.addClassifier("reply_type_thanks", questionClassifier("thanks", &calls));
-    Annotation a("괜찮아?");
+    for (const auto& [category, name] : std::vector<std::pair<std::string, std::string>>{
+             {"reply_type_greeting", "greeting"}, {"reply_type_why", "old"}, {"reply_type_thanks", "thanks"},
+             {"reply_type_worry", "worry"}, {"reply_type_why", "why"}, {"reply_type_ack", "ack"}})
+        annotator.addClassifier(category, questionClassifier(name, &calls));
+    annotator.addClassifier("reply_type_none", nullptr);
+    EXPECT_EQ(annotator.getClassifiers().size(), 6u);
+    Annotation a("왜?");
+    a.addCategory("reply_type_greeting", "morning");  // positive: kept
+    a.addCategory("reply_type_thanks", "FALSE");      // negative: re-examined
+    a.addCategory("reply_type_worry", Classification("reply_type_worry", std::map<std::string, double>{}));  // none
     EXPECT_TRUE(annotator.process(a));
-    EXPECT_EQ(calls, (std::vector<std::string>{"ack", "thanks", "worry"}));
-    for (const char* c : {"reply_type_ack", "reply_type_thanks", "reply_type_worry"}) {
+    EXPECT_EQ(calls, (Calls{"ack", "thanks", "why", "worry"}));
+    EXPECT_EQ(a.getClassification("reply_type_greeting").getPredictedClass(), "morning");
+    EXPECT_EQ(a.getClassification("reply_type_greeting").scores.at("morning"), 0.99);
+    for (const char* c : {"reply_type_ack", "reply_type_thanks", "reply_type_worry", "reply_type_why"}) {
         ASSERT_TRUE(a.hasClassification(c));
         EXPECT_EQ(a.getClassification(c).name, c);
         EXPECT_EQ(a.getClassification(c).getPredictedClass(), "TRUE");
     }
-}
-
-TEST(MultiClassificationAnnotator, PositiveRuleResultsTakePrecedence) {
-    std::vector<std::string> calls;
-    MultiClassificationAnnotator annotator;
-    annotator.addClassifier("reply_type_greeting", questionClassifier("greeting", &calls));
-    annotator.addClassifier("reply_type_thanks", questionClassifier("thanks", &calls));
-    annotator.addClassifier("reply_type_worry", questionClassifier("worry", &calls));
-    annotator.addClassifier("reply_type_why", questionClassifier("why", &calls));
-    Annotation a("왜?");
-    a.addCategory("reply_type_greeting", "morning");  // positive: kept
-    a.addCategory("reply_type_thanks", "FALSE");      // negative: re-examined
-    a.addCategory("reply_type_worry", Classification("reply_type_worry", std::map<std::string, double>{}));  // no answer
-    EXPECT_TRUE(annotator.process(a));
-    EXPECT_EQ(calls, (std::vector<std::string>{"thanks", "why", "worry"}));
-    EXPECT_EQ(a.getClassification("reply_type_greeting").getPredictedClass(), "morning");
-    EXPECT_EQ(a.getClassification("reply_type_greeting").scores.at("morning"), 0.99);
-    EXPECT_EQ(a.getClassification("reply_type_thanks").getPredictedClass(), "TRUE");
-    EXPECT_EQ(a.getClassification("reply_type_worry").getPredictedClass(), "TRUE");
-    EXPECT_EQ(a.getClassification("reply_type_why").getPredictedClass(), "TRUE");
-}
-
-TEST(MultiClassificationAnnotator, LaterClassifierForACategoryReplacesTheEarlier) {
-    std::vector<std::string> calls;
-    MultiClassificationAnnotator annotator;
-    annotator.addClassifier("reply_type_ack", questionClassifier("old", &calls));
-    annotator.addClassifier("reply_type_ack", questionClassifier("new", &calls));
-    annotator.addClassifier("reply_type_none", nullptr);
-    Annotation a("응");
-    annotator.process(a);
-    EXPECT_EQ(calls, (std::vector<std::string>{"new"}));
-    EXPECT_EQ(annotator.getClassifiers().size(), 2u);
     EXPECT_FALSE(a.hasClassification("reply_type_none"));
-}
-
-TEST(MultiClassificationAnnotator, NoClassifiersWritesNothing) {
-    MultiClassificationAnnotator annotator;
-    Annotation a("응");
-    EXPECT_TRUE(annotator.process(a));
-    EXPECT_TRUE(a.getClassifications().empty());
 }

@@ -2,15 +2,9 @@
 // scrambling, the line reader for plain and scrambled files, and the pack
 // tool that turns the resource tree into the tree the engine reads.
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -27,7 +21,9 @@ using Varnex::Utilities::Encryptor;
 using Varnex::Utilities::FileContent;
 using Varnex::Utilities::StringUtil;
 using VarnexTest::LogCapture;
+using VarnexTest::listDir;
 using VarnexTest::readFile;
+using VarnexTest::run;
 using VarnexTest::TempDir;
 using Lines = std::vector<std::string>;
 
@@ -49,8 +45,6 @@ Lines nonEmptyLines(const std::string& path) {
 
 const std::string kPackTool = std::string(VARNEX_TOOLS_DIR) + "/varnex-pack";
 
-int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
-
 }  // namespace
 
 // --- byte scrambling --------------------------------------------------------
@@ -61,11 +55,9 @@ TEST(Scrambling, EncSuffixAfterANameMarksAScrambledPath) {
 }
 
 TEST(Scrambling, ArithmeticOfTheThreeModesModulo255) {
-    // Pass phrase: the phrase byte at each position is added.
+    // Pass phrase: the phrase byte at each position is added; 1 + 254 = 255 = 0 and 254 + 2 = 256 = 1 (mod 255).
     std::unique_ptr<char[]> out(Encryptor(std::string("\x02\xFE", 2)).encrypt("\x01\x01\xFE", 3));
-    EXPECT_EQ(static_cast<unsigned char>(out[0]), 3);
-    EXPECT_EQ(static_cast<unsigned char>(out[1]), 0);  // 1 + 254 = 255 = 0 (mod 255)
-    EXPECT_EQ(static_cast<unsigned char>(out[2]), 1);  // 254 + 2 = 256 = 1
+    EXPECT_EQ(std::string(out.get(), 3), std::string("\x03\x00\x01", 3));
     const std::string phrase =
         "Seven quiet herons walk along the muddy banks at dawn, while small boats drift far downstream.";
     ASSERT_EQ(phrase.size(), 94u);
@@ -114,7 +106,7 @@ TEST(FileScrambling, EveryByteValueRoundTripsExcept255WhichBecomesZeroOntoOtherF
     EXPECT_EQ(readFile(self).size(), 100003u);
     ASSERT_TRUE(e.decrypt(self, self));
     EXPECT_EQ(readFile(self), std::string(100000, 'x') + "끝");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+    EXPECT_EQ(listDir(dir.path()), (Lines{"back.bin", "plain.bin", "s.enc", "same.txt"})) << "no temporary left";
     const std::string tmpNamed = dir.write("out.txt.tmp", "원본 내용");
     ASSERT_TRUE(e.encrypt(tmpNamed, dir.file("out.txt")));
     EXPECT_EQ(readFile(tmpNamed), "원본 내용");
@@ -137,25 +129,15 @@ TEST(FileScrambling, FailedReadsOpensAndWritesAreLoggedAndNeverLeaveAnOutput) {
         EXPECT_EQ(fs::exists(output) ? readFile(output) : "", content) << input;
     }
     FileContent missing = Encryptor().decryptFile(dir.file("nope.enc"));
-    EXPECT_TRUE(missing.empty());
-    EXPECT_EQ(missing.size(), 0u);
-    EXPECT_EQ(missing.data(), nullptr);
+    EXPECT_TRUE(missing.empty() && missing.size() == 0u && missing.data() == nullptr);
     EXPECT_TRUE(Encryptor().decryptFile(dir.path()).empty());
-
     const std::string big = dir.write("big.txt", std::string(4096, 'x'));
-    const pid_t child = fork();  // a file size limit makes the writes fail, as a full disk would
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit limit = {1024, 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(VarnexTest::underFileSizeLimit(1024, [&] {
         LogCapture log;
-        _exit(!Encryptor().encrypt(big, kept) && log.contains("Failed to write output file") ? 0 : 1);
-    }
-    int status = -1;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the failed write was not reported";
+        return !Encryptor().encrypt(big, kept) && log.contains("Failed to write output file");
+    })) << "the failed write was not reported";
     EXPECT_EQ(readFile(kept), "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4) << "no temporary left";
+    EXPECT_EQ(listDir(dir.path()), (Lines{"big.txt", "in.txt", "keep.enc", "sub"})) << "no temporary left";
 }
 
 // --- the line reader --------------------------------------------------------
@@ -263,17 +245,13 @@ TEST(PackTool, PacksTheResourceTreeAsTheBuildDidAndUnpacksItBack) {
     EXPECT_GT(checked, 10);
 }
 
-TEST(PackTool, SingleFilesRoundTrip) {
+TEST(PackTool, SingleFilesRoundTripAndBadArgumentsOrInputsFail) {
     TempDir dir;
     const std::string in = dir.write("x.txt", "한 줄\n");
     ASSERT_EQ(run(kPackTool + " encode " + in + " " + dir.file("deep/x.txt.enc")), 0);
     EXPECT_NE(readFile(dir.file("deep/x.txt.enc")), "한 줄\n");
     ASSERT_EQ(run(kPackTool + " decode " + dir.file("deep/x.txt.enc") + " " + dir.file("x2.txt")), 0);
     EXPECT_EQ(readFile(dir.file("x2.txt")), "한 줄\n");
-}
-
-TEST(PackTool, BadArgumentsOrInputsFail) {
-    TempDir dir;
     for (const std::string& args : {std::string(), std::string(" shuffle a b"), std::string(" encode one-argument"),
                                     " encode " + dir.file("missing") + " " + dir.file("o.enc"),
                                     " encode " + dir.path() + " " + dir.file("o.enc"),
@@ -281,4 +259,3 @@ TEST(PackTool, BadArgumentsOrInputsFail) {
         EXPECT_NE(run(kPackTool + args), 0) << args;
     EXPECT_FALSE(fs::exists(dir.file("o.enc")));
 }
-

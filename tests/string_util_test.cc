@@ -1,198 +1,125 @@
+// String helpers: editing, predicates, UTF-8 stepping that stays inside the
+// buffer on broken input, tokens, syllables, and the stack cleaner.
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
 #include "Varnex/Utilities/StackCleaner.h"
 #include "Varnex/Utilities/StringUtil.h"
 
-using Varnex::Utilities::StackCleaner;
 using Varnex::Utilities::StringUtil;
-using VarnexTest::LogCapture;
+using Strings = std::vector<std::string>;
 
 namespace {
-std::vector<std::string> splitAll(const std::string& s, char d) {
-    std::vector<std::string> out;
-    StringUtil::split(s, d, out);
-    return out;
-}
-const std::string kGa = "가";             // EA B0 80
-const std::string kCont = "\x80";         // stray continuation byte
-const std::string kLeadOnly = "\xEA";     // lead byte of a 3-byte character
-const std::string kCutShort = "\xEA\xB0"; // 3-byte character missing its last byte
+const std::string kGa = "가";              // EA B0 80
+const std::string kCont = "\x80";          // stray continuation byte
+const std::string kLeadOnly = "\xEA";      // lead byte of a 3-byte character
+const std::string kCutShort = "\xEA\xB0";  // 3-byte character missing its last byte
 }  // namespace
 
-TEST(StringUtil, ReplaceSplitAndTrim) {
-    std::string s = "aaa";
-    EXPECT_EQ(StringUtil::replace(s, "aa", "b"), 1);
-    EXPECT_EQ(s, "ba");
-    EXPECT_EQ(StringUtil::replace(s, "", "x"), 0);
-    EXPECT_EQ(s, "ba");
-    std::string k = "갈께 갈께";
-    EXPECT_EQ(StringUtil::replace(k, "갈께", "갈게"), 2);
-    EXPECT_EQ(k, "갈게 갈게");
-
-    EXPECT_EQ(splitAll("a,,b,", ','), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_TRUE(splitAll("", ',').empty());
-    EXPECT_EQ(splitAll(",a", ','), (std::vector<std::string>{"", "a"}));
-    std::vector<std::string> kept{"x"};
-    StringUtil::split("안녕\t하세요", '\t', kept);
-    EXPECT_EQ(kept, (std::vector<std::string>{"x", "안녕", "하세요"}));
-
-    std::string padded = " \t 안녕 \r\n";
-    EXPECT_EQ(StringUtil::trim(padded), "안녕");
-    EXPECT_EQ(StringUtil::ltrim(padded), "안녕 \r\n");
-    EXPECT_EQ(StringUtil::rtrim(padded), " \t 안녕");
+TEST(StringUtil, ReplaceSplitTrimAndPredicates) {
+    // text, from, to, replacements, result
+    using Replace = std::tuple<std::string, std::string, std::string, int, std::string>;
+    for (const auto& [text, from, to, count, result] : std::vector<Replace>{
+             {"aaa", "aa", "b", 1, "ba"}, {"ba", "", "x", 0, "ba"}, {"갈께 갈께", "갈께", "갈게", 2, "갈게 갈게"}}) {
+        std::string s = text;
+        EXPECT_EQ(StringUtil::replace(s, from, to), count) << text;
+        EXPECT_EQ(s, result);
+    }
+    for (const auto& [text, delim, pieces] : std::vector<std::tuple<std::string, char, Strings>>{
+             {"a,,b,", ',', {"x", "a", "", "b"}}, {"", ',', {"x"}}, {",a", ',', {"x", "", "a"}},
+             {"안녕\t하세요", '\t', {"x", "안녕", "하세요"}}}) {
+        Strings out{"x"};  // pieces are appended
+        StringUtil::split(text, delim, out);
+        EXPECT_EQ(out, pieces) << text;
+    }
+    const std::string padded = " \t 안녕 \r\n";
+    EXPECT_EQ(StringUtil::trim(padded) + "|" + StringUtil::ltrim(padded) + "|" + StringUtil::rtrim(padded),
+              "안녕|안녕 \r\n| \t 안녕");
     EXPECT_EQ(padded, " \t 안녕 \r\n");  // the argument is not changed
-}
-
-TEST(StringUtil, Predicates) {
-    EXPECT_TRUE(StringUtil::issymbol(""));
-    EXPECT_TRUE(StringUtil::issymbol("?"));
-    EXPECT_TRUE(StringUtil::issymbol("\\"));
-    EXPECT_FALSE(StringUtil::issymbol("ab"));
-    EXPECT_FALSE(StringUtil::issymbol("\""));
-    EXPECT_TRUE(StringUtil::isspace(std::string(" ")));
-    EXPECT_FALSE(StringUtil::isspace(std::string("  ")));
-    EXPECT_FALSE(StringUtil::isspace('\v'));
-
-    EXPECT_TRUE(StringUtil::startWith("안녕하세요", "안녕"));
-    EXPECT_TRUE(StringUtil::startWith("abc", ""));
-    EXPECT_FALSE(StringUtil::startWith("ab", "abc"));
+    int row = 0;
+    for (const auto& [result, expected] : std::vector<std::pair<bool, bool>>{
+             {StringUtil::issymbol(""), true}, {StringUtil::issymbol("?"), true}, {StringUtil::issymbol("\\"), true},
+             {StringUtil::issymbol("ab"), false}, {StringUtil::issymbol("\""), false},
+             {StringUtil::isspace(std::string(" ")), true}, {StringUtil::isspace(std::string("  ")), false},
+             {StringUtil::isspace('\v'), false}, {StringUtil::startWith("안녕하세요", "안녕"), true},
+             {StringUtil::startWith("abc", ""), true}, {StringUtil::startWith("ab", "abc"), false},
+             {StringUtil::isConsonant("b"), true}, {StringUtil::isConsonant("Z"), true},
+             {StringUtil::isConsonant("a"), false}, {StringUtil::isVowel("y"), true},
+             {StringUtil::isNegation("NOT"), true}, {StringUtil::isNegation("nope"), false}})
+        EXPECT_EQ(result, expected) << "row " << row++;
     EXPECT_EQ(StringUtil::toLower("AbC가Z"), "abc가z");
-
     std::string bom = "\xEF\xBB\xBFx";
-    StringUtil::removeUtf8Bom(bom);
-    EXPECT_EQ(bom, "x");
-    StringUtil::removeUtf8Bom(bom);
-    EXPECT_EQ(bom, "x");
+    for (int i = 0; i < 2; ++i) {
+        StringUtil::removeUtf8Bom(bom);
+        EXPECT_EQ(bom, "x");
+    }
 }
 
-TEST(StringUtil, Murmur3MatchesReferenceValues) {
-    EXPECT_EQ(StringUtil::murmur3_32("", 0), 0u);
-    EXPECT_EQ(StringUtil::murmur3_32("", 1), 0x514E28B7u);
-    EXPECT_EQ(StringUtil::murmur3_32("test", 0), 0xBA6BD213u);
-    EXPECT_EQ(StringUtil::murmur3_32("Hello, world!", 0x9747b28c), 0x24884CBAu);
-    EXPECT_EQ(StringUtil::murmur3_32("The quick brown fox jumps over the lazy dog", 0x9747b28c), 0x2FA826CDu);
-    // Korean text hashes its UTF-8 bytes: three-byte characters exercise the tail.
-    EXPECT_EQ(StringUtil::murmur3_32("가", 0), StringUtil::murmur3_32(std::string("\xEA\xB0\x80"), 0));
-    EXPECT_NE(StringUtil::murmur3_32("가", 0), StringUtil::murmur3_32("각", 0));
-}
-
-TEST(StringUtil, StepsThroughValidUtf8) {
-    const std::string s = "a" + kGa + "b";  // a EA B0 80 b
-    std::string ch;
-    EXPECT_EQ(StringUtil::getPreviousChar(kGa, 2, ch), 0);
-    EXPECT_EQ(ch, kGa);
-    EXPECT_EQ(StringUtil::getPreviousChar(s, 4, ch), 4);
-    EXPECT_EQ(ch, "b");
-    EXPECT_EQ(StringUtil::getNextChar(s, 2, ch), 4);
-    EXPECT_EQ(ch, "b");
-    EXPECT_EQ(StringUtil::getNextChar(s, 1, ch), 1);
-    EXPECT_EQ(ch, kGa);
-    EXPECT_EQ(StringUtil::getLength("가a"), 2);
-
-    std::vector<std::string> chars;
-    StringUtil::getCharactors("밥 먹자😀", chars);
-    EXPECT_EQ(chars, (std::vector<std::string>{"밥", " ", "먹", "자", "😀"}));
-}
-
-TEST(StringUtil, StaysInsideTheBufferOnBrokenUtf8) {
-    std::string ch = "junk";
-    // Past the end and negative positions.
-    EXPECT_EQ(StringUtil::getNextChar(kGa, 3, ch), 3);
-    EXPECT_TRUE(ch.empty());
-    EXPECT_EQ(StringUtil::getNextChar(kGa, 99, ch), 3);
-    EXPECT_EQ(StringUtil::getPreviousChar(kGa, 99, ch), 3);
-    EXPECT_TRUE(ch.empty());
-    EXPECT_EQ(StringUtil::getPreviousChar(kGa, -1, ch), 0);
-    EXPECT_TRUE(ch.empty());
-    // Stray continuation bytes: stepping forward runs off the end, stepping
-    // back stops at index 0.
-    const std::string strays = kCont + kCont;
-    EXPECT_EQ(StringUtil::getNextChar(strays, 0, ch), 2);
-    EXPECT_TRUE(ch.empty());
-    EXPECT_EQ(StringUtil::getPreviousChar(strays, 1, ch), 0);
-    EXPECT_TRUE(ch.empty());
-    // A lead byte at the very end yields the bytes that remain.
-    const std::string endsInLead = "a" + kLeadOnly;
-    EXPECT_EQ(StringUtil::getPreviousChar(endsInLead, 1, ch), 1);
-    EXPECT_EQ(ch, kLeadOnly);
-    EXPECT_EQ(StringUtil::getNextChar(kCutShort, 0, ch), 0);
-    EXPECT_EQ(ch, kCutShort);
-
-    EXPECT_EQ(StringUtil::getLength(kCont), 0);
-    EXPECT_EQ(StringUtil::getLength(kCont + kGa + kLeadOnly), 2);
-    std::vector<std::string> chars;
-    StringUtil::getCharactors(kCont + "a" + kCutShort, chars);
-    EXPECT_EQ(chars, (std::vector<std::string>{"a", kCutShort}));
-    // Overlong forms are taken whole, as their lead byte announces.
-    StringUtil::getCharactors("\xC0\x80x", chars);
-    EXPECT_EQ(chars, (std::vector<std::string>{"\xC0\x80", "x"}));
-    // 0xF8-0xFF start no character.
-    StringUtil::getCharactors("\xFF\xF8z", chars);
-    EXPECT_EQ(chars, (std::vector<std::string>{"z"}));
-
-    std::string token;
-    int pos = 2;
-    EXPECT_TRUE(StringUtil::getPreviousToken(strays, pos, token, 0));
-    EXPECT_EQ(pos, 0);
-    EXPECT_TRUE(token.empty());
+TEST(StringUtil, StepsThroughUtf8AndStaysInsideTheBufferWhenItIsBroken) {
+    const std::string s = "a" + kGa + "b", strays = kCont + kCont;
+    // backwards?, text, position, position returned, character
+    for (const auto& [back, text, pos, at, expected] :
+         std::vector<std::tuple<bool, std::string, int, int, std::string>>{
+             {true, kGa, 2, 0, kGa}, {true, s, 4, 4, "b"}, {false, s, 2, 4, "b"}, {false, s, 1, 1, kGa},
+             // Past the end and negative positions.
+             {false, kGa, 3, 3, ""}, {false, kGa, 99, 3, ""}, {true, kGa, 99, 3, ""}, {true, kGa, -1, 0, ""},
+             // Stray continuation bytes: forward runs off the end, back stops at 0.
+             {false, strays, 0, 2, ""}, {true, strays, 1, 0, ""},
+             // A lead byte near the end yields the bytes that remain.
+             {true, "a" + kLeadOnly, 1, 1, kLeadOnly}, {false, kCutShort, 0, 0, kCutShort}}) {
+        std::string ch = "junk";
+        EXPECT_EQ(back ? StringUtil::getPreviousChar(text, pos, ch) : StringUtil::getNextChar(text, pos, ch), at)
+            << back << " " << text << " " << pos;
+        EXPECT_EQ(ch, expected) << back << " " << text << " " << pos;
+    }
+    for (const auto& [text, length] :
+         std::vector<std::pair<std::string, int>>{{"가a", 2}, {kCont, 0}, {kCont + kGa + kLeadOnly, 2}})
+        EXPECT_EQ(StringUtil::getLength(text), length) << text;
+    for (const auto& [text, chars] : std::vector<std::pair<std::string, Strings>>{
+             {"밥 먹자😀", {"밥", " ", "먹", "자", "😀"}},
+             {kCont + "a" + kCutShort, {"a", kCutShort}},
+             {"\xC0\x80x", {"\xC0\x80", "x"}},  // overlong forms are taken whole, as their lead byte announces
+             {"\xFF\xF8z", {"z"}}}) {           // 0xF8-0xFF start no character
+        Strings out{"junk"};
+        StringUtil::getCharactors(text, out);
+        EXPECT_EQ(out, chars) << text;
+    }
 }
 
 TEST(StringUtil, PreviousTokenWalksBackToTheWordStart) {
-    std::string token;
-    int pos = 7;
-    EXPECT_TRUE(StringUtil::getPreviousToken("see you", pos, token, 0));
-    EXPECT_EQ(token, "you");
-    EXPECT_EQ(pos, 3);
-
-    const std::string q = "뭐해?";
-    pos = static_cast<int>(q.size());
-    EXPECT_TRUE(StringUtil::getPreviousToken(q, pos, token, 0));
-    EXPECT_EQ(token, "");
-    EXPECT_EQ(pos, static_cast<int>(q.size()) - 1);
-
-    const std::string korean = "밥 먹었어  ";
-    pos = static_cast<int>(korean.size());
-    EXPECT_TRUE(StringUtil::getPreviousToken(korean, pos, token, 0));
-    EXPECT_EQ(token, "먹었어");
-    EXPECT_EQ(pos, 3);
-
-    pos = 0;
-    EXPECT_FALSE(StringUtil::getPreviousToken("abc", pos, token, 0));
-    pos = 2;
-    EXPECT_FALSE(StringUtil::getPreviousToken("abc", pos, token, 2));
+    const std::string q = "뭐해?", korean = "밥 먹었어  ";
+    const int qEnd = static_cast<int>(q.size()), kEnd = static_cast<int>(korean.size());
+    // text, position, limit, found, token, position after (not checked when nothing is found)
+    for (const auto& [text, pos, limit, found, token, after] :
+         std::vector<std::tuple<std::string, int, int, bool, std::string, int>>{
+             {"see you", 7, 0, true, "you", 3}, {q, qEnd, 0, true, "", qEnd - 1}, {korean, kEnd, 0, true, "먹었어", 3},
+             {kCont + kCont, 2, 0, true, "", 0}, {"abc", 0, 0, false, "", 0}, {"abc", 2, 2, false, "", 2}}) {
+        std::string got = "junk";
+        int p = pos;
+        EXPECT_EQ(StringUtil::getPreviousToken(text, p, got, limit), found) << text;
+        if (found) {
+            EXPECT_EQ(got + "|" + std::to_string(p), token + "|" + std::to_string(after)) << text;
+        }
+    }
 }
 
-TEST(StringUtil, LetterClassesAndSyllables) {
-    EXPECT_TRUE(StringUtil::isConsonant("b"));
-    EXPECT_TRUE(StringUtil::isConsonant("Z"));
-    EXPECT_FALSE(StringUtil::isConsonant("a"));
-    EXPECT_TRUE(StringUtil::isVowel("y"));
-    EXPECT_TRUE(StringUtil::isNegation("NOT"));
-    EXPECT_FALSE(StringUtil::isNegation("nope"));
-
-    std::vector<std::string> out;
-    EXPECT_TRUE(StringUtil::splitSyllable("hello", out));
-    EXPECT_EQ(out, (std::vector<std::string>{"hel", "lo"}));
-    EXPECT_TRUE(StringUtil::splitSyllable("cat", out));
-    EXPECT_EQ(out, (std::vector<std::string>{"ca"}));
-    EXPECT_TRUE(StringUtil::splitSyllable("cat dog", out));
-    EXPECT_EQ(out, (std::vector<std::string>{"ca", "tdo"}));
-    EXPECT_TRUE(StringUtil::splitSyllable("a1", out));
-    EXPECT_EQ(out, (std::vector<std::string>{"a", "1"}));
-    EXPECT_TRUE(StringUtil::splitSyllable("ok가", out));
-    EXPECT_EQ(out, (std::vector<std::string>{"ok", "가"}));
-    EXPECT_FALSE(StringUtil::splitSyllable("", out));
-    EXPECT_TRUE(out.empty());
+TEST(StringUtil, SplitSyllable) {
+    Strings out{"junk"};
+    for (const auto& [text, syllables] : std::vector<std::pair<std::string, Strings>>{
+             {"hello", {"hel", "lo"}}, {"cat", {"ca"}}, {"cat dog", {"ca", "tdo"}}, {"a1", {"a", "1"}},
+             {"ok가", {"ok", "가"}}, {"", {}}}) {
+        EXPECT_EQ(StringUtil::splitSyllable(text, out), !text.empty()) << text;
+        EXPECT_EQ(out, syllables) << text;
+    }
 }
 
 namespace {
 struct Counted {
-    explicit Counted(std::vector<int>& log, int id) : log(log), id(id) {}
+    Counted(std::vector<int>& log, int id) : log(log), id(id) {}
     ~Counted() { log.push_back(id); }
     std::vector<int>& log;
     int id;
@@ -205,12 +132,11 @@ TEST(StackCleaner, ReleasesObjectsThenArraysThenFilesThroughTheirTypes) {
     FILE* f = std::fopen(dir.file("x").c_str(), "w");
     ASSERT_NE(f, nullptr);
     {
-        StackCleaner cleaner;
+        Varnex::Utilities::StackCleaner cleaner;
         cleaner.addPointer(new Counted(order, 1)).addPointer<Counted>(nullptr).addArray(new int[4]).addFile(f);
         cleaner.addPointer(new Counted(order, 2)).addFile(nullptr);
         std::fputs("written", f);
     }
     EXPECT_EQ(order, (std::vector<int>{1, 2}));
-    // The file was flushed and closed by the cleaner.
-    EXPECT_EQ(VarnexTest::readFile(dir.file("x")), "written");
+    EXPECT_EQ(VarnexTest::readFile(dir.file("x")), "written");  // flushed and closed by the cleaner
 }

@@ -1,17 +1,17 @@
 // varnex-train end to end: training on synthetic labelled messages,
-// cross-validated accuracy, the validation table, malformed input, and a
-// written model giving in the engine the probabilities the trainer gave.
+// cross-validated and held-out accuracy, malformed input, and a written
+// model giving in the engine the probabilities the trainer gave.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
@@ -19,6 +19,8 @@
 #include "Varnex/FeatureSetFactory.h"
 #include "Varnex/Model.h"
 
+using VarnexTest::readFile;
+using VarnexTest::split;
 using VarnexTest::TempDir;
 
 namespace {
@@ -28,18 +30,14 @@ const std::string kTrainer = std::string(VARNEX_TOOLS_DIR) + "/varnex-train";
 struct TrainerRun { int status = -1; std::string out, err; };
 
 TrainerRun runTrainer(const TempDir& dir, const std::string& args) {
-    TrainerRun r;
-    std::string out = dir.file("stdout.txt"), err = dir.file("stderr.txt");
-    int s = std::system((kTrainer + " " + args + " > " + out + " 2> " + err).c_str());
-    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    r.out = VarnexTest::readFile(out);
-    r.err = VarnexTest::readFile(err);
-    return r;
+    const std::string out = dir.file("stdout.txt"), err = dir.file("stderr.txt");
+    const int s = std::system((kTrainer + " " + args + " > " + out + " 2> " + err).c_str());
+    return {WIFEXITED(s) ? WEXITSTATUS(s) : -1, readFile(out), readFile(err)};
 }
 
-// Chat messages that ask (TRUE) or tell (FALSE), built from subjects,
-// objects and the question or statement forms of a few verbs; with
-// `noise`, that share of labels is flipped.
+// Chat messages that ask (TRUE) or tell (FALSE), built from subjects, objects
+// and the question or statement forms of a few verbs; with `noise`, that
+// share of labels is flipped.
 std::string questionData(unsigned seed, int count, double noise) {
     static const std::vector<std::string> subjects = {"", "너 ", "오늘 ", "어제 ", "내일 ", "혹시 ", "지금 ", "주말에 ",
                                                       "아까 ", "우리 ", "엄마 ", "다들 "};
@@ -53,30 +51,21 @@ std::string questionData(unsigned seed, int count, double noise) {
     auto pick = [&](const std::vector<std::string>& v) -> const std::string& { return v[random() % v.size()]; };
     std::string out;
     for (int i = 0; i < count; ++i) {
-        bool ask = random() % 2 == 0;
+        const bool ask = random() % 2 == 0;
         const auto& v = verbs[random() % verbs.size()];
         const std::vector<std::string> forms =
             ask ? std::vector<std::string>{v[0] + "어?", v[0] + "어요?", v[1] + "래?", v[0] + "니", v[0] + "나요",
                                            v[1] + "까?", v[1] + " 거야?"}
                 : std::vector<std::string>{v[0] + "어", v[0] + "어요", v[1] + "게", v[0] + "다", v[0] + "네",
                                            v[2] + "자", v[1] + " 거야"};
-        std::string text = pick(subjects) + pick(objects) + pick(forms);
-        bool label = (random() % 1000) < noise * 1000 ? !ask : ask;
+        const std::string text = pick(subjects) + pick(objects) + pick(forms);
+        const bool label = (random() % 1000) < noise * 1000 ? !ask : ask;
         out += std::string(label ? "TRUE" : "FALSE") + "\t" + text + "\n";
     }
     return out;
 }
 
-std::vector<std::string> split(const std::string& s, char separator = '\n') {
-    std::vector<std::string> out;
-    std::istringstream in(s);
-    std::string part;
-    while (std::getline(in, part, separator)) out.push_back(part);
-    return out;
-}
-
-// The numbers of the table row named `name`: TP FP FN TN accuracy F1
-// precision recall.
+// The numbers of the table row named `name`: TP FP FN TN accuracy F1 precision recall.
 std::vector<double> tableRow(const std::string& table, const std::string& name) {
     for (const auto& line : split(table)) {
         std::istringstream cols(line);
@@ -104,17 +93,13 @@ TEST_F(TrainerTest, CrossValidatedAccuracyClearsTheBarOnRealLabelsButNotOnRandom
     TrainerRun r = runTrainer(dir, "--features letter_ngram --data " + data + " --folds 5 --labels TRUE,FALSE");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("5-fold cross-validation on 600 messages"), std::string::npos) << r.out;
-    auto header = split(r.out)[1];
     for (const char* column : {"category", "TP", "FP", "FN", "TN", "accuracy", "F1", "precision", "recall"})
-        EXPECT_NE(header.find(column), std::string::npos) << column;
-    auto total = tableRow(r.out, "~Total");
-    ASSERT_EQ(total.size(), 8u) << r.out;
+        EXPECT_NE(split(r.out)[1].find(column), std::string::npos) << column;
+    auto total = tableRow(r.out, "~Total"), yes = tableRow(r.out, "TRUE"), no = tableRow(r.out, "FALSE");
+    ASSERT_EQ(std::make_tuple(total.size(), yes.size(), no.size()), std::make_tuple(size_t(8), size_t(8), size_t(8)))
+        << r.out;
     EXPECT_GE(total[4], 0.88) << r.out;
-    auto yes = tableRow(r.out, "TRUE"), no = tableRow(r.out, "FALSE");
-    ASSERT_EQ(yes.size(), 8u);
-    ASSERT_EQ(no.size(), 8u);
-    // Every message is counted once per row.
-    EXPECT_EQ(yes[0] + yes[1] + yes[2] + yes[3], 600);
+    EXPECT_EQ(yes[0] + yes[1] + yes[2] + yes[3], 600);  // every message is counted once per row
     EXPECT_EQ(total[0], yes[0] + no[0]);
     EXPECT_GE(yes[5], 0.85);
     EXPECT_GE(no[5], 0.85);
@@ -135,8 +120,9 @@ TEST_F(TrainerTest, CrossValidatedAccuracyClearsTheBarOnRealLabelsButNotOnRandom
 TEST_F(TrainerTest, WrittenModelGivesTheSameProbabilitiesInTheEngine) {
     std::string data = dir.write("train.tsv", questionData(21, 500, 0.0));
     std::string probe = dir.write("probe.tsv", questionData(22, 80, 0.0) + "FALSE\t완전 처음 보는 말\n");
-    TrainerRun r = runTrainer(dir, "--features letter_ngram --data " + data + " --folds 0 --output " + dir.file("question") +
-                                " --predict " + probe + " --predict-output " + dir.file("liblinear.txt"));
+    TrainerRun r = runTrainer(dir, "--features letter_ngram --data " + data + " --folds 0 --output " +
+                                       dir.file("question") + " --predict " + probe + " --predict-output " +
+                                       dir.file("liblinear.txt"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Wrote " + dir.file("question") + ".model"), std::string::npos) << r.out;
 
@@ -151,7 +137,7 @@ TEST_F(TrainerTest, WrittenModelGivesTheSameProbabilitiesInTheEngine) {
     Varnex::ClassificationAnnotator annotator;
     annotator.setClassifier("question", classifier);
 
-    auto predictions = split(VarnexTest::readFile(dir.file("liblinear.txt")));
+    auto predictions = split(readFile(dir.file("liblinear.txt")));
     ASSERT_EQ(predictions.size(), 81u);
     int confident = 0, agreeing = 0;
     for (const auto& line : predictions) {
@@ -164,73 +150,35 @@ TEST_F(TrainerTest, WrittenModelGivesTheSameProbabilitiesInTheEngine) {
         ASSERT_EQ(scores.size(), 2u);
         std::map<std::string, double> trainer;
         for (size_t i = 1; i < fields.size(); ++i) {
-            size_t eq = fields[i].find('=');
+            const size_t eq = fields[i].find('=');
             trainer[fields[i].substr(0, eq)] = std::stod(fields[i].substr(eq + 1));
         }
         for (const auto& s : scores) {
             ASSERT_TRUE(trainer.count(s.first)) << line;
-            // The files keep six significant digits of every weight.
-            EXPECT_NEAR(s.second, trainer[s.first], 1e-4) << line;
+            EXPECT_NEAR(s.second, trainer[s.first], 1e-4) << line;  // the files keep six significant digits
         }
         if (std::abs(scores.at("TRUE") - 0.5) > 0.3) ++confident;
-        std::string best = trainer["TRUE"] > trainer["FALSE"] ? "TRUE" : "FALSE";
+        const std::string best = trainer["TRUE"] > trainer["FALSE"] ? "TRUE" : "FALSE";
         if (a.getClassification("question").getPredictedClass() == best) ++agreeing;
     }
     EXPECT_EQ(agreeing, 81);
     EXPECT_GE(confident, 60) << "the probe should mostly get clear answers";
 }
 
-TEST_F(TrainerTest, MalformedLinesAreReportedAndSkipped) {
-    std::string data = dir.write("train.tsv", "TRUE\t밥 먹었어?\n"
-                                              "no tab at all\n"
-                                              "FALSE\t   \n"
-                                              "MAYBE\t글쎄\n" +
-                                                  questionData(3, 100, 0.0));
-    TrainerRun r = runTrainer(dir, "--features letter_ngram --data " + data + " --labels TRUE,FALSE --folds 0");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find(data + ":2: skipped: no tab between label and message"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find(data + ":3: skipped: empty message"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find(data + ":4: skipped: unknown label [MAYBE]"), std::string::npos) << r.err;
-    EXPECT_NE(r.out.find("Model: 101 messages, 2 classes"), std::string::npos) << r.out;
-}
-
-TEST_F(TrainerTest, UnusableDataOrFeatureSetsAreErrors) {
-    const std::string letters = "--features letter_ngram --data ";
-    // arguments, part of the error output
-    for (const auto& [args, error] : std::vector<std::pair<std::string, std::string>>{
-             {letters + dir.write("bad.tsv", "no tab\nTRUE\t\n"), "no usable training messages"},
-             {letters + dir.write("empty.tsv", ""), ""},
-             {letters + dir.file("missing.tsv"), "can't read"},
-             {letters + dir.write("one.tsv", "TRUE\t뭐해?\nTRUE\t밥 먹었어?\n"), "single category"},
-             {"--features no_such_set --data " + dir.write("train.tsv", questionData(4, 50, 0.0)),
-              "can't build the feature set no_such_set"}}) {
-        TrainerRun r = runTrainer(dir, args + " --output " + dir.file("m"));
-        EXPECT_NE(r.status, 0) << args;
-        EXPECT_NE(r.err.find(error), std::string::npos) << r.err;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir.file("m.model")));
-}
-
-TEST_F(TrainerTest, UsageErrors) {
-    const std::string data = " --data " + dir.write("train.tsv", questionData(4, 50, 0.0));
-    for (const std::string& args : {data, "--features letter_ngram --folds 1" + data,
-                                    "--features letter_ngram --solver L2R_L2LOSS_SVR" + data,
-                                    "--features letter_ngram -C -1" + data})
-        EXPECT_EQ(runTrainer(dir, args).status, 2) << args;
-    TrainerRun r = runTrainer(dir, "--list-features");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("letter_ngram"), std::string::npos);
-}
-
-TEST_F(TrainerTest, HeldOutEvaluationAndOtherSolvers) {
-    std::string data = dir.write("train.tsv", questionData(31, 400, 0.0));
-    std::string test = dir.write("test.tsv", questionData(32, 100, 0.0) + "MAYBE\t글쎄\n");
-    TrainerRun r = runTrainer(dir, "--features ngram --data " + data + " --test " + test +
-                                " --solver L2R_L2LOSS_SVC_DUAL -C 0.5 --bias -1 --output " + dir.file("svc"));
+TEST_F(TrainerTest, HeldOutEvaluationAnotherSolverAndMalformedLinesReportedAndSkipped) {
+    const std::string data = dir.write("train.tsv", "TRUE\t밥 먹었어?\nno tab at all\nFALSE\t   \nMAYBE\t글쎄\n" +
+                                                        questionData(31, 400, 0.0));
+    const std::string test = dir.write("test.tsv", questionData(32, 100, 0.0) + "MAYBE\t글쎄\n");
+    TrainerRun r = runTrainer(dir, "--features ngram --labels TRUE,FALSE --data " + data + " --test " + test +
+                                       " --solver L2R_L2LOSS_SVC_DUAL -C 0.5 --bias -1 --output " + dir.file("svc"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.find("cross-validation"), std::string::npos);
-    EXPECT_NE(r.out.find("Held-out evaluation on 100 messages"), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find(test + ":101: skipped: unknown label [MAYBE]"), std::string::npos) << r.err;
+    for (const char* said : {"Model: 401 messages, 2 classes", "Held-out evaluation on 100 messages"})
+        EXPECT_NE(r.out.find(said), std::string::npos) << said << "\n" << r.out;
+    for (const std::string& line : {data + ":2: skipped: no tab between label and message",
+                                    data + ":3: skipped: empty message", data + ":4: skipped: unknown label [MAYBE]",
+                                    test + ":101: skipped: unknown label [MAYBE]"})
+        EXPECT_NE(r.err.find(line), std::string::npos) << line << "\n" << r.err;
     auto total = tableRow(r.out, "~Total");
     ASSERT_EQ(total.size(), 8u);
     EXPECT_GE(total[4], 0.9);
@@ -240,16 +188,37 @@ TEST_F(TrainerTest, HeldOutEvaluationAndOtherSolvers) {
     EXPECT_EQ(m.getFeatureSize(), m.getFeatureNumber());
 }
 
+TEST_F(TrainerTest, UsageErrorsUnusableDataAndUnknownFeatureSetsWriteNoModel) {
+    const std::string letters = "--features letter_ngram", data = " --data " + dir.write("t.tsv", questionData(4, 50, 0));
+    // arguments, a usage error (status 2)?, part of the error output
+    for (const auto& [args, usage, error] : std::vector<std::tuple<std::string, bool, std::string>>{
+             {data, true, ""}, {letters + " --folds 1" + data, true, ""},
+             {letters + " --solver L2R_L2LOSS_SVR" + data, true, ""}, {letters + " -C -1" + data, true, ""},
+             {letters + " --data " + dir.write("bad.tsv", "no tab\nTRUE\t\n"), false, "no usable training messages"},
+             {letters + " --data " + dir.write("empty.tsv", ""), false, ""},
+             {letters + " --data " + dir.file("missing.tsv"), false, "can't read"},
+             {letters + " --data " + dir.write("one.tsv", "TRUE\t뭐해?\nTRUE\t밥 먹었어?\n"), false, "single category"},
+             {"--features no_such_set" + data, false, "can't build the feature set no_such_set"}}) {
+        TrainerRun r = runTrainer(dir, args + " --output " + dir.file("m"));
+        if (usage) {
+            EXPECT_EQ(r.status, 2) << args;
+        } else {
+            EXPECT_NE(r.status, 0) << args;
+        }
+        EXPECT_NE(r.err.find(error), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("m.model")));
+    TrainerRun r = runTrainer(dir, "--list-features");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("letter_ngram"), std::string::npos);
+}
+
 TEST_F(TrainerTest, RetrainingReproducesTheFilesAndPruningDropsFeatures) {
-    const std::string train =
-        "--features ngram --folds 0 --data " + dir.write("train.tsv", questionData(51, 300, 0.02));
-    ASSERT_EQ(runTrainer(dir, train + " --prune 0 --output " + dir.file("all")).status, 0);
-    ASSERT_EQ(runTrainer(dir, train + " --prune 0 --output " + dir.file("again")).status, 0);
-    ASSERT_EQ(runTrainer(dir, train + " --prune 0.05 --output " + dir.file("few")).status, 0);
+    const std::string train = "--features ngram --folds 0 --data " + dir.write("train.tsv", questionData(51, 300, 0.02));
+    for (const char* run : {"all --prune 0", "again --prune 0", "few --prune 0.05"})
+        ASSERT_EQ(runTrainer(dir, train + " --output " + dir.file(run)).status, 0) << run;
     for (const char* ext : {".model", ".category", ".index"})
-        EXPECT_EQ(VarnexTest::readFile(dir.file(std::string("all") + ext)),
-                  VarnexTest::readFile(dir.file(std::string("again") + ext)))
-            << ext;
+        EXPECT_EQ(readFile(dir.file(std::string("all") + ext)), readFile(dir.file(std::string("again") + ext))) << ext;
     Varnex::Model all, few;
     ASSERT_TRUE(all.load(dir.file("all.model"), dir.file("all.category"), dir.file("all.index")));
     ASSERT_TRUE(few.load(dir.file("few.model"), dir.file("few.category"), dir.file("few.index")));

@@ -1,5 +1,11 @@
 #include "TestSupport.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +30,12 @@ LogCapture::~LogCapture() {
 bool LogCapture::contains(const std::string& part) const {
     for (const auto& l : captured)
         if (l.text.find(part) != std::string::npos) return true;
+    return false;
+}
+
+bool LogCapture::hasError(const std::string& part) const {
+    for (const auto& l : captured)
+        if (l.priority == 6 && l.text.find(part) != std::string::npos) return true;
     return false;
 }
 
@@ -52,6 +64,34 @@ std::string readFile(const std::string& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::vector<std::string> listDir(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> split(const std::string& s, char separator) {
+    std::vector<std::string> out;
+    std::istringstream in(s);
+    for (std::string part; std::getline(in, part, separator);) out.push_back(part);
+    return out;
+}
+
+int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+
+bool underFileSizeLimit(long bytes, const std::function<bool()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit = {static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace VarnexTest

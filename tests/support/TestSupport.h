@@ -1,7 +1,8 @@
-// Shared helpers for the test programs: a capturing log sink and a scratch
-// directory that is removed afterwards.
+// Shared helpers for the test programs: a capturing log sink, a scratch
+// directory that is removed afterwards, and small file and process helpers.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ public:
     const std::vector<LogLine>& lines() const { return captured; }
     // True when any captured text contains `part`.
     bool contains(const std::string& part) const;
+    // True when an error line (priority 6) contains `part`.
+    bool hasError(const std::string& part) const;
     void clear() { captured.clear(); }
 
 private:
@@ -48,5 +51,14 @@ private:
 };
 
 std::string readFile(const std::string& path);
+// The names in `dir`, sorted.
+std::vector<std::string> listDir(const std::string& dir);
+// `s` cut at every `separator` (a trailing separator ends no extra piece).
+std::vector<std::string> split(const std::string& s, char separator = '\n');
+// Runs a shell command with its output discarded; returns system()'s status.
+int run(const std::string& command);
+// Runs `body` in a child process whose files cannot grow past `bytes`, as on
+// a full disk; true when the child returned true.
+bool underFileSizeLimit(long bytes, const std::function<bool()>& body);
 
 }  // namespace VarnexTest
