@@ -1,6 +1,7 @@
 // varnex-eval: measures what the engine suggests for labelled messages.
 //
 //   varnex-eval [--resources DIR] [--json] [--show WHAT] [--check FLOOR] FILE|DIR...
+//   varnex-eval --program "VARNEX suggest [OPTIONS]" [...] FILE|DIR...
 //
 // Every message of the evaluation files (see tools/eval/Evaluation.h) goes
 // through the public API, as a host would send it, on a fresh data
@@ -10,11 +11,14 @@
 // wrong speech level, and those with none. --show lists the cases behind a
 // column (fit, forbidden, level, none, all). --check FLOOR fails (exit 1)
 // when the share of fitting messages is below the floor the file names or
-// any forbidden suggestion appears.
-#include <dirent.h>
+// any forbidden suggestion appears. --program measures another build
+// instead: the given varnex program is run once per message with
+// `--now WHEN -- MESSAGE` appended, and its output lines are the
+// suggestions (slow, for comparing builds).
 #include <glib.h>
 #include <stdlib.h>
-#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -43,7 +47,55 @@ using VarnexTools::EvalCounts;
 using VarnexTools::EvalOutcome;
 
 const char kUsage[] =
-    "usage: varnex-eval [--resources DIR] [--json] [--show fit|forbidden|level|none|all] [--check FLOOR] FILE|DIR...\n";
+    "usage: varnex-eval [--resources DIR | --program \"VARNEX suggest ...\"] [--json]\n"
+    "                   [--show fit|forbidden|level|none|all] [--check FLOOR] FILE|DIR...\n";
+
+// The output lines of `argv` run as a program, or nothing when it fails.
+std::vector<std::string> runProgram(const std::vector<std::string>& argv) {
+    int fds[2];
+    if (::pipe(fds) != 0) return {};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(fds[1], 1);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string out;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(fds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t nl = out.find('\n'); nl != std::string::npos; nl = out.find('\n', start)) {
+        if (nl > start) lines.push_back(out.substr(start, nl - start));
+        start = nl + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> words(const std::string& command) {
+    std::vector<std::string> out;
+    std::string w;
+    for (char c : command) {
+        if (c == ' ') {
+            if (!w.empty()) out.push_back(w);
+            w.clear();
+        } else {
+            w += c;
+        }
+    }
+    if (!w.empty()) out.push_back(w);
+    return out;
+}
 
 // When a message names no time of its own: a Wednesday afternoon that is
 // no holiday.
@@ -138,7 +190,7 @@ bool readFloor(const std::string& path, double& floor) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string resources = VARNEX_BUILD_RESOURCE_DIR, showWhat, floorFile;
+    std::string resources = VARNEX_BUILD_RESOURCE_DIR, showWhat, floorFile, program;
     bool json = false;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
@@ -150,6 +202,8 @@ int main(int argc, char** argv) {
         };
         if (a == "--resources") {
             if (!value(resources)) return std::fputs(kUsage, stderr), 2;
+        } else if (a == "--program") {
+            if (!value(program)) return std::fputs(kUsage, stderr), 2;
         } else if (a == "--show") {
             if (!value(showWhat)) return std::fputs(kUsage, stderr), 2;
         } else if (a == "--check") {
@@ -182,33 +236,46 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    char dataTemplate[] = "/tmp/varnex-eval-XXXXXX";
-    if (!mkdtemp(dataTemplate)) {
-        std::fprintf(stderr, "varnex-eval: cannot make a data directory\n");
-        return 2;
-    }
-    const std::string dataDir = std::string(dataTemplate) + "/";
-    auto* api = static_cast<SmartReplyAPIWrapper*>(create());
-    if (!api || !api->openEngine(resources, dataDir)) {
-        std::fprintf(stderr, "varnex-eval: the engine did not open on %s\n", resources.c_str());
-        if (api) destroy(api);
-        std::filesystem::remove_all(dataTemplate);
-        return 2;
-    }
-
     std::map<std::string, EvalCounts> counts;
-    for (const auto& c : cases) {
-        setClock(c.when.empty() ? kDefaultWhen : c.when);
-        std::vector<std::string> suggestions;
-        api->findReply("", "eval", c.message, suggestions);
+    auto judgeCase = [&](const EvalCase& c, std::vector<std::string> suggestions) {
         VarnexTools::fillPlaceholders(suggestions, Varnex::Clock::now());
         const EvalOutcome outcome = VarnexTools::judge(c, suggestions);
         VarnexTools::tally(c, outcome, counts);
         if (!showWhat.empty()) show(c, outcome, showWhat);
+    };
+    if (!program.empty()) {
+        for (const auto& c : cases) {
+            setClock(c.when.empty() ? kDefaultWhen : c.when);
+            std::vector<std::string> argv = words(program);
+            for (const char* extra : {"--now", ""}) argv.push_back(extra);
+            argv.back() = c.when.empty() ? kDefaultWhen : c.when;
+            argv.push_back("--");
+            argv.push_back(c.message);
+            judgeCase(c, runProgram(argv));
+        }
+    } else {
+        char dataTemplate[] = "/tmp/varnex-eval-XXXXXX";
+        if (!mkdtemp(dataTemplate)) {
+            std::fprintf(stderr, "varnex-eval: cannot make a data directory\n");
+            return 2;
+        }
+        auto* api = static_cast<SmartReplyAPIWrapper*>(create());
+        if (!api || !api->openEngine(resources, std::string(dataTemplate) + "/")) {
+            std::fprintf(stderr, "varnex-eval: the engine did not open on %s\n", resources.c_str());
+            if (api) destroy(api);
+            std::filesystem::remove_all(dataTemplate);
+            return 2;
+        }
+        for (const auto& c : cases) {
+            setClock(c.when.empty() ? kDefaultWhen : c.when);
+            std::vector<std::string> suggestions;
+            api->findReply("", "eval", c.message, suggestions);
+            judgeCase(c, suggestions);
+        }
+        api->closeEngine();
+        destroy(api);
+        std::filesystem::remove_all(dataTemplate);
     }
-    api->closeEngine();
-    destroy(api);
-    std::filesystem::remove_all(dataTemplate);
 
     if (json)
         printJson(counts);
