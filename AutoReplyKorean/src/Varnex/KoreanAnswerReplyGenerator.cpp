@@ -67,6 +67,14 @@ void KoreanAnswerReplyGenerator::generate(const std::string&, const std::string&
     if (!annotation.hasClassification(K::REPLY_ANSWER)) return;
     const std::string type = annotation.getLabel(K::REPLY_ANSWER);
     const int level = politenessOf(annotation);
+    const size_t before = candidates.size();
+    appendAnswers(annotation, type, level, candidates);
+    // The candidates carry their intent, as scenario rows do, for the ranker.
+    for (size_t i = before; i < candidates.size(); ++i) candidates[i].replyTypePattern = "answer_" + type;
+}
+
+void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, const std::string& type, int level,
+                                               std::vector<ReplyScenario>& candidates) {
 
     if (type == Q::YES_NO) {
         std::string yes, no, verbType;

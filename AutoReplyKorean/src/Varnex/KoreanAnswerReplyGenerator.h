@@ -30,6 +30,10 @@ public:
     // time question.
     static std::string makeTimeAnswer(const Annotation& annotation, const std::string& questionType,
                                       const std::string& kind, int level);
+
+private:
+    static void appendAnswers(const Annotation& annotation, const std::string& type, int level,
+                              std::vector<ReplyScenario>& candidates);
 };
 
 }  // namespace Varnex

@@ -1,13 +1,37 @@
 #include "KoreanReplyRanker.h"
 
+#include <algorithm>
 #include <string>
 
 #include "KoreanEmojiMessageDetector.h"
 #include "KoreanVocabulary.h"
+#include "Varnex/ReplyScenarioRepository.h"
+#include "Varnex/Utilities/StringUtil.h"
+#include "Varnex/Utilities/TableReader.h"
 
 namespace Varnex {
 
+using Utilities::StringUtil;
+
 namespace {
+
+const char* const kAnyOther = "*";
+
+bool startsWith(const std::string& s, const std::string& prefix) { return StringUtil::startWith(s, prefix); }
+
+bool anyStartsWith(const std::vector<std::string>& values, const std::string& prefix) {
+    return std::any_of(values.begin(), values.end(), [&](const std::string& v) { return startsWith(v, prefix); });
+}
+
+std::vector<std::string> commaList(const std::string& field) {
+    std::vector<std::string> out, parts;
+    StringUtil::split(field, ',', parts);
+    for (auto& p : parts) {
+        std::string t = StringUtil::trim(p);
+        if (!t.empty()) out.push_back(t);
+    }
+    return out;
+}
 
 // Takes every group whose shown text is emoji only out of the candidates;
 // returns the first such text.
@@ -25,9 +49,73 @@ std::string takeEmojiReplies(std::vector<ReplyScenario>& candidates) {
 
 }  // namespace
 
+_KoreanReplyRanker::_KoreanReplyRanker(const std::string& rulePath) {
+    Utilities::TableFormat format;
+    format.minFields = 2;
+    format.maxFields = 3;
+    format.nonEmpty = {0, 1};
+    std::vector<Utilities::TableRow> rows;
+    if (!Utilities::readTable(rulePath, format, rows)) return;
+    for (const auto& row : rows) {
+        const auto& f = row.fields;
+        Rule rule;
+        if (f[0] == "silent" && f.size() == 2) {
+            rule = {Rule::SILENT, f[1], {}};
+        } else if (f[0] == "drop" && f.size() == 3 && !commaList(f[2]).empty()) {
+            rule = {Rule::DROP, f[1], commaList(f[2])};
+        } else if (f[0] == "first" && f.size() == 2) {
+            rule = {Rule::FIRST, "", commaList(f[1])};
+        } else {
+            Utilities::reportRefusedLine(rulePath, row.line, "not a silent, drop or first rule");
+            continue;
+        }
+        rules.push_back(rule);
+    }
+}
+
 void _KoreanReplyRanker::rank(std::vector<ReplyScenario>&) const {}
 
 void _KoreanReplyRanker::rank(const Annotation& annotation, std::vector<ReplyScenario>& candidates) const {
+    const std::vector<std::string> keys = ReplyScenarioRepository::replyTypeKeys(annotation);
+    for (const Rule& rule : rules) {
+        switch (rule.kind) {
+        case Rule::SILENT:
+            if (anyStartsWith(keys, rule.intent)) {
+                candidates.clear();
+                return;
+            }
+            break;
+        case Rule::DROP: {
+            bool applies = false;
+            for (const auto& when : rule.intents) {
+                if (when == kAnyOther)
+                    applies = applies || std::any_of(candidates.begin(), candidates.end(), [&](const ReplyScenario& c) {
+                                  return !startsWith(c.replyTypePattern, rule.intent);
+                              });
+                else
+                    applies = applies || anyStartsWith(keys, when);
+            }
+            if (applies)
+                candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
+                                                [&](const ReplyScenario& c) {
+                                                    return startsWith(c.replyTypePattern, rule.intent);
+                                                }),
+                                 candidates.end());
+            break;
+        }
+        case Rule::FIRST: {
+            auto rankOf = [&](const ReplyScenario& c) {
+                for (size_t i = 0; i < rule.intents.size(); ++i)
+                    if (startsWith(c.replyTypePattern, rule.intents[i])) return i;
+                return rule.intents.size();
+            };
+            std::stable_sort(candidates.begin(), candidates.end(),
+                             [&](const ReplyScenario& a, const ReplyScenario& b) { return rankOf(a) < rankOf(b); });
+            break;
+        }
+        }
+    }
+
     const std::string emoji = takeEmojiReplies(candidates);
     const bool badNews = annotation.getLabel(KoreanCategory::REPLY_WORRY) != Label::FALSE_LABEL;
     const bool formal = annotation.getLabel(Category::HONORIFIC) == Label::HIGH;
