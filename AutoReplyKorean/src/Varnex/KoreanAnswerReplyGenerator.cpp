@@ -85,7 +85,11 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
             no = annotation.getLabel(K::NO_CANDIDATE, "");
             verbType = annotation.getLabel(K::VERB_TYPE, "");
         }
-        appendYesNo(level, verbType, yes, no, annotation.getLabel(K::NOT_SURE_CANDIDATE, ""), candidates);
+        // The user knows what they did: a question about the past gets no
+        // hesitant answer.
+        const std::string tense = annotation.getLabel(K::VERB_TIME, "");
+        const bool past = tense == KoreanVerbKind::PAST || tense == KoreanVerbKind::PAST_PERFECT;
+        appendYesNo(level, verbType, yes, no, past ? "" : annotation.getLabel(K::NOT_SURE_CANDIDATE, ""), candidates);
     } else if (type == Q::CHOOSE_ONE) {
         for (const auto& choice : fields(annotation.getLabel(K::MULTI_CHOICE, ""), '/'))
             if (!choice.empty()) candidates.emplace_back(choice);

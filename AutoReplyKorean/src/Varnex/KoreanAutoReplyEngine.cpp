@@ -28,7 +28,7 @@ void KoreanAutoReplyEngine::loadModules() {
     scenarioGenerator = std::make_shared<_KoreanMLCandidateReplyGenerator>(resourceDir, honorificHistory);
     // Generated answers to a question come before the scenario replies.
     setModules(messageAnalyzer, {std::make_shared<KoreanAnswerReplyGenerator>(), scenarioGenerator},
-               std::make_shared<_KoreanReplyRanker>());
+               std::make_shared<_KoreanReplyRanker>(KoreanResource::text(resourceDir, KoreanResource::ARBITRATION_RULE)));
 }
 
 KoreanAutoReplyEngine::~KoreanAutoReplyEngine() = default;

@@ -6,6 +6,7 @@
 #include "KoreanEmojiMessageDetector.h"
 #include "KoreanGreetingDetector.h"
 #include "KoreanHonorificDetector.h"
+#include "KoreanNoReplyDetector.h"
 #include "KoreanNotSureTypeDetector.h"
 #include "KoreanQuestionClassifier.h"
 #include "KoreanQuestionTypeDetector.h"
@@ -95,6 +96,7 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
     // Message-initial templates run after the rules and may override them.
     chain.push_back(std::make_shared<KoreanTemplateMatcher>(text(R::REPLY_TEMPLATE), false, calls));
     chain.push_back(std::make_shared<KoreanEmojiMessageDetector>());
+    chain.push_back(std::make_shared<KoreanNoReplyDetector>(text(R::NO_REPLY_RULE), false));
     // These two read the question and greeting analysis.
     chain.push_back(std::make_shared<KoreanAcknowledgementDetector>(text(R::ACKNOWLEDGE_RULE), false));
     chain.push_back(std::make_shared<KoreanNotSureTypeDetector>());

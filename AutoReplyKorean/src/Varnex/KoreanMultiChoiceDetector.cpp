@@ -106,13 +106,20 @@ int KoreanMultiChoiceDetector::detectVerbPair(const std::string& text, const std
         DetectedVerbInfo first = d;
         first.begin = static_cast<int>(at);
         first.end = first.begin + (d.end - d.begin);
+        // The first occurrence stands without the negation in front of the
+        // second ("나가실 거예요 안 나가실 거예요?"): it is answered with the
+        // plain form, which the negated detection gives as its denial.
+        if (d.compoundWord == KoreanVerbTable::kNot || d.compoundWord == KoreanVerbTable::kCannot) {
+            first.compoundWord.clear();
+            first.compoundValue = "-";
+            first.setAnswers(d.noAnswer, d.yesAnswer, d.notSureAnswer, d.choiceAnswer);
+        }
         infos.insert(infos.begin(), first);
     }
 
     std::vector<DetectedVerbInfo> filtered;
     for (const auto& d : infos)
         if (d.type != KoreanVerbKind::COMMAND) filtered.push_back(d);
-
     if (filtered.size() == 2) {
         const int pair = checkVerbPair(filtered[0], filtered[1]);
         if (pair == AFFIRMATIVE_NEGATIVE) {
@@ -131,8 +138,14 @@ int KoreanMultiChoiceDetector::detectVerbPair(const std::string& text, const std
         if (pair == ALTERNATIVES) {
             if (StringUtil::getLength(text) > kMaxAlternativesLength) return NONE;
             std::string c0, c1;
-            if (makeChooseOneAnswer(text, filtered[0], 0, c0) &&
-                makeChooseOneAnswer(text, filtered[1], filtered[0].end, c1)) {
+            if (makeChooseOneAnswer(text, filtered[0], 0, c0, false) &&
+                makeChooseOneAnswer(text, filtered[1], filtered[0].end, c1, false)) {
+                // Choices that came out alike ("집에서 보자" twice) keep the word
+                // before them that tells them apart (너희 집에서, 우리 집에서).
+                if (c0 == c1) {
+                    makeChooseOneAnswer(text, filtered[0], 0, c0, true);
+                    makeChooseOneAnswer(text, filtered[1], filtered[0].end, c1, true);
+                }
                 choices.push_back(c0);
                 choices.push_back(c1);
             }
@@ -142,9 +155,9 @@ int KoreanMultiChoiceDetector::detectVerbPair(const std::string& text, const std
     }
     if (filtered.size() == 3 && filtered[0].verb == filtered[1].verb && filtered[1].verb == filtered[2].verb) {
         std::string c0, c1, c2;
-        if (makeChooseOneAnswer(text, filtered[0], 0, c0) &&
-            makeChooseOneAnswer(text, filtered[1], filtered[0].end, c1) &&
-            makeChooseOneAnswer(text, filtered[2], filtered[1].end, c2)) {
+        if (makeChooseOneAnswer(text, filtered[0], 0, c0, false) &&
+            makeChooseOneAnswer(text, filtered[1], filtered[0].end, c1, false) &&
+            makeChooseOneAnswer(text, filtered[2], filtered[1].end, c2, false)) {
             choices.push_back(c0);
             choices.push_back(c1);
             choices.push_back(c2);
@@ -159,16 +172,20 @@ int KoreanMultiChoiceDetector::checkVerbPair(const DetectedVerbInfo& first, cons
         return second.compoundWord == KoreanVerbTable::kNot ? AFFIRMATIVE_NEGATIVE : ALTERNATIVES;
     auto it = verbPairs.find(first.verb);
     if (it == verbPairs.end() || it->second.count(second.verb) == 0) return NONE;
+    // Alternatives are asked alike ("커피 마실래 차 마실래?"); a question
+    // followed by a suggestion ("커피 마실 거예요? 아이스로 사 갈까요?") is
+    // two questions.
+    if (second.verb != kDontVerb && (first.type != second.type || first.time != second.time)) return NONE;
     return second.verb == kDontVerb ? AFFIRMATIVE_NEGATIVE : ALTERNATIVES;
 }
 
 bool KoreanMultiChoiceDetector::makeChooseOneAnswer(const std::string& text, const DetectedVerbInfo& info, int limit,
-                                                    std::string& answer) const {
+                                                    std::string& answer, bool withWordBefore) const {
     int pos = info.begin;
     std::string word, before;
     if (!StringUtil::getPreviousToken(text, pos, word, limit)) return false;
     // The word and the verb stay two words: "국수 먹을래", not "국수먹을래".
-    if (StringUtil::getPreviousToken(text, pos, before, limit) && endsInParticle(before))
+    if (StringUtil::getPreviousToken(text, pos, before, limit) && (withWordBefore || endsInParticle(before)))
         answer = before + " " + word + " " + choiceAnswerOf(info);
     else
         answer = word + " " + choiceAnswerOf(info);
@@ -216,9 +233,9 @@ int KoreanMultiChoiceDetector::detectPatterns(const std::string& text, const std
         if (!StringUtil::getPreviousToken(text, p1, tB, 0)) continue;
         std::string tC, tD;
         const bool hasC = StringUtil::getPreviousToken(text, p1, tC, 0);
-        std::string first = hasC && (endsInParticle(tC) || tB == tA) ? tC + tB : tB;
+        std::string first = hasC && (endsInParticle(tC) || tB == tA) ? tC + " " + tB : tB;
         const bool hasD = StringUtil::getPreviousToken(text, p2, tD, firstEnd);
-        std::string second = hasD && (endsInParticle(tD) || tB == tA) ? tD + tA : tA;
+        std::string second = hasD && (endsInParticle(tD) || tB == tA) ? tD + " " + tA : tA;
 
         // A choice is a verb form (offered as its answer) or a word the
         // negative rules do not veto; a rejected pair leaves nothing behind

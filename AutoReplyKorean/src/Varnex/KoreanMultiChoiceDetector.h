@@ -50,9 +50,10 @@ public:
     // 1 when `second` negates `first` (same verb with 안, or 할까 / 말까),
     // 2 for two alternatives, 0 for no pair.
     int checkVerbPair(const DetectedVerbInfo& first, const DetectedVerbInfo& second) const;
-    // The words before the verb (back to `limit`) followed by its answer.
-    bool makeChooseOneAnswer(const std::string& text, const DetectedVerbInfo& info, int limit,
-                             std::string& answer) const;
+    // The word before the verb (back to `limit`) followed by its answer; the
+    // word before that too when it ends in a particle or `withWordBefore`.
+    bool makeChooseOneAnswer(const std::string& text, const DetectedVerbInfo& info, int limit, std::string& answer,
+                             bool withWordBefore) const;
     // Replaces a choice that ends in a verb form by its answer; false when
     // it holds none.
     bool getAnswerString(const std::string& honorific, std::string& text) const;

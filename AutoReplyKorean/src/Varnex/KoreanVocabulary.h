@@ -26,6 +26,8 @@ inline constexpr char REPLY_ACK[] = "reply_type_ack";
 inline constexpr char REPLY_NOT_SURE[] = "reply_type_not_sure";
 inline constexpr char REPLY_APOLOGY[] = "reply_type_apology";
 inline constexpr char REPLY_COMPLIMENT[] = "reply_type_compliment";
+// A message no person needs to answer (a code, an advertisement, a notice).
+inline constexpr char REPLY_NO_REPLY[] = "reply_type_no_reply";
 // A message of emoji only; the scenario rows answer its "emotion".
 inline constexpr char REPLY_EMOJI[] = "reply_type_emoji";
 // The question type of a message (a label of KoreanQuestionKind), or FALSE.
