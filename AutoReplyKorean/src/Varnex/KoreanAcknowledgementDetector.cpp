@@ -3,12 +3,28 @@
 #include "KoreanVocabulary.h"
 #include "Varnex/DictionaryFeature.h"
 #include "Varnex/Log.h"
+#include "Varnex/Utilities/StringUtil.h"
+
+#include <set>
+#include <vector>
 
 namespace Varnex {
 
 namespace {
 const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanAcknowledgementDetector";
 const char* const kOkay = "okay";
+
+// Whether the last character that is no emoticon, laughter or space is "?".
+bool endsInQuestionMark(const std::string& text) {
+    std::vector<std::string> chars;
+    Utilities::StringUtil::getCharactors(text, chars);
+    static const std::set<std::string> trailing = {" ", "ㅋ", "ㅎ", "ㅠ", "ㅜ", "~", "!", ".", "^", ";"};
+    for (auto it = chars.rbegin(); it != chars.rend(); ++it) {
+        if (trailing.count(*it) || Utilities::StringUtil::isEmoji(*it)) continue;
+        return *it == "?";
+    }
+    return false;
+}
 }  // namespace
 
 KoreanAcknowledgementDetector::KoreanAcknowledgementDetector(const std::string& ackRule, bool prebuilt)
@@ -19,10 +35,12 @@ KoreanAcknowledgementDetector::~KoreanAcknowledgementDetector() = default;
 bool KoreanAcknowledgementDetector::process(Annotation& annotation) const {
     namespace K = KoreanCategory;
     std::string label = Label::FALSE_LABEL;
-    // Only Korean text is acknowledged: "qzx" or a link alone gets nothing.
+    // Only Korean statements are acknowledged: "qzx" or a link alone gets
+    // nothing, and so does a question that asks the reader nothing
+    // ("짐 어디다 맡겼더라?", "이게 말이 돼??"): "응 알겠어" would answer it.
     if (annotation.getLabel(K::REPLY_ANSWER) == Label::FALSE_LABEL &&
         annotation.getLabel(K::REPLY_GREETING) == Label::FALSE_LABEL &&
-        getLanguageType(annotation.getText()) == KOREAN) {
+        getLanguageType(annotation.getText()) == KOREAN && !endsInQuestionMark(annotation.getText())) {
         label = kOkay;
         std::string phrase, matched;
         dictionary->findLastMatch(annotation.getText(), phrase, matched, label, true, false);

@@ -61,8 +61,10 @@ _KoreanReplyRanker::_KoreanReplyRanker(const std::string& rulePath) {
         Rule rule;
         if (f[0] == "silent" && f.size() == 2) {
             rule = {Rule::SILENT, f[1], {}};
-        } else if (f[0] == "drop" && f.size() == 3 && !commaList(f[2]).empty()) {
-            rule = {Rule::DROP, f[1], commaList(f[2])};
+        } else if (f[0] == "drop" && f.size() == 3 && !commaList(f[2]).empty() && !commaList(f[1]).empty()) {
+            // One rule per intent of a comma list.
+            for (const auto& intent : commaList(f[1])) rules.push_back({Rule::DROP, intent, commaList(f[2])});
+            continue;
         } else if (f[0] == "first" && f.size() == 2) {
             rule = {Rule::FIRST, "", commaList(f[1])};
         } else {

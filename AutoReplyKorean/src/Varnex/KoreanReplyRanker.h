@@ -8,7 +8,8 @@
 // ("thanks", "answer_yes_no", "ack_okay"). Rule lines (TAB-separated):
 //   silent  INTENT                 no suggestion at all when the message has INTENT
 //   drop    INTENT  A,B,...        drop candidates of INTENT when the message
-//                                  has one of the intents A, B, ...
+//                                  has one of the intents A, B, ... (INTENT
+//                                  may be a comma list: one rule each)
 //   drop    INTENT  *              drop candidates of INTENT when candidates of
 //                                  any other intent are there
 //   first   A,B,...                candidates of these intents move to the

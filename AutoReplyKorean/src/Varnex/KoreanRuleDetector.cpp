@@ -4,6 +4,7 @@
 
 #include "Varnex/DictionaryFeature.h"
 #include "Varnex/Log.h"
+#include "Varnex/Trie.h"
 #include "Varnex/Vocabulary.h"
 
 namespace Varnex {
@@ -29,19 +30,30 @@ bool KoreanRuleDetector::init() {
 }
 
 bool KoreanRuleDetector::process(Annotation& annotation) const {
-    std::vector<std::string> values;
+    // Keys and values of every phrase found, raw text first.
+    std::vector<std::string> found;
     if (dictionary) {
-        dictionary->getFeature(annotation.getText(), values, true, true);
+        dictionary->getFeature(annotation.getText(), found, false, true);
         if (annotation.getNormalizedText() != annotation.getText())
-            dictionary->getFeature(annotation.getNormalizedText(), values, true, true);
+            dictionary->getFeature(annotation.getNormalizedText(), found, false, true);
     }
+    // Any veto decides. Otherwise the most specific phrase does: the longest
+    // one, so a vague word after specific news ("할머니가 돌아가셨어 ... 힘들다")
+    // does not override it; among equally long ones the last.
     std::string label = Label::FALSE_LABEL;
     bool veto = false;
-    for (const auto& v : values) {
-        label = v;
-        if (v == Label::FALSE_LABEL) {
+    size_t longest = 0;
+    for (size_t i = 0; i + 1 < found.size(); i += 2) {
+        const std::string& value = found[i + 1];
+        if (value == Label::FALSE_LABEL) {
             veto = true;
+            label = value;
             break;
+        }
+        const size_t length = TrieKeys::normalise(found[i]).size();
+        if (length >= longest) {
+            longest = length;
+            label = value;
         }
     }
     Classification result(category, label);

@@ -3,7 +3,8 @@
 // KoreanRuleDetector answers one question per instance ("does the message
 // thank the user?") from a phrase file of "LABEL TAB phrase" lines and
 // always writes its category: any "FALSE" phrase found vetoes, otherwise the
-// last phrase found decides, and no phrase means "FALSE".
+// longest phrase found decides (the last of equally long ones), and no
+// phrase means "FALSE".
 //
 // KoreanTemplateMatcher recognises phrases that begin the message (after
 // stop characters became spaces), or begin it after a leading call or
