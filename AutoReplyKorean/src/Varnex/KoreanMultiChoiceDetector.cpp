@@ -90,30 +90,8 @@ int KoreanMultiChoiceDetector::detectVerbPair(const std::string& text, const std
     verbTable->detectAll(text, honorific, infos);
     if (infos.empty()) return NONE;
     if (infos.size() == 1) {
-        // Only the question-marked form is in the table; its first,
-        // unmarked occurrence ("커피 마실래 차 마실래?") is found here.
-        const DetectedVerbInfo& d = infos.front();
-        if (d.surface.find('?') == std::string::npos) return NONE;
-        std::string s = d.surface;
-        for (char c : {'?', '/', '~'}) {
-            const size_t at = s.find(c);
-            if (at != std::string::npos) s.erase(at, 1);
-        }
-        if (s.empty()) return NONE;
-        const std::string before = text.substr(0, std::min(text.size(), static_cast<size_t>(std::max(0, d.begin))));
-        const size_t at = before.find(s);
-        if (at == std::string::npos) return NONE;
-        DetectedVerbInfo first = d;
-        first.begin = static_cast<int>(at);
-        first.end = first.begin + (d.end - d.begin);
-        // The first occurrence stands without the negation in front of the
-        // second ("나가실 거예요 안 나가실 거예요?"): it is answered with the
-        // plain form, which the negated detection gives as its denial.
-        if (d.compoundWord == KoreanVerbTable::kNot || d.compoundWord == KoreanVerbTable::kCannot) {
-            first.compoundWord.clear();
-            first.compoundValue = "-";
-            first.setAnswers(d.noAnswer, d.yesAnswer, d.notSureAnswer, d.choiceAnswer);
-        }
+        DetectedVerbInfo first;
+        if (!findEarlierForm(text, honorific, infos.front(), first)) return NONE;
         infos.insert(infos.begin(), first);
     }
 
@@ -165,6 +143,49 @@ int KoreanMultiChoiceDetector::detectVerbPair(const std::string& text, const std
         return ALTERNATIVES;
     }
     return NONE;
+}
+
+bool KoreanMultiChoiceDetector::findEarlierForm(const std::string& text, const std::string& honorific,
+                                                const DetectedVerbInfo& d, DetectedVerbInfo& first) const {
+    // Only the question-marked form is in the table; the first, unmarked
+    // occurrence of a repeated verb ("커피 마실래 차 마실래?") is found by its
+    // surface.
+    if (d.surface.find('?') == std::string::npos) return false;
+    const std::string before = text.substr(0, std::min(text.size(), static_cast<size_t>(std::max(0, d.begin))));
+    std::string s = d.surface;
+    for (char c : {'?', '/', '~'}) {
+        const size_t at = s.find(c);
+        if (at != std::string::npos) s.erase(at, 1);
+    }
+    const size_t at = s.empty() ? std::string::npos : before.find(s);
+    if (at != std::string::npos) {
+        first = d;
+        first.begin = static_cast<int>(at);
+        first.end = first.begin + (d.end - d.begin);
+        // The first occurrence stands without the negation in front of the
+        // second ("나가실 거예요 안 나가실 거예요?"): it is answered with the
+        // plain form, which the negated detection gives as its denial.
+        if (d.compoundWord == KoreanVerbTable::kNot || d.compoundWord == KoreanVerbTable::kCannot) {
+            first.compoundWord.clear();
+            first.compoundValue = "-";
+            first.setAnswers(d.noAnswer, d.yesAnswer, d.notSureAnswer, d.choiceAnswer);
+        }
+        return true;
+    }
+    // Another verb asked alike before it ("밥 먹을래 술 마실래?"): the nearest
+    // word that, given the question mark, is a verb form of the same kind.
+    for (size_t end = before.rfind(' '); end != std::string::npos && end > 0; end = before.rfind(' ', end - 1)) {
+        const std::string asked = before.substr(0, end) + "?";
+        DetectedVerbInfo e;
+        if (verbTable->detectLast(asked, honorific, e) && e.end == static_cast<int>(asked.size()) &&
+            e.type == d.type && e.time == d.time) {
+            first = e;
+            first.end = static_cast<int>(end);
+            first.surface = before.substr(first.begin, end - first.begin);
+            return true;
+        }
+    }
+    return false;
 }
 
 int KoreanMultiChoiceDetector::checkVerbPair(const DetectedVerbInfo& first, const DetectedVerbInfo& second) const {

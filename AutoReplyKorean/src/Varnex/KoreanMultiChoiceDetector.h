@@ -65,6 +65,10 @@ public:
     static std::string choiceAnswerOf(const DetectedVerbInfo& info);
 
 private:
+    // The verb form before `d`, the one detection of the text, that asks
+    // the other choice; false when there is none.
+    bool findEarlierForm(const std::string& text, const std::string& honorific, const DetectedVerbInfo& d,
+                         DetectedVerbInfo& first) const;
     bool loadVerbPair(const std::string& path);
     void loadPatternRule(const std::string& patternPath, const std::string& negativePath, bool prebuilt);
 

@@ -157,9 +157,12 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
             getQuestionType(piece, piece, pieceType);
             std::string entry = fieldSafe(piece) + "/" + pieceType;
             DetectedVerbInfo info;
-            if (pieceType == Q::YES_NO && verbTable && verbTable->detectLast(piece, honorific, info))
+            if (pieceType == Q::YES_NO && verbTable && verbTable->detectLast(piece, honorific, info)) {
+                // As for a single question: no hesitant answer about the past.
+                const bool past = info.time == KoreanVerbKind::PAST || info.time == KoreanVerbKind::PAST_PERFECT;
                 entry += "/" + fieldSafe(info.yesAnswer) + "/" + fieldSafe(info.noAnswer) + "/" + info.type + "/" +
-                         fieldSafe(info.notSureAnswer);
+                         (past ? "" : fieldSafe(info.notSureAnswer));
+            }
             else
                 entry += "////";
             summary += (summary.empty() ? "" : "\\") + entry;

@@ -1,0 +1,232 @@
+// Questions: the question type and either/or detection, the not-sure
+// detector and the answer generator, on the shipped resources through the
+// real analyzer, plus the faults mended in them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "Varnex/KoreanAnswerReplyGenerator.h"
+#include "Varnex/KoreanMessageAnalyzer.h"
+#include "Varnex/KoreanMultiChoiceDetector.h"
+#include "Varnex/KoreanNotSureTypeDetector.h"
+#include "Varnex/KoreanQuestionTypeDetector.h"
+#include "Varnex/KoreanResourcePaths.h"
+#include "Varnex/KoreanVocabulary.h"
+#include "Varnex/Utilities/StringUtil.h"
+
+using namespace Varnex;
+
+namespace {
+const std::string kResources = VARNEX_BUILD_RESOURCE_DIR;
+
+const _KoreanMessageAnalyzer& analyzer() {
+    static _KoreanMessageAnalyzer a(kResources, nullptr);
+    return a;
+}
+
+Annotation analysed(const std::string& message) {
+    Annotation a;
+    analyzer().analyze("", message, a);
+    return a;
+}
+
+// The replies the answer generator makes for a message, group by group.
+std::vector<std::string> answers(const Annotation& a) {
+    std::vector<ReplyScenario> candidates;
+    KoreanAnswerReplyGenerator().generate("", "", a, candidates);
+    std::vector<std::string> out;
+    for (const auto& c : candidates)
+        for (const auto& r : c.toReply()) out.push_back(r.text);
+    return out;
+}
+
+std::string joined(const std::vector<std::string>& v) {
+    std::string s;
+    for (const auto& x : v) s += (s.empty() ? "" : " | ") + x;
+    return s;
+}
+}  // namespace
+
+// Real messages of every question type, and messages that ask nothing.
+TEST(QuestionType, RealMessagesGetTheirType) {
+    namespace K = KoreanCategory;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"내일 시간 있어?", "yes_no"},         {"저녁 드셨어요?", "yes_no"},
+        {"지금 어디 있어?", "location"},       {"누구랑 밥 먹어?", "person"},
+        {"이 가방 얼마예요?", "price"},        {"몇 살이야?", "age"},
+        {"왜 안 와?", "reason"},               {"뭐 먹을래?", "food"},
+        {"주말에 뭐 했어?", "activity"},       {"몇 개 샀어?", "count"},
+        {"언제 와?", "time"},                  {"몇 시에 끝나?", "time_time"},
+        {"무슨 요일에 만나?", "time_dayofweek"}, {"피자 먹을래 치킨 먹을래?", "choose_one"},
+        {"버스 아니면 택시?", "choose_one"},   {"점심 먹었어? 뭐 먹었어?", "multi_question"},
+        {"오늘 비 온대", "FALSE"},             {"이게 말이 돼??", "FALSE"},
+        {"버스가 왜 이렇게 안 오지", "FALSE"}, {"회의 3시로 바뀌었습니다", "FALSE"},
+    };
+    for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
+}
+
+// A greeting or a call is no question: FALSE and no answer material, so
+// nothing later reads a missing key.
+TEST(QuestionType, GreetingsAndCallsAreAnsweredFalse) {
+    namespace K = KoreanCategory;
+    namespace R = KoreanResource;
+    auto verbs = std::make_shared<KoreanVerbTable>(R::model(kResources, R::VERB_TABLE_DICTIONARY));
+    auto text = [](const std::string& name) { return R::text(kResources, name); };
+    KoreanQuestionTypeDetector d(text(R::QUESTION_RULE), text(R::QUESTION_TYPE_RULE), verbs,
+                                 text(R::MULTI_CHOICE_VERB), text(R::MULTI_CHOICE_PATTERN), text(R::MULTI_CHOICE_NEG),
+                                 false);
+    for (const auto& [message, greeting] : std::vector<std::pair<std::string, std::string>>{
+             {"잘 지냈어?", "ask_after"}, {"민수야?", "call"}, {"잘 지냈어?", "FALSE"}}) {
+        Annotation a(message);
+        a.addCategory(K::REPLY_GREETING, greeting);
+        d.process(a);
+        const bool greeted = greeting != "FALSE";
+        EXPECT_EQ(a.getLabel(K::REPLY_ANSWER) == Label::FALSE_LABEL, greeted) << message << " " << greeting;
+        EXPECT_EQ(a.hasClassification(K::YES_CANDIDATE), !greeted) << message << " " << greeting;
+    }
+}
+
+TEST(AnswerGenerator, AnswersFollowTheVerbTenseAndSpeechLevel) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"저녁 먹었어?", "응. 먹었어 | 아니. 안 먹었어"},  // past: no hesitant answer
+        {"저녁 드셨어요?", "네. 먹었어요 | 아뇨. 안 먹었어요"},
+        {"내일 시간 있어?", "응. 있어 | 아니. 없어 | 글쎄"},
+        {"주말에 카페 갈까?", "그래. 가자 | 안돼. | 글쎄"},
+        {"피자 먹을래 치킨 먹을래?", "피자 먹을래 | 치킨 먹을래"},
+        {"버스 아니면 택시?", "버스 | 택시"},
+        {"너희 집에서 볼까 우리 집에서 볼까?", "너희 집에서 보자 | 우리 집에서 보자"},
+        {"점심 먹었어? 뭐 먹었어?", "응. 먹었어 | 아니. 안 먹었어"},  // the yes/no one of the two
+        {"지금 어디 있어?", "LOCATION&여기"},
+    };
+    for (const auto& [message, want] : cases) EXPECT_EQ(joined(answers(analysed(message))), want) << message;
+}
+
+TEST(AnswerGenerator, RegistersAndPlaceholdersFromTheAnnotation) {
+    namespace K = KoreanCategory;
+    auto with = [](const std::string& honorific, std::initializer_list<std::pair<const char*, const char*>> labels) {
+        Annotation a;
+        if (!honorific.empty()) a.addCategory(Category::HONORIFIC, honorific);
+        for (const auto& l : labels) a.addCategory(l.first, l.second);
+        return a;
+    };
+    // No verb: the bare answers of each register; "none" (no model) is casual.
+    EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "yes_no"}}))), "응. | 아니.");
+    EXPECT_EQ(joined(answers(with("none", {{K::REPLY_ANSWER, "yes_no"}}))), "응. | 아니.");
+    EXPECT_EQ(joined(answers(with("NORMAL", {{K::REPLY_ANSWER, "yes_no"}}))), "네. | 아뇨.");
+    // A command's denial never carries the verb; a yes without its no uses neither.
+    EXPECT_EQ(joined(answers(with("NORMAL", {{K::REPLY_ANSWER, "yes_no"}, {K::YES_CANDIDATE, "가요"},
+                                             {K::NO_CANDIDATE, "안 가요"}, {K::VERB_TYPE, "command"}}))),
+              "네. 가요 | 싫어요.");
+    EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "yes_no"}, {K::YES_CANDIDATE, "가"}}))), "응. | 아니.");
+    // Time questions: three placeholders, or one for a specific kind; a
+    // verb answer beginning with 그 is not used.
+    EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "time_from"}, {K::YES_CANDIDATE, "가요"}}))),
+              "DATE&'DATE'부터 가요 | TIME&'TIME'부터 가요 | DAYOFWEEK&'DAYOFWEEK'부터 가요");
+    EXPECT_EQ(joined(answers(with("HIGH", {{K::REPLY_ANSWER, "time_date"}}))), "DATE&'DATE'요");
+    EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "time_until_time"}, {K::YES_CANDIDATE, "그래"}}))),
+              "TIME&'TIME'까지");
+    EXPECT_EQ(joined(answers(with("HIGH", {{K::REPLY_ANSWER, "location"}}))), "LOCATION&여기예요");
+    // Several choices in order; types without answers give nothing.
+    EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "choose_one"}, {K::MULTI_CHOICE, "a/b/c"}}))), "a | b | c");
+    for (const char* type : {"FALSE", "person", "price", "reason"})
+        EXPECT_TRUE(answers(with("", {{K::REPLY_ANSWER, type}})).empty()) << type;
+    // Every generated candidate carries its intent for the ranker.
+    std::vector<ReplyScenario> candidates;
+    KoreanAnswerReplyGenerator().generate("", "", with("", {{K::REPLY_ANSWER, "yes_no"}}), candidates);
+    ASSERT_FALSE(candidates.empty());
+    EXPECT_EQ(candidates.front().replyTypePattern, "answer_yes_no");
+}
+
+TEST(NotSureDetector, PicksTheEvasionByQuestionTypeAndVerb) {
+    namespace K = KoreanCategory;
+    struct Case {
+        const char* type;
+        const char* verbType;
+        const char* tense;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"price", nullptr, nullptr, "dont_know"}, {"food", nullptr, nullptr, "well"},
+        {"yes_no", "question", "past", "FALSE"},  {"yes_no", "question", "present", "dont_know"},
+        {"yes_no", "command", "present", "why"},  {"yes_no", "suggest", "future", "well"},
+        {"yes_no", nullptr, nullptr, "FALSE"},    {"FALSE", nullptr, nullptr, "FALSE"},
+        {nullptr, nullptr, nullptr, "FALSE"},
+    };
+    for (const Case& c : cases) {
+        Annotation a;
+        if (c.type) a.addCategory(K::REPLY_ANSWER, c.type);
+        if (c.verbType) a.addCategory(K::VERB_TYPE, c.verbType);
+        if (c.tense) a.addCategory(K::VERB_TIME, c.tense);
+        KoreanNotSureTypeDetector().process(a);
+        EXPECT_EQ(a.getLabel(K::REPLY_NOT_SURE), c.want) << (c.type ? c.type : "-");
+    }
+}
+
+// Either/or detection with its own small rule files.
+TEST(MultiChoice, PairsPatternsAndTheirFailureRules) {
+    namespace R = KoreanResource;
+    VarnexTest::TempDir dir;
+    auto verbs = std::make_shared<KoreanVerbTable>(R::model(kResources, R::VERB_TABLE_DICTIONARY));
+    ASSERT_GT(verbs->getRowCount(), 0);
+    const std::string pairs = dir.write("pairs.rule", "먹다\t마시다\n");
+    const std::string patterns = dir.write("patterns.rule", "아니면\t?\n");
+    const std::string negatives = dir.write("neg.rule", "FALSE\t그거?\n");
+    KoreanMultiChoiceDetector d(verbs, pairs, patterns, negatives, false);
+    auto detect = [&](const std::string& text, std::vector<std::string>& choices) {
+        return d.detect(text, Label::FALSE_LABEL, choices);
+    };
+    std::vector<std::string> c;
+    // The first of a negated pair is answered plainly.
+    EXPECT_EQ(detect("동창회 나가실 거예요 안 나가실 거예요?", c), KoreanMultiChoiceDetector::AFFIRMATIVE_NEGATIVE);
+    EXPECT_EQ(joined(c), "나갈 거야 | 안 나갈 거야");
+    c.clear();
+    EXPECT_EQ(detect("커피 마실래 차 마실래?", c), KoreanMultiChoiceDetector::ALTERNATIVES);
+    EXPECT_EQ(joined(c), "커피 마실래 | 차 마실래");
+    c.clear();
+    EXPECT_EQ(detect("밥 먹을래 술 마실래???", c), KoreanMultiChoiceDetector::ALTERNATIVES);
+    EXPECT_EQ(joined(c), "밥 먹을래 | 술 마실래");
+    c.clear();
+    EXPECT_EQ(detect("버스 아니면 택시?", c), KoreanMultiChoiceDetector::ALTERNATIVES);
+    EXPECT_EQ(joined(c), "버스 | 택시");
+    c.clear();
+    EXPECT_EQ(detect("그거 아니면 그거?", c), KoreanMultiChoiceDetector::NONE) << "a vetoed choice";
+    // A question followed by a suggestion of another verb is two questions.
+    c.clear();
+    EXPECT_EQ(detect("커피 마실 거예요? 밥 먹을까요?", c), KoreanMultiChoiceDetector::NONE);
+
+    // Without a pattern file there are no patterns and nothing is vetoed;
+    // verb pairs still work.
+    KoreanMultiChoiceDetector bare(verbs, dir.file("none"), dir.file("none"), dir.file("none"), false);
+    c.clear();
+    EXPECT_EQ(bare.detect("버스 아니면 택시?", Label::FALSE_LABEL, c), KoreanMultiChoiceDetector::NONE);
+    EXPECT_TRUE(bare.checkNegRule("그거"));
+    EXPECT_EQ(bare.detect("자장면 먹을래 짬뽕 먹을래?", Label::FALSE_LABEL, c), KoreanMultiChoiceDetector::ALTERNATIVES);
+
+    // The negated second choice keeps its negation when the row has a
+    // choice answer of its own.
+    DetectedVerbInfo first, second;
+    first.verb = second.verb = "가다";
+    second.compoundWord = KoreanVerbTable::kNot;
+    EXPECT_EQ(d.checkVerbPair(first, second), KoreanMultiChoiceDetector::AFFIRMATIVE_NEGATIVE);
+}
+
+TEST(QuestionType, SplitsQuestionsAndSummarisesEach) {
+    std::vector<std::string> pieces;
+    EXPECT_TRUE(KoreanQuestionTypeDetector::splitQuestions("밥 먹었어??? 어디야? 응", pieces));
+    EXPECT_EQ(joined(pieces), "밥 먹었어? |  어디야?");
+    pieces.clear();
+    EXPECT_FALSE(KoreanQuestionTypeDetector::splitQuestions("ok? a? 진짜 가?", pieces)) << "short pieces drop";
+    EXPECT_EQ(joined(pieces), " 진짜 가?");
+
+    const Annotation a = analysed("1/2 남았어? 어디야?");
+    const std::string summary = a.getLabel(KoreanCategory::MULTI_QUESTION_CANDIDATE, "");
+    // Two entries of six fields each; the message's own "/" cannot shift them.
+    std::vector<std::string> entries;
+    Utilities::StringUtil::split(summary, '\\', entries);
+    ASSERT_EQ(entries.size(), 2u) << summary;
+    for (const auto& e : entries) EXPECT_EQ(std::count(e.begin(), e.end(), '/'), 5) << e;
+}
