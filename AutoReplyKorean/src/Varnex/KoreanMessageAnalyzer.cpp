@@ -68,12 +68,12 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
     // Questions: the classifier's opinion, then the question's type and the
     // material of its answers, both with the shared verb table.
     auto verbs = loadVerbTable(resourceDir);
+    auto questionRules = std::make_shared<DictionaryFeature>(text(R::QUESTION_RULE), false);
     chain.push_back(std::make_shared<KoreanQuestionClassifier>(model(R::QUESTION_MODEL), model(R::QUESTION_INDEX),
-                                                               model(R::QUESTION_CATEGORY), text(R::QUESTION_RULE),
-                                                               verbs, false));
+                                                               model(R::QUESTION_CATEGORY), questionRules, verbs));
     chain.push_back(std::make_shared<KoreanQuestionTypeDetector>(
-        text(R::QUESTION_RULE), text(R::QUESTION_TYPE_RULE), verbs, text(R::MULTI_CHOICE_VERB),
-        text(R::MULTI_CHOICE_PATTERN), text(R::MULTI_CHOICE_NEG), false));
+        questionRules, text(R::QUESTION_TYPE_RULE), verbs, text(R::MULTI_CHOICE_VERB), text(R::MULTI_CHOICE_PATTERN),
+        text(R::MULTI_CHOICE_NEG), false));
 
     // Phrase rules, one category each, then the emotion of emoji and emoticons.
     namespace K = KoreanCategory;

@@ -19,7 +19,11 @@ const char* const kYesNoForm = "YN_DETECTOR";
 
 KoreanQuestionFeatureExtractor::KoreanQuestionFeatureExtractor(const std::string& rule,
                                                                std::shared_ptr<KoreanVerbTable> table, bool prebuilt)
-    : dictionary(std::make_shared<DictionaryFeature>(rule, prebuilt)), verbTable(std::move(table)) {}
+    : KoreanQuestionFeatureExtractor(std::make_shared<DictionaryFeature>(rule, prebuilt), std::move(table)) {}
+
+KoreanQuestionFeatureExtractor::KoreanQuestionFeatureExtractor(std::shared_ptr<DictionaryFeature> rules,
+                                                               std::shared_ptr<KoreanVerbTable> table)
+    : dictionary(rules ? std::move(rules) : std::make_shared<DictionaryFeature>()), verbTable(std::move(table)) {}
 
 void KoreanQuestionFeatureExtractor::extract(const Annotation& annotation, SVMFeatureVector& features) const {
     const std::string& text = annotation.getText();
@@ -35,9 +39,16 @@ void KoreanQuestionFeatureExtractor::extract(const Annotation& annotation, SVMFe
 
 KoreanQuestionClassifier::KoreanQuestionClassifier(const std::string& model, const std::string& index,
                                                    const std::string& category, const std::string& rule,
-                                                   std::shared_ptr<KoreanVerbTable> verbTable, bool prebuilt) {
+                                                   std::shared_ptr<KoreanVerbTable> verbTable, bool prebuilt)
+    : KoreanQuestionClassifier(model, index, category, std::make_shared<DictionaryFeature>(rule, prebuilt),
+                               std::move(verbTable)) {}
+
+KoreanQuestionClassifier::KoreanQuestionClassifier(const std::string& model, const std::string& index,
+                                                   const std::string& category,
+                                                   std::shared_ptr<DictionaryFeature> rules,
+                                                   std::shared_ptr<KoreanVerbTable> verbTable) {
     auto classifier = std::make_shared<AnnotationBasedClassifier>(
-        std::make_shared<KoreanQuestionFeatureExtractor>(rule, std::move(verbTable), prebuilt));
+        std::make_shared<KoreanQuestionFeatureExtractor>(std::move(rules), std::move(verbTable)));
     classifier->loadModel(model, category, index);
     setClassifier(Category::QUESTION, classifier);
 }

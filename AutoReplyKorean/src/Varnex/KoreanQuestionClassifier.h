@@ -21,6 +21,9 @@ namespace Varnex {
 class KoreanQuestionFeatureExtractor : public AnnotationBasedFeatureExtractor {
 public:
     KoreanQuestionFeatureExtractor(const std::string& rule, std::shared_ptr<KoreanVerbTable> verbTable, bool prebuilt);
+    // The same with the question rules already loaded (shared with the
+    // question-type detector).
+    KoreanQuestionFeatureExtractor(std::shared_ptr<DictionaryFeature> rules, std::shared_ptr<KoreanVerbTable> verbTable);
     void extract(const Annotation& annotation, SVMFeatureVector& features) const override;
 
 private:
@@ -32,6 +35,8 @@ class KoreanQuestionClassifier : public ClassificationAnnotator {
 public:
     KoreanQuestionClassifier(const std::string& model, const std::string& index, const std::string& category,
                              const std::string& rule, std::shared_ptr<KoreanVerbTable> verbTable, bool prebuilt);
+    KoreanQuestionClassifier(const std::string& model, const std::string& index, const std::string& category,
+                             std::shared_ptr<DictionaryFeature> rules, std::shared_ptr<KoreanVerbTable> verbTable);
     bool process(Annotation& annotation) const override;
     bool modelLoaded() const { return getClassifier() && getClassifier()->loaded(); }
 };

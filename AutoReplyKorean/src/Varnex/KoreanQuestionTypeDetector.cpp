@@ -47,7 +47,17 @@ KoreanQuestionTypeDetector::KoreanQuestionTypeDetector(const std::string& questi
                                                        const std::string& multiChoiceVerbRule,
                                                        const std::string& multiChoicePatternRule,
                                                        const std::string& multiChoiceNegRule, bool prebuilt)
-    : questionDictionary(std::make_shared<DictionaryFeature>(questionRule, prebuilt)),
+    : KoreanQuestionTypeDetector(std::make_shared<DictionaryFeature>(questionRule, prebuilt), questionTypeRule,
+                                 std::move(table), multiChoiceVerbRule, multiChoicePatternRule, multiChoiceNegRule,
+                                 prebuilt) {}
+
+KoreanQuestionTypeDetector::KoreanQuestionTypeDetector(std::shared_ptr<DictionaryFeature> questionRules,
+                                                       const std::string& questionTypeRule,
+                                                       std::shared_ptr<KoreanVerbTable> table,
+                                                       const std::string& multiChoiceVerbRule,
+                                                       const std::string& multiChoicePatternRule,
+                                                       const std::string& multiChoiceNegRule, bool prebuilt)
+    : questionDictionary(questionRules ? std::move(questionRules) : std::make_shared<DictionaryFeature>()),
       questionTypeDictionary(std::make_shared<DictionaryFeature>(questionTypeRule, prebuilt)),
       verbTable(std::move(table)),
       multiChoiceDetector(std::make_shared<KoreanMultiChoiceDetector>(verbTable, multiChoiceVerbRule,

@@ -37,6 +37,12 @@ public:
                                std::shared_ptr<KoreanVerbTable> verbTable, const std::string& multiChoiceVerbRule,
                                const std::string& multiChoicePatternRule, const std::string& multiChoiceNegRule,
                                bool prebuilt);
+    // The same with the question rules already loaded (shared with the
+    // question classifier).
+    KoreanQuestionTypeDetector(std::shared_ptr<DictionaryFeature> questionRules, const std::string& questionTypeRule,
+                               std::shared_ptr<KoreanVerbTable> verbTable, const std::string& multiChoiceVerbRule,
+                               const std::string& multiChoicePatternRule, const std::string& multiChoiceNegRule,
+                               bool prebuilt);
     ~KoreanQuestionTypeDetector() override;
 
     bool process(Annotation& annotation) const override;

@@ -89,8 +89,11 @@ private:
     // The built trie: normalised key -> group index. Empty: finds nothing.
     std::shared_ptr<Units> array;
     std::vector<int> groupIds;
-    // Indexed by group index: all raw keys and values of one normalised key.
-    std::vector<std::map<std::string, std::string>> valueTable;
+    // Indexed by group index: all raw keys and values of one normalised key,
+    // in raw-key order, each raw key once. A vector, not a map: the big
+    // dictionaries are read at start-up and a node per entry costs.
+    using Group = std::vector<std::pair<std::string, std::string>>;
+    std::vector<Group> valueTable;
 };
 
 }  // namespace Varnex

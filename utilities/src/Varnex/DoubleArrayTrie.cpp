@@ -1,5 +1,6 @@
 #include "Varnex/DoubleArrayTrie.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -146,7 +147,7 @@ bool DoubleArrayTrie::build() {
     std::vector<const char*> keys;
     std::vector<size_t> lengths;
     std::vector<Value> values;
-    std::vector<std::map<std::string, std::string>> table;
+    std::vector<Group> table;
     keys.reserve(staged.size());
     lengths.reserve(staged.size());
     values.reserve(staged.size());
@@ -155,7 +156,7 @@ bool DoubleArrayTrie::build() {
         keys.push_back(group.first.data());
         lengths.push_back(group.first.size());
         values.push_back(static_cast<Value>(values.size()));
-        table.push_back(group.second);
+        table.emplace_back(group.second.begin(), group.second.end());
     }
     try {
         auto units = std::make_shared<Units>();
@@ -236,7 +237,7 @@ bool DoubleArrayTrie::load(std::istream& in) {
 
     // The value table: one "raw key TAB value" line per raw key; a new group
     // starts whenever the normalised key changes.
-    std::vector<std::map<std::string, std::string>> table;
+    std::vector<Group> table;
     std::string previous;
     size_t start = 0;
     while (start < text.size()) {
@@ -248,9 +249,27 @@ bool DoubleArrayTrie::load(std::istream& in) {
         std::string key = TrieKeys::normalise(rawKey);
         if (key.empty() || key.size() > TrieKeys::kMaxKeyBytes) return failed("value table line without a valid key");
         if (table.empty() || key != previous) table.emplace_back();
-        table.back()[std::move(rawKey)] = text.substr(tab + 1, end - tab - 1);
+        table.back().emplace_back(std::move(rawKey), text.substr(tab + 1, end - tab - 1));
         previous = std::move(key);
         start = end + 1;
+    }
+    // Files written by save() list each group in raw-key order without
+    // repeats; any other file is put in that order, the last value of a
+    // repeated raw key kept.
+    for (Group& group : table) {
+        const bool ordered = std::adjacent_find(group.begin(), group.end(), [](const auto& a, const auto& b) {
+                                 return !(a.first < b.first);
+                             }) == group.end();
+        if (ordered) continue;
+        std::stable_sort(group.begin(), group.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        Group unique;
+        for (auto& kv : group) {
+            if (!unique.empty() && unique.back().first == kv.first)
+                unique.back().second = std::move(kv.second);
+            else
+                unique.push_back(std::move(kv));
+        }
+        group.swap(unique);
     }
 
     int bytes = 0;

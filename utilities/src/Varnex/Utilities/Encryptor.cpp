@@ -64,12 +64,22 @@ char Encryptor::safeAdd(char c, int k) {
 char* Encryptor::transform(const char* data, size_t len, int sign) const {
     char* out = new char[len + 1];
     out[len] = '\0';
+    // (k + u) mod 255 with k in [-255, 255]: the same as safeAdd, without a
+    // division per byte (whole resource files pass through here at start-up).
+    auto add = [](int k, unsigned char u) {
+        int s = k + u + 255;  // 0 .. 765
+        if (s >= 510) s -= 510;
+        if (s >= 255) s -= 255;
+        return static_cast<char>(s);
+    };
     if (mode == 2 && !passPhrase.empty()) {
         const size_t n = passPhrase.size();
-        for (size_t i = 0; i < len; ++i)
-            out[i] = safeAdd(data[i], sign * static_cast<unsigned char>(passPhrase[i % n]));
+        for (size_t i = 0, j = 0; i < len; ++i) {
+            out[i] = add(sign * static_cast<unsigned char>(passPhrase[j]), static_cast<unsigned char>(data[i]));
+            if (++j == n) j = 0;
+        }
     } else if (mode == 1) {
-        for (size_t i = 0; i < len; ++i) out[i] = safeAdd(data[i], sign * key);
+        for (size_t i = 0; i < len; ++i) out[i] = add(sign * key, static_cast<unsigned char>(data[i]));
     } else if (len > 0) {
         std::memcpy(out, data, len);
     }
