@@ -63,7 +63,7 @@ TEST_F(ShippedEngine, PhraseRulesAgreeWithTheLabelledMessages) {
         if (f[0] == "template") {
             got = "NONE";
             for (const auto& c : a.classifications)
-                if (c.first.rfind("reply_type_greeting", 0) == 0) got = c.first.substr(11);
+                if (c.first.rfind("reply_type_greeting_", 0) == 0) got = c.first.substr(11);
             if (f[1] != "NONE" && f[1].rfind("greeting", 0) != 0)
                 got = a.hasClassification("reply_type_" + f[1]) ? f[1] : got;
         } else {

@@ -14,6 +14,21 @@ namespace {
 const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanAcknowledgementDetector";
 const char* const kOkay = "okay";
 
+// Whether the text holds a Hangul syllable or jamo (an emoji's variation
+// selector, which the language scan counts as Korean, is none).
+bool hasHangul(const std::string& text) {
+    std::vector<std::string> chars;
+    Utilities::StringUtil::getCharactors(text, chars);
+    for (const auto& c : chars) {
+        if (c.size() != 3) continue;
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(c.data());
+        const int cp = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+        if ((cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0x3131 && cp <= 0x318E) || (cp >= 0x1100 && cp <= 0x11FF))
+            return true;
+    }
+    return false;
+}
+
 // Whether the last character that is no emoticon, laughter or space is "?".
 bool endsInQuestionMark(const std::string& text) {
     std::vector<std::string> chars;
@@ -40,7 +55,7 @@ bool KoreanAcknowledgementDetector::process(Annotation& annotation) const {
     // ("짐 어디다 맡겼더라?", "이게 말이 돼??"): "응 알겠어" would answer it.
     if (annotation.getLabel(K::REPLY_ANSWER) == Label::FALSE_LABEL &&
         annotation.getLabel(K::REPLY_GREETING) == Label::FALSE_LABEL &&
-        getLanguageType(annotation.getText()) == KOREAN && !endsInQuestionMark(annotation.getText())) {
+        hasHangul(annotation.getText()) && !endsInQuestionMark(annotation.getText())) {
         label = kOkay;
         std::string phrase, matched;
         dictionary->findLastMatch(annotation.getText(), phrase, matched, label, true, false);

@@ -80,7 +80,8 @@ std::string& KoreanPeriodAppender::addPeriod(std::string& text) {
     if (text.empty()) return text;
     std::string last;
     Utilities::StringUtil::getPreviousChar(text, static_cast<int>(text.size()) - 1, last);
-    if (last.empty() || closing.find(last) == std::string::npos) text += ".";
+    // An emoji closes a reply as a mark does ("👍", not "👍.").
+    if (last.empty() || (closing.find(last) == std::string::npos && !Utilities::StringUtil::isEmoji(last))) text += ".";
     return text;
 }
 

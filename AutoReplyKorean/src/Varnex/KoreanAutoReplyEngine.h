@@ -59,7 +59,7 @@ class KoreanPeriodAppender {
 public:
     // Appends "." unless the text is empty or ends in a closing character
     // (ASCII punctuation such as ? ! ~ ^, laughter and crying jamo, a heart,
-    // an apostrophe).
+    // an apostrophe) or an emoji.
     static std::string& addPeriod(std::string& text);
 };
 

@@ -55,17 +55,24 @@ KoreanCallDetector::KoreanCallDetector(const std::string& callRule, bool prebuil
 KoreanCallDetector::~KoreanCallDetector() = default;
 
 bool KoreanCallDetector::isCall(const std::string& text) const {
+    std::string kind;
+    return isCall(text, kind);
+}
+
+bool KoreanCallDetector::isCall(const std::string& text, std::string& kind) const {
     std::string a;
     stopCharRemover->remove(text, a);
     std::string phrase, matched, value;
     const int p = dictionary->findFirstMatch(a, phrase, matched, value, true, false);
     if (p >= 0 && p < kMaxCallStart && value != Label::FALSE_LABEL && value != kFiller) {
         // The phrase must reach the end of the message: nothing after the call.
+        kind = value;
         if (static_cast<long long>(a.size()) - static_cast<long long>(phrase.size()) - p <= 0) return true;
         if (StringUtil::trim(a.substr(p + matched.size())).empty()) return true;
     }
     // A name nobody listed, alone: "지민아~".
     const std::string word = StringUtil::trim(a);
+    kind = "call";
     return word.find(' ') == std::string::npos && isVocativeName(word);
 }
 

@@ -28,6 +28,9 @@ public:
     virtual ~KoreanCallDetector();
 
     bool isCall(const std::string& text) const;
+    // The same, with the label of the call phrase ("title", "family", ...;
+    // "call" for a name recognised by its vocative ending).
+    bool isCall(const std::string& text, std::string& kind) const;
     // The byte offset in `cleaned` (a message whose stop characters were
     // replaced by spaces) where the message starts after at most three
     // leading calls or fillers and the spaces after them; 0 when it starts
@@ -35,6 +38,8 @@ public:
     int callPrefixEnd(const std::string& cleaned) const;
 
     static constexpr const char* kFiller = "filler";
+    // The label of calls by title (선배님, 교수님, 과장님): polite speech.
+    static constexpr const char* kTitle = "title";
 
 private:
     // The length of a call or filler at the start of `cleaned` (which has

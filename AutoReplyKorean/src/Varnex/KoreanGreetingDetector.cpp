@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "KoreanRuleDetector.h"
 #include "KoreanVocabulary.h"
 #include "Varnex/DictionaryFeature.h"
 #include "Varnex/Log.h"
@@ -28,11 +29,11 @@ bool KoreanGreetingDetector::process(Annotation& annotation) const {
     const std::string& text = annotation.getText();
     const std::string& normalized = annotation.getNormalizedText();
     std::string label = Label::FALSE_LABEL;
+    bool vetoed = false;
     if (Utilities::StringUtil::getLength(text) <= kMaxGreetingLength) {
         std::vector<std::string> values;
         dictionary->getFeature(text, values, true, true);
         if (normalized != text) dictionary->getFeature(normalized, values, true, true);
-        bool vetoed = false;
         for (const auto& v : values) vetoed = vetoed || v == Label::FALSE_LABEL;
         if (!values.empty() && !vetoed)
             label = values.back();
@@ -40,7 +41,9 @@ bool KoreanGreetingDetector::process(Annotation& annotation) const {
                  (callDetector->isCall(text) || (normalized != text && callDetector->isCall(normalized))))
             label = kCall;
     }
-    annotation.addCategory(KoreanCategory::REPLY_GREETING, Classification(KoreanCategory::REPLY_GREETING, label));
+    Classification result(KoreanCategory::REPLY_GREETING, label);
+    if (vetoed) KoreanRuleDetector::markVeto(result);
+    annotation.addCategory(KoreanCategory::REPLY_GREETING, result);
     varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", KoreanCategory::REPLY_GREETING, label.c_str());
     return true;
 }

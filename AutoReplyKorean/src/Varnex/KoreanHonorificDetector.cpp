@@ -54,6 +54,10 @@ bool KoreanHonorificDetector::process(Annotation& annotation) const {
     std::string level = first;
     if (first == Label::TRUE_LABEL)
         level = Classification(HONORIFIC, hnClassifier->classify(annotation)).getPredictedClass();
+    std::string kind;
+    if (level != Label::HIGH && level != Label::NORMAL && callDetector &&
+        callDetector->isCall(annotation.getText(), kind) && kind == KoreanCallDetector::kTitle)
+        level = Label::NORMAL;
     annotation.addCategory(HONORIFIC, Classification(HONORIFIC, level));
 
     // The analyses of a notification carry no sender: the level of the

@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 
+#include "KoreanCallDetector.h"
 #include "KoreanCharactorFeature.h"
 #include "KoreanHonorificHistoryManager.h"
 #include "Varnex/AnnotationBasedClassifier.h"
@@ -43,12 +44,17 @@ public:
                             bool prebuilt);
     bool process(Annotation& annotation) const override;
 
+    // A message that only calls the user by title ("교수님~", "선배님") is
+    // polite speech, which the models, trained on sentences, cannot tell.
+    void setCallDetector(std::shared_ptr<KoreanCallDetector> calls) { callDetector = std::move(calls); }
+
     bool modelsLoaded() const { return tfClassifier->loaded() && hnClassifier->loaded(); }
 
 private:
     std::shared_ptr<AnnotationBasedClassifier> tfClassifier;
     std::shared_ptr<AnnotationBasedClassifier> hnClassifier;
     std::shared_ptr<_IKoreanHonorificHistoryManager> history;
+    std::shared_ptr<KoreanCallDetector> callDetector;
 };
 
 }  // namespace Varnex

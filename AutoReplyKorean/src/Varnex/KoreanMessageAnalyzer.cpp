@@ -59,10 +59,12 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
         text(R::HONORIFIC_DICTIONARY), history, false);
     if (!honorific->modelsLoaded())
         unreadableRequired = {model(R::HONORIFIC_TF_MODEL), model(R::HONORIFIC_HN_MODEL)};
+    // Calls serve the speech level, the greetings and the templates.
+    auto calls = std::make_shared<KoreanCallDetector>(text(R::CALL_RULE), false);
+    honorific->setCallDetector(calls);
     chain.push_back(honorific);
 
-    // Greetings and calls; the call detector also serves the templates.
-    auto calls = std::make_shared<KoreanCallDetector>(text(R::CALL_RULE), false);
+    // Greetings and calls.
     chain.push_back(std::make_shared<KoreanGreetingDetector>(text(R::GREETING_RULE), calls, false));
 
     // Questions: the classifier's opinion, then the question's type and the

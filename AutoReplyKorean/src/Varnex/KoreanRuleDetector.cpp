@@ -20,9 +20,17 @@ KoreanRuleDetector::KoreanRuleDetector(const std::string& c, const std::string& 
 KoreanRuleDetector::~KoreanRuleDetector() = default;
 
 bool KoreanRuleDetector::vetoed(const Annotation& annotation, const std::string& category) {
-    return annotation.hasClassification(category) &&
-           annotation.getClassification(category).getRuleId(Label::FALSE_LABEL) == kVetoRule;
+    for (size_t end = category.size(); end != std::string::npos && end > Category::REPLY_TYPE_PREFIX_LENGTH;
+         end = category.rfind('_', end - 1)) {
+        const std::string name = category.substr(0, end);
+        if (annotation.hasClassification(name) &&
+            annotation.getClassification(name).getRuleId(Label::FALSE_LABEL) == kVetoRule)
+            return true;
+    }
+    return false;
 }
+
+void KoreanRuleDetector::markVeto(Classification& result) { result.setRuleId(Label::FALSE_LABEL, kVetoRule); }
 
 bool KoreanRuleDetector::init() {
     dictionary = std::make_shared<DictionaryFeature>(path, prebuilt);
@@ -59,7 +67,7 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
     Classification result(category, label);
     // A phrase that said "not this" is told apart from no phrase at all, so
     // later steps (templates, the model's fallback) respect it.
-    if (veto) result.setRuleId(Label::FALSE_LABEL, kVetoRule);
+    if (veto) markVeto(result);
     annotation.addCategory(category, result);
     varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", category.c_str(),
                      annotation.getClassification(category).getPredictedClass().c_str());

@@ -33,9 +33,12 @@ public:
     bool init() override;
     bool process(Annotation& annotation) const override;
 
-    // True when a detector wrote FALSE for `category` because a veto phrase
-    // matched (not merely because no phrase did).
+    // True when a detector wrote FALSE for `category`, or for a category it
+    // refines ("reply_type_greeting" for "reply_type_greeting_morning"),
+    // because a veto phrase matched (not merely because no phrase did).
     static bool vetoed(const Annotation& annotation, const std::string& category);
+    // Marks a FALSE result as decided by a veto phrase.
+    static void markVeto(Classification& result);
 
 private:
     std::string category;
