@@ -39,8 +39,12 @@ int sentenceLevel(const std::string& sentence) {
     std::string whole;
     for (const auto& c : s) whole += c;
     static const std::set<std::string> politeWords = {"네", "넵", "넹", "예", "아뇨", "아니요", "네네"};
-    static const std::set<std::string> interjections = {"헐", "와", "우와", "오", "오오", "어머", "아이고", "앗",
-                                                        "엥", "흠", "음", "아", "어", "헉", "대박", "오호"};
+    // Words without a speech level: interjections, onomatopoeia, set phrases
+    // said alike to anyone.
+    static const std::set<std::string> interjections = {
+        "헐",     "와",     "우와",   "오",       "오오",     "어머",   "아이고", "아이구", "앗",
+        "엥",     "흠",     "음",     "아",       "어",       "헉",     "대박",   "오호",   "에구",
+        "에고",   "토닥토닥", "화이팅", "파이팅", "메리크리스마스", "해피뉴이어", "굿모닝", "굿나잇"};
     if (politeWords.count(whole)) return 1;
     if (interjections.count(whole)) return -1;
     const std::string& last = s.back();

@@ -25,6 +25,19 @@ void appendYesNo(int level, const std::string& verbType, const std::string& yes,
     if (!notSure.empty()) candidates.emplace_back(notSure);
 }
 
+// A choice offered to a polite question: a bare word gets the polite
+// ending ("라떼" -> "라떼요", "포장" -> "포장이요"); a choice that already
+// ends in a polite or formal form stays.
+std::string politeChoice(const std::string& choice) {
+    std::string last;
+    StringUtil::getPreviousChar(choice, static_cast<int>(choice.size()) - 1, last);
+    if (last == "요" || last == "다" || last == "까" || last == "죠" || last.size() != 3) return choice;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(last.data());
+    const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+    if (c < 0xAC00 || c > 0xD7A3) return choice;
+    return choice + ((c - 0xAC00) % 28 != 0 ? "이요" : "요");
+}
+
 std::vector<std::string> fields(const std::string& s, char separator) {
     std::vector<std::string> out;
     StringUtil::split(s, separator, out);
@@ -92,7 +105,7 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
         appendYesNo(level, verbType, yes, no, past ? "" : annotation.getLabel(K::NOT_SURE_CANDIDATE, ""), candidates);
     } else if (type == Q::CHOOSE_ONE) {
         for (const auto& choice : fields(annotation.getLabel(K::MULTI_CHOICE, ""), '/'))
-            if (!choice.empty()) candidates.emplace_back(choice);
+            if (!choice.empty()) candidates.emplace_back(level == 0 ? choice : politeChoice(choice));
     } else if (type == Q::MULTI_QUESTION) {
         // Each entry: piece/type/yes/no/verb type/not sure. The last yes/no
         // question gets its answers; a final wh-question the engine cannot
