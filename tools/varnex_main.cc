@@ -17,13 +17,7 @@
 #include "SmartReplyAPIWrapper.h"
 #include "Varnex/Clock.h"
 #include "Varnex/Log.h"
-
-#ifndef VARNEX_BUILD_RESOURCE_DIR
-#define VARNEX_BUILD_RESOURCE_DIR ""
-#endif
-#ifndef VARNEX_INSTALL_RESOURCE_DIR
-#define VARNEX_INSTALL_RESOURCE_DIR ""
-#endif
+#include "varnex.h"
 
 namespace {
 
@@ -89,10 +83,11 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error) {
     return true;
 }
 
+// The tree installed beside the library (or packed into its build tree),
+// wherever that was installed.
 std::string defaultResources() {
-    for (const char* dir : {VARNEX_BUILD_RESOURCE_DIR, VARNEX_INSTALL_RESOURCE_DIR})
-        if (isDirectory(std::string(dir) + "/1.0")) return dir;
-    return VARNEX_BUILD_RESOURCE_DIR;
+    const char* dir = varnex_default_resource_dir();
+    return dir != nullptr ? dir : "";
 }
 
 std::string defaultDataDir() {
@@ -147,6 +142,7 @@ int main(int argc, char** argv) {
     if (!o.now.empty() && !setClock(o.now, error)) return fail(error);
 
     if (o.resources.empty()) o.resources = defaultResources();
+    if (o.resources.empty()) return fail("no resource tree installed beside the library; pass --resources DIR");
     if (!isDirectory(o.resources + "/1.0"))
         return fail("no resource tree at \"" + o.resources + "\" (it must hold the \"1.0\" directory)");
     if (o.data.empty()) o.data = defaultDataDir();
