@@ -7,17 +7,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "TestSupport.h"
-#include "from_c.h"
 #include "varnex.h"
+
+extern "C" size_t suggestFromC(const char* resource_dir, const char* data_dir, const char* message);
 
 namespace {
 const std::string kResources = VARNEX_BUILD_RESOURCE_DIR;
@@ -31,19 +29,12 @@ std::vector<std::string> copyOf(const char* const* replies) {
 
 class CInterface : public ::testing::Test {
 protected:
-    void SetUp() override {
-        engine = varnex_open(kResources.c_str(), data.path().c_str(), &err);
-        ASSERT_NE(engine, nullptr) << err.message;
-    }
+    void SetUp() override { ASSERT_NE(engine = varnex_open(kResources.c_str(), dir.path().c_str(), &err), nullptr); }
     void TearDown() override { varnex_close(engine); }
-
     std::vector<std::string> suggest(const char* message, const char* sender) {
-        const char* const* replies = varnex_suggest(engine, message, sender, nullptr, &err);
-        EXPECT_EQ(err.code, VARNEX_OK) << err.message;
-        return copyOf(replies);
+        return copyOf(varnex_suggest(engine, message, sender, nullptr, nullptr));
     }
-
-    VarnexTest::TempDir data;
+    VarnexTest::TempDir dir;
     varnex_error err{};
     varnex_engine* engine = nullptr;
 };
@@ -55,151 +46,101 @@ TEST_F(CInterface, SuggestsAndLearnsTheSpeechLevelUsedWithASender) {
     ASSERT_NE(replies, nullptr) << err.message;
     EXPECT_EQ(err.code, VARNEX_OK);
     EXPECT_STREQ(err.message, "");
-    ASSERT_GT(count, 0u);
-    EXPECT_LE(count, 10u);
-    EXPECT_EQ(replies[count], nullptr);
-    EXPECT_EQ(copyOf(replies).size(), count);
-
-    // The README's example: a formal message is answered formally until the
-    // user has answered that sender casually.
-    const std::string before = suggest("정말 감사합니다", "민수").at(0);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(varnex_notify(engine, "민수", "정말 감사합니다", "고마워 ㅋㅋ", &err), 1) << err.message;
-        EXPECT_EQ(err.code, VARNEX_OK);
-    }
-    EXPECT_NE(suggest("정말 감사합니다", "민수").at(0), before);
-    // Unknown senders keep the message's own level.
-    EXPECT_EQ(suggest("정말 감사합니다", nullptr).at(0), before);
-}
-
-TEST_F(CInterface, AMessageNothingFitsGivesAnEmptyListNotAnError) {
-    size_t count = 99;
-    const char* const* replies = varnex_suggest(engine, "qzx", nullptr, &count, &err);
-    ASSERT_NE(replies, nullptr) << err.message;
+    EXPECT_TRUE(count > 0 && count <= 10 && replies[count] == nullptr) << count;
+    EXPECT_NE(varnex_suggest(engine, "qzx", nullptr, &count, &err), nullptr) << "nothing fits: empty, no error";
     EXPECT_EQ(count, 0u);
-    EXPECT_EQ(replies[0], nullptr);
-    EXPECT_EQ(err.code, VARNEX_OK);
-}
 
-// The replies stay the handle's until the next suggest: they may be passed
-// straight back in, to notify or to suggest itself, and can be freed early.
-TEST_F(CInterface, RepliesLiveUntilTheNextSuggestOrAnExplicitFree) {
-    const char* const* replies = varnex_suggest(engine, kBirthday, "Mina", nullptr, &err);
+    // The README's example: formal until the user has answered casually.
+    const std::string before = suggest("정말 감사합니다", "민수").at(0);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(varnex_notify(engine, "민수", "정말 감사합니다", "고마워 ㅋㅋ", &err), 1);
+    EXPECT_NE(suggest("정말 감사합니다", "민수").at(0), before);
+    EXPECT_EQ(suggest("정말 감사합니다", nullptr).at(0), before);
+
+    // Replies may be passed straight back in: to notify, or to suggest,
+    // which replaces them; they can also be freed early.
+    replies = varnex_suggest(engine, kBirthday, "Mina", nullptr, &err);
     ASSERT_NE(replies, nullptr);
-    const std::string first = replies[0];
     EXPECT_EQ(varnex_notify(engine, "Mina", kBirthday, replies[0], &err), 1) << err.message;
-    EXPECT_EQ(first, replies[0]);
     EXPECT_NE(varnex_suggest(engine, replies[0], "Mina", nullptr, &err), nullptr) << err.message;
     varnex_free_suggestions(engine);
     varnex_free_suggestions(engine);
-    EXPECT_FALSE(suggest(kBirthday, "Mina").empty());
 }
 
 TEST_F(CInterface, RefusesNullEmptyAndInvalidText) {
     struct Row {
-        const char* what;
-        std::function<bool(varnex_error*)> call;  // true when the call reported failure
-        const char* message;
+        const char *first, *second, *third;  // suggest: message, sender; notify: sender, message, reply
+        const char* expected;
     };
-    varnex_engine* v = engine;
-    auto suggestFails = [v](const char* m, const char* s, varnex_error* e) {
-        size_t n = 7;
-        bool failed = varnex_suggest(v, m, s, &n, e) == nullptr;
-        return failed && n == 0;
+    const std::vector<Row> suggestRows = {
+        {nullptr, "a", nullptr, "message is NULL"},
+        {"", "a", nullptr, "message is empty"},
+        {"안녕", "", nullptr, "sender is empty"},
+        {"a\x80z", "a", nullptr, "message is not valid UTF-8"},    // stray continuation byte
+        {"\xC0\xAF", "a", nullptr, "message is not valid UTF-8"},  // overlong "/"
+        {"\xED\xA0\x80", "a", nullptr, "message is not valid UTF-8"},      // surrogate
+        {"\xF4\x90\x80\x80", "a", nullptr, "message is not valid UTF-8"},  // past U+10FFFF
+        {"생\xEC\x9D", "a", nullptr, "message is not valid UTF-8"},        // cut-off sequence
+        {"안녕", "\xFF", nullptr, "sender is not valid UTF-8"},
     };
-    auto notifyFails = [v](const char* s, const char* m, const char* r, varnex_error* e) {
-        return varnex_notify(v, s, m, r, e) == 0;
+    const std::vector<Row> notifyRows = {
+        {nullptr, "b", "c", "sender is NULL"}, {"", "b", "c", "sender is empty"},
+        {"a", nullptr, "c", "message is NULL"}, {"a", "b", "", "reply is empty"},
+        {"a", "b", "\xE3\x85", "reply is not valid UTF-8"},
     };
-    const std::vector<Row> rows = {
-        {"suggest: NULL handle", [](varnex_error* e) { return !varnex_suggest(nullptr, "안녕", "a", nullptr, e); },
-         "engine handle is NULL"},
-        {"suggest: NULL message", [&](varnex_error* e) { return suggestFails(nullptr, "a", e); }, "message is NULL"},
-        {"suggest: empty message", [&](varnex_error* e) { return suggestFails("", "a", e); }, "message is empty"},
-        {"suggest: empty sender", [&](varnex_error* e) { return suggestFails("안녕", "", e); }, "sender is empty"},
-        {"suggest: stray continuation byte", [&](varnex_error* e) { return suggestFails("a\x80z", "a", e); },
-         "message is not valid UTF-8"},
-        {"suggest: overlong slash", [&](varnex_error* e) { return suggestFails("\xC0\xAF", "a", e); },
-         "message is not valid UTF-8"},
-        {"suggest: surrogate", [&](varnex_error* e) { return suggestFails("\xED\xA0\x80", "a", e); },
-         "message is not valid UTF-8"},
-        {"suggest: past U+10FFFF", [&](varnex_error* e) { return suggestFails("\xF4\x90\x80\x80", "a", e); },
-         "message is not valid UTF-8"},
-        {"suggest: cut-off sequence", [&](varnex_error* e) { return suggestFails("생\xEC\x9D", "a", e); },
-         "message is not valid UTF-8"},
-        {"suggest: invalid sender", [&](varnex_error* e) { return suggestFails("안녕", "\xFF", e); },
-         "sender is not valid UTF-8"},
-        {"notify: NULL handle", [](varnex_error* e) { return !varnex_notify(nullptr, "a", "b", "c", e); },
-         "engine handle is NULL"},
-        {"notify: NULL sender", [&](varnex_error* e) { return notifyFails(nullptr, "b", "c", e); }, "sender is NULL"},
-        {"notify: empty sender", [&](varnex_error* e) { return notifyFails("", "b", "c", e); }, "sender is empty"},
-        {"notify: NULL message", [&](varnex_error* e) { return notifyFails("a", nullptr, "c", e); },
-         "message is NULL"},
-        {"notify: empty reply", [&](varnex_error* e) { return notifyFails("a", "b", "", e); }, "reply is empty"},
-        {"notify: invalid reply", [&](varnex_error* e) { return notifyFails("a", "b", "\xE3\x85", e); },
-         "reply is not valid UTF-8"},
-        {"open: NULL resource_dir", [&](varnex_error* e) { return !varnex_open(nullptr, data.path().c_str(), e); },
-         "resource_dir is NULL"},
-        {"open: empty resource_dir", [&](varnex_error* e) { return !varnex_open("", data.path().c_str(), e); },
-         "resource_dir is empty"},
-        {"open: NULL data_dir", [](varnex_error* e) { return !varnex_open(kResources.c_str(), nullptr, e); },
-         "data_dir is NULL"},
-        {"open: empty data_dir", [](varnex_error* e) { return !varnex_open(kResources.c_str(), "", e); },
-         "data_dir is empty"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        varnex_error e{VARNEX_OK, "stale"};
-        EXPECT_TRUE(row.call(&e));
-        EXPECT_EQ(e.code, VARNEX_ERR_ARGUMENT);
-        EXPECT_STREQ(e.message, row.message);
-        // The error is optional: the same call without one fails the same way.
-        EXPECT_TRUE(row.call(nullptr));
+    for (bool notify : {false, true}) {
+        for (const Row& row : notify ? notifyRows : suggestRows) {
+            SCOPED_TRACE(std::string(notify ? "notify: " : "suggest: ") + row.expected);
+            size_t count = 7;
+            varnex_error e{VARNEX_OK, "stale"};
+            auto fails = [&](varnex_error* out) {
+                return notify ? varnex_notify(engine, row.first, row.second, row.third, out) == 0
+                              : varnex_suggest(engine, row.first, row.second, &count, out) == nullptr;
+            };
+            EXPECT_TRUE(fails(&e));
+            EXPECT_EQ(e.code, VARNEX_ERR_ARGUMENT);
+            EXPECT_STREQ(e.message, row.expected);
+            EXPECT_TRUE(fails(nullptr)) << "the error is optional";
+            if (!notify) {
+                EXPECT_EQ(count, 0u);
+            }
+        }
     }
-    // Well-formed text of every length of sequence still passes.
     EXPECT_NE(varnex_suggest(engine, "a é 생 😀", "Mina", nullptr, &err), nullptr) << err.message;
 }
 
-TEST(CInterfaceOpen, RefusesUnusableResourceTreesAndDataDirectories) {
+TEST(CInterfaceOpen, RefusesNullEmptyAndUnusableDirectories) {
     VarnexTest::TempDir dir;
-    const std::string data = dir.path() + "/data";
-    ::mkdir(data.c_str(), 0700);
-    ::mkdir(dir.file("empty").c_str(), 0700);
-    ::mkdir(dir.file("empty/1.0").c_str(), 0700);
+    const std::string data = dir.path(), missing = dir.file("missing"), file = dir.write("plain-file", "x"),
+                      empty = dir.file("empty"), fileTree = dir.file("file-tree"), garbage = dir.file("garbage");
+    ::mkdir(empty.c_str(), 0700);
+    ::mkdir((empty + "/1.0").c_str(), 0700);
     dir.write("file-tree/1.0", "not a directory");
-    dir.write("plain-file", "x");
     dir.write("garbage/honorific_ko_KR.db", "this is not a database, whatever the key");
-
     struct Row {
-        const char* what;
-        std::string resources, data;
+        const char *resources, *data;
         varnex_code code;
         const char* message;
     };
     const std::vector<Row> rows = {
-        {"missing resource directory", dir.file("missing"), data, VARNEX_ERR_RESOURCES, "no resource tree at"},
-        {"resource directory without 1.0", dir.path(), data, VARNEX_ERR_RESOURCES, "must hold the \"1.0\""},
-        {"1.0 is a file", dir.file("file-tree"), data, VARNEX_ERR_RESOURCES, "no resource tree at"},
-        {"empty 1.0 tree", dir.file("empty"), data, VARNEX_ERR_RESOURCES, "could not be loaded: "},
-        {"missing data directory", kResources, dir.file("missing"), VARNEX_ERR_DATA, "does not exist"},
-        {"data directory is a file", kResources, dir.file("plain-file"), VARNEX_ERR_DATA, "is not a directory"},
-        {"database file is garbage", kResources, dir.file("garbage"), VARNEX_ERR_DATA, "cannot be opened: "},
+        {nullptr, data.c_str(), VARNEX_ERR_ARGUMENT, "resource_dir is NULL"},
+        {"", data.c_str(), VARNEX_ERR_ARGUMENT, "resource_dir is empty"},
+        {kResources.c_str(), nullptr, VARNEX_ERR_ARGUMENT, "data_dir is NULL"},
+        {kResources.c_str(), "", VARNEX_ERR_ARGUMENT, "data_dir is empty"},
+        {missing.c_str(), data.c_str(), VARNEX_ERR_RESOURCES, "no resource tree at"},
+        {data.c_str(), data.c_str(), VARNEX_ERR_RESOURCES, "must hold the \"1.0\" directory"},
+        {fileTree.c_str(), data.c_str(), VARNEX_ERR_RESOURCES, "no resource tree at"},
+        {empty.c_str(), data.c_str(), VARNEX_ERR_RESOURCES, "could not be loaded: "},
+        {kResources.c_str(), missing.c_str(), VARNEX_ERR_DATA, "does not exist"},
+        {kResources.c_str(), file.c_str(), VARNEX_ERR_DATA, "is not a directory"},
+        {kResources.c_str(), garbage.c_str(), VARNEX_ERR_DATA, "cannot be opened: "},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+        SCOPED_TRACE(row.message);
         varnex_error e{};
-        EXPECT_EQ(varnex_open(row.resources.c_str(), row.data.c_str(), &e), nullptr);
+        EXPECT_EQ(varnex_open(row.resources, row.data, &e), nullptr);
         EXPECT_EQ(e.code, row.code);
         EXPECT_NE(std::string(e.message).find(row.message), std::string::npos) << e.message;
-        EXPECT_EQ(varnex_open(row.resources.c_str(), row.data.c_str(), nullptr), nullptr);
-    }
-
-    // Permission bits do not stop root, so this row needs an ordinary user.
-    if (::geteuid() != 0) {
-        ::chmod(data.c_str(), 0500);
-        varnex_error e{};
-        EXPECT_EQ(varnex_open(kResources.c_str(), data.c_str(), &e), nullptr);
-        EXPECT_EQ(e.code, VARNEX_ERR_DATA);
-        EXPECT_NE(std::string(e.message).find("is not writable"), std::string::npos) << e.message;
+        EXPECT_EQ(varnex_open(row.resources, row.data, nullptr), nullptr);
     }
 }
 
@@ -208,10 +149,8 @@ TEST(CInterfaceOpen, ALongMessageIsCutAtACharacterBoundary) {
     while (path.size() < 700) path += "가";
     varnex_error e{};
     EXPECT_EQ(varnex_open(path.c_str(), "/tmp", &e), nullptr);
-    const std::string prefix = "no resource tree at \"/nonexistent/";
-    const std::string message = e.message;
+    const std::string prefix = "no resource tree at \"/nonexistent/", message = e.message;
     ASSERT_EQ(message.compare(0, prefix.size(), prefix), 0) << message;
-    EXPECT_LT(message.size(), sizeof e.message);
     EXPECT_GT(message.size(), sizeof e.message - 4);
     EXPECT_EQ((message.size() - prefix.size()) % 3, 0u) << "a character was cut in half";
 }
@@ -221,40 +160,35 @@ TEST(CInterfaceOpen, ClosedAndForeignHandlesAreRecognisedNotTouched) {
     varnex_engine* engine = varnex_open(kResources.c_str(), data.path().c_str(), nullptr);
     ASSERT_NE(engine, nullptr);
     EXPECT_EQ(varnex_close(engine), VARNEX_OK);
-
     int notAHandle = 0;
     for (varnex_engine* handle : {engine, reinterpret_cast<varnex_engine*>(&notAHandle)}) {
-        SCOPED_TRACE(handle == engine ? "closed handle" : "foreign pointer");
-        varnex_error e{};
+        varnex_error e1{}, e2{};
         EXPECT_EQ(varnex_close(handle), VARNEX_ERR_CLOSED);
-        EXPECT_EQ(varnex_suggest(handle, kBirthday, nullptr, nullptr, &e), nullptr);
-        EXPECT_EQ(e.code, VARNEX_ERR_CLOSED);
-        e = varnex_error{};
-        EXPECT_EQ(varnex_notify(handle, "Mina", kBirthday, "고마워", &e), 0);
-        EXPECT_EQ(e.code, VARNEX_ERR_CLOSED);
+        EXPECT_EQ(varnex_suggest(handle, kBirthday, nullptr, nullptr, &e1), nullptr);
+        EXPECT_EQ(varnex_notify(handle, "Mina", kBirthday, "고마워", &e2), 0);
+        EXPECT_EQ(e1.code, VARNEX_ERR_CLOSED);
+        EXPECT_EQ(e2.code, VARNEX_ERR_CLOSED);
         varnex_free_suggestions(handle);
     }
+    varnex_error e{};
+    EXPECT_EQ(varnex_suggest(nullptr, kBirthday, nullptr, nullptr, &e), nullptr);
+    EXPECT_STREQ(e.message, "engine handle is NULL");
     EXPECT_EQ(varnex_close(nullptr), VARNEX_OK);
-    varnex_free_suggestions(nullptr);
 
-    // A closed handle's address is never handed out again.
     varnex_engine* next = varnex_open(kResources.c_str(), data.path().c_str(), nullptr);
-    EXPECT_NE(next, engine);
-    EXPECT_EQ(varnex_close(engine), VARNEX_ERR_CLOSED);
+    EXPECT_NE(next, engine) << "a closed handle's address is never handed out again";
     EXPECT_EQ(varnex_close(next), VARNEX_OK);
 }
 
-// A write the store cannot make must not be reported as learnt. A file-size
-// limit makes SQLite's journal write fail for real.
+// A file-size limit makes SQLite's journal write fail for real: the reply
+// must not be reported as learnt.
 TEST_F(CInterface, NotifySaysWhenTheReplyWasNotRecorded) {
-    ASSERT_EQ(varnex_notify(engine, "Mina", kBirthday, "고마워", &err), 1) << err.message;
-
     struct sigaction ignore {}, previous{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit saved{};
+    rlimit saved{}, none{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit none = saved;
+    none = saved;
     none.rlim_cur = 0;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
     int recorded = varnex_notify(engine, "Mina", kBirthday, "고마워", &err);
@@ -267,21 +201,17 @@ TEST_F(CInterface, NotifySaysWhenTheReplyWasNotRecorded) {
     EXPECT_EQ(varnex_notify(engine, "Mina", kBirthday, "고마워", &err), 1) << err.message;
 }
 
-// The lock inside the library makes handles usable from several threads.
-TEST(CInterfaceThreads, HandlesOnSeveralThreadsAnswerLikeOne) {
-    VarnexTest::TempDir data1, data2;
-    std::vector<std::string> expected;
-    {
-        varnex_engine* v = varnex_open(kResources.c_str(), data1.path().c_str(), nullptr);
-        ASSERT_NE(v, nullptr);
-        expected = copyOf(varnex_suggest(v, kBirthday, nullptr, nullptr, nullptr));
-        varnex_close(v);
-    }
-    std::vector<int> matches(2, 0);
+TEST(CInterfaceLibrary, HandlesOnSeveralThreadsAnswerLikeOne) {
+    VarnexTest::TempDir data[2];
+    varnex_engine* first = varnex_open(kResources.c_str(), data[0].path().c_str(), nullptr);
+    ASSERT_NE(first, nullptr);
+    const auto expected = copyOf(varnex_suggest(first, kBirthday, nullptr, nullptr, nullptr));
+    varnex_close(first);
+    int matches[2] = {0, 0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 2; ++t) {
         threads.emplace_back([&, t] {
-            varnex_engine* v = varnex_open(kResources.c_str(), (t ? data2 : data1).path().c_str(), nullptr);
+            varnex_engine* v = varnex_open(kResources.c_str(), data[t].path().c_str(), nullptr);
             for (int i = 0; i < 20 && v != nullptr; ++i) {
                 matches[t] += copyOf(varnex_suggest(v, kBirthday, nullptr, nullptr, nullptr)) == expected;
                 varnex_notify(v, "Mina", kBirthday, "고마워", nullptr);
@@ -290,20 +220,15 @@ TEST(CInterfaceThreads, HandlesOnSeveralThreadsAnswerLikeOne) {
         });
     }
     for (auto& t : threads) t.join();
-    EXPECT_EQ(matches, std::vector<int>({20, 20}));
+    EXPECT_EQ(matches[0] + matches[1], 40);
 }
 
 TEST(CInterfaceLibrary, FindsItsResourceTreeAndWorksFromC) {
     const char* dir = varnex_default_resource_dir();
-    ASSERT_NE(dir, nullptr);
     char* expected = ::realpath(kResources.c_str(), nullptr);
-    ASSERT_NE(expected, nullptr);
+    ASSERT_NE(dir, nullptr);
     EXPECT_STREQ(dir, expected);
     std::free(expected);
-    EXPECT_EQ(varnex_default_resource_dir(), dir);
-
     VarnexTest::TempDir data;
-    char first[256] = "";
-    EXPECT_GT(suggestFromC(dir, data.path().c_str(), kBirthday, first, sizeof first), 0u);
-    EXPECT_STRNE(first, "");
+    EXPECT_GT(suggestFromC(dir, data.path().c_str(), kBirthday), 0u);
 }
