@@ -29,13 +29,7 @@
 #include "Varnex/Clock.h"
 #include "Varnex/Log.h"
 #include "common/Placeholders.h"
-
-#ifndef VARNEX_BUILD_RESOURCE_DIR
-#define VARNEX_BUILD_RESOURCE_DIR ""
-#endif
-#ifndef VARNEX_INSTALL_RESOURCE_DIR
-#define VARNEX_INSTALL_RESOURCE_DIR ""
-#endif
+#include "varnex.h"
 
 namespace {
 
@@ -130,10 +124,11 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error) {
     return true;
 }
 
+// The tree installed beside the library (or packed into its build tree),
+// wherever that was installed.
 std::string defaultResources() {
-    for (const char* dir : {VARNEX_BUILD_RESOURCE_DIR, VARNEX_INSTALL_RESOURCE_DIR})
-        if (isDirectory(std::string(dir) + "/1.0")) return dir;
-    return VARNEX_BUILD_RESOURCE_DIR;
+    const char* dir = varnex_default_resource_dir();
+    return dir != nullptr ? dir : "";
 }
 
 std::string defaultDataDir() {
