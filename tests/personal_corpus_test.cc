@@ -9,7 +9,6 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -111,6 +110,10 @@ TEST(PersonalCorpusStore, AFreshFileGetsBothTablesAndAnExistingFileKeepsItsRows)
         EXPECT_TRUE(rowsOf(store, "gprc").empty()) << "table names are matched without regard to case";
         EXPECT_TRUE(store.insertRow("민지", "PRC", message(), "고마웡/", "고마워"));
         EXPECT_TRUE(store.insertRow("민지", "GPRC", message(), "~용/", "요"));
+    }
+    if (kSqliteEncrypts) {
+        for (const std::string plain : {"민지", "고마웡", "SQLite format 3", "PerRule"})
+            EXPECT_EQ(readFile(path).find(plain), std::string::npos) << plain;
     }
     LogCapture log(LOG_DEBUG);
     PersonalCorpusDbMgr reopened(path);
@@ -384,8 +387,16 @@ TEST(PersonalCorpusApplier, LearnsTheShippedRulesFoundInReplies) {
     TempDir dir;
     Applier a(dir, kShipped);
     ASSERT_TRUE(a.applier.init());
+    // Rows left at 0 (by an older version, or single steps): any reply
+    // removes them, also one without a rule.
+    PersonalCorpusDbMgr store(a.path);
+    store.insertRow("예전", "PRC", message(), "/넹/", "네");
+    store.degradeRows("예전", "PRC", message(), "/넵/", "네");
+    store.insertRow("예전", "GPRC", message(), "~용/", "요");
+    store.degradeRows("예전", "GPRC", message(), "~여/", "요");
     int n = 0;
     for (const auto& [reply, normal, general] : std::vector<std::tuple<std::string, Pairs, Pairs>>{
+             {"오늘 날씨 좋다", {}, {}},
              {"고마웡ㅎㅎ", {{"고마웡/", "고마워"}}, {{"~웡/", "워"}}},
              {"넵 알겠습니당", {{"/넵/", "네"}, {"알겠습니당/", "알겠습니다"}}, {{"~니당/", "니다"}}},
              {"ㅇㅇ", {{"/ㅇㅇ/", "응"}}, {}},
@@ -403,20 +414,14 @@ TEST(PersonalCorpusApplier, LearnsTheShippedRulesFoundInReplies) {
              {"", {}, {}}}) {
         const std::string sender = "친구" + std::to_string(n++);
         a.sent(sender, reply);
-        auto expect = [&](const Pairs& pairs) {
-            std::map<std::pair<std::string, std::string>, long long> counts;
-            for (const auto& p : pairs) ++counts[p];
-            std::vector<Row> rows;
-            for (const auto& [p, c] : counts) rows.emplace_back(sender, "FALSE", p.first, p.second, c);
-            return rows;
-        };
-        auto sorted = [](std::vector<Row> rows) {
-            std::sort(rows.begin(), rows.end());
-            return rows;
-        };
-        EXPECT_EQ(sorted(storedFor(a.path, "PRC", sender)), sorted(expect(normal))) << reply;
-        EXPECT_EQ(sorted(storedFor(a.path, "GPRC", sender)), sorted(expect(general))) << reply;
+        for (const auto& [table, pairs] : {std::make_pair("PRC", normal), std::make_pair("GPRC", general)}) {
+            std::vector<Row> expected;
+            for (const auto& p : pairs) expected.emplace_back(sender, "FALSE", p.first, p.second, 1);
+            EXPECT_EQ(rowsOf(store, table, sender), expected) << reply;
+        }
     }
+    EXPECT_TRUE(rowsOf(store, "PRC", "예전").empty());
+    EXPECT_TRUE(rowsOf(store, "GPRC", "예전").empty());
 }
 
 TEST(PersonalCorpusApplier, RewritesTheFirstTwoGroupsForTheSenderWhoWroteThePersonalForm) {
@@ -500,22 +505,6 @@ TEST(PersonalCorpusApplier, RuleFilesAreCheckedLineByLineAndUpperCaseKeysNeverMa
               (std::vector<Row>{{"민지", "FALSE", "/네네/", "네", 1}}));
     // 네네 took 넵's point; a text with 네 twice gets it in both places.
     EXPECT_EQ(a.suggest("민지", {ReplyScenario("네 네?")}), std::vector<std::string>{"네네 네네?"});
-}
-
-TEST(PersonalCorpusApplier, AReplyWithoutAnyRuleStillRemovesRowsAtZero) {
-    TempDir dir;
-    Applier a(dir, kShipped);
-    ASSERT_TRUE(a.applier.init());
-    {
-        PersonalCorpusDbMgr store(a.path);
-        store.insertRow("민지", "PRC", message(), "/넹/", "네");
-        store.degradeRows("민지", "PRC", message(), "/넵/", "네");
-        store.insertRow("민지", "GPRC", message(), "~용/", "요");
-        store.degradeRows("민지", "GPRC", message(), "~여/", "요");
-    }
-    a.sent("민지", "오늘 날씨 좋다");
-    EXPECT_TRUE(storedFor(a.path, "PRC", "").empty());
-    EXPECT_TRUE(storedFor(a.path, "GPRC", "").empty());
 }
 
 TEST(PersonalCorpusApplier, BadAndHugeTextsNeverCrashAndAreReported) {

@@ -87,7 +87,8 @@ public:
     // TAB, personal form, with the boundary marks of the personal form moved
     // onto the normal form (a leading "/" or "~" to its front, then a
     // trailing one to its end), so the row is a rule from normal to personal.
-    void selectRows(const std::string& sender, const std::string& table, const Annotation& annotation,
+    // False, adding nothing, when the store could not be read.
+    bool selectRows(const std::string& sender, const std::string& table, const Annotation& annotation,
                     std::vector<std::string>& rows);
 
     // Every row of the table, in insertion order; false when it cannot be read.

@@ -166,8 +166,10 @@ void PersonalCorpusApplier::apply(const std::string& sender, const std::string& 
                                   std::vector<ReplyScenario>& candidates) const {
     if (!usableSender(sender)) return;
     std::vector<std::string> normalRows, generalRows;
-    dbManager->selectRows(sender, kNormalTable, annotation, normalRows);
-    dbManager->selectRows(sender, kGeneralTable, annotation, generalRows);
+    // A store that cannot be read now (locked) would only make the second
+    // table wait as long again.
+    if (dbManager->selectRows(sender, kNormalTable, annotation, normalRows))
+        dbManager->selectRows(sender, kGeneralTable, annotation, generalRows);
     // Built once per request from at most a few rows each.
     const auto normalPersonal = makeTrie(normalRows);
     const auto generalPersonal = makeTrie(generalRows);

@@ -329,11 +329,11 @@ bool PersonalCorpusDbMgr::recordPairs(const std::string& sender, const std::stri
     });
 }
 
-void PersonalCorpusDbMgr::selectRows(const std::string& sender, const std::string& table,
+bool PersonalCorpusDbMgr::selectRows(const std::string& sender, const std::string& table,
                                      const Annotation& annotation, std::vector<std::string>& rows) {
-    if (!isOpen()) return;
+    if (!isOpen()) return false;
     const TableSql* sql = sqlFor("selectRows", table);
-    if (sql == nullptr || !acceptsValues("selectRows", sender, "", "")) return;
+    if (sql == nullptr || !acceptsValues("selectRows", sender, "", "")) return false;
     Statement st(database, sql->select.c_str());
     int rc = SQLITE_MISUSE;
     std::vector<std::string> found;
@@ -354,9 +354,10 @@ void PersonalCorpusDbMgr::selectRows(const std::string& sender, const std::strin
     if (rc != SQLITE_DONE) {
         // A half-read answer could prefer a form the user gave up; give none.
         varnex_print_log(LOG_ERROR, kTag, "selectRows failed: %s\n", database.lastError().c_str());
-        return;
+        return false;
     }
     rows.insert(rows.end(), found.begin(), found.end());
+    return true;
 }
 
 bool PersonalCorpusDbMgr::readRows(const std::string& table, std::vector<PersonalCorpusRow>& rows) {
