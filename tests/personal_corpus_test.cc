@@ -345,6 +345,24 @@ TEST(PersonalCorpusStore, AGarbageDamagedForeignOrMissingFileIsRefusedAndLeftUnt
     }
 }
 
+TEST(PersonalCorpusStore, AStoreInAReadOnlyDirectoryIsRefusedUntouched) {
+    TempDir dir;
+    const std::string path = dir.file(kDbName);
+    {
+        PersonalCorpusDbMgr store(path);
+        ASSERT_TRUE(store.recordPairs("민지", "PRC", message(), {{"/넵/", "네"}}));
+    }
+    const std::string before = readFile(path);
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (access(dir.path().c_str(), W_OK) == 0) GTEST_SKIP() << "this process may write into read-only directories (root)";
+    LogCapture log(LOG_DEBUG);
+    PersonalCorpusDbMgr store(path);
+    EXPECT_FALSE(store.isOpen());
+    EXPECT_TRUE(errorLogged(log, "cannot be written"));
+    EXPECT_EQ(readFile(path), before);
+    fs::permissions(dir.path(), fs::perms::owner_all);
+}
+
 // -------------------------------------------------------------- the applier
 
 namespace {
