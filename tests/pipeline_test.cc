@@ -12,6 +12,7 @@
 #include "TestSupport.h"
 #include "Varnex/AutoReply.h"
 #include "Varnex/AutoReplyEngine.h"
+#include "Varnex/PersonalCorpusApplier.h"
 
 using namespace Varnex;
 using VarnexTest::LogCapture;
@@ -63,6 +64,8 @@ public:
 
 class TraceApplier : public PersonalCorpusApplier {
 public:
+    TraceApplier() : PersonalCorpusApplier("", "1.0", "") {}
+    bool init() override { return true; }
     void apply(const std::string&, const std::string&, Annotation&, std::vector<ReplyScenario>&) const override {
         g_trace.push_back("apply");
     }

@@ -45,20 +45,8 @@ public:
     }
 };
 
-// Rewrites candidate texts into the spellings the user used with a sender.
-// This base applier learns nothing and leaves candidates as they are.
-class PersonalCorpusApplier {
-public:
-    virtual ~PersonalCorpusApplier() = default;
-    virtual bool init() { return true; }
-    virtual void apply(const std::string& sender, const std::string& message, Annotation& annotation,
-                       std::vector<ReplyScenario>& candidates) const {
-        (void)sender, (void)message, (void)annotation, (void)candidates;
-    }
-    virtual void update(const std::string& sender, const std::string& message, const Annotation& messageAnnotation,
-                        const std::string& reply, const Annotation& replyAnnotation) {
-        (void)sender, (void)message, (void)messageAnnotation, (void)reply, (void)replyAnnotation;
-    }
-};
+// The personal corpus applier, which the engine runs between generation and
+// ranking, is a module of its own: see PersonalCorpusApplier.h.
+class PersonalCorpusApplier;
 
 }  // namespace Varnex

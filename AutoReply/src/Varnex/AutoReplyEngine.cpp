@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Varnex/Log.h"
+#include "Varnex/PersonalCorpusApplier.h"
 
 namespace Varnex {
 namespace {
