@@ -1,6 +1,7 @@
 #include "KoreanAutoReplyEngine.h"
 
 #include "HonorificHistory.h"
+#include "Varnex/PersonalCorpusApplier.h"
 #include "KoreanAnswerReplyGenerator.h"
 #include "KoreanMLCandidateReplyGenerator.h"
 #include "KoreanMessageAnalyzer.h"
@@ -15,12 +16,15 @@ const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanAutoReplyEngine";
 }
 
 const char* const KoreanAutoReplyEngine::kHonorificDbName = "honorific_ko_KR.db";
+const char* const KoreanAutoReplyEngine::kPersonalDbName = "personal_ko_KR.db";
 
 KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resources) : resourceDir(resources) { loadModules(); }
 
 KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resources, const std::string& dataDir)
     : resourceDir(resources), honorificHistory(std::make_shared<HonorificHistory>(dataDir + kHonorificDbName)) {
     loadModules();
+    setPersonalCorpusApplier(
+        std::make_shared<PersonalCorpusApplier>(resourceDir, KoreanResource::kVersion, dataDir + kPersonalDbName));
 }
 
 void KoreanAutoReplyEngine::loadModules() {

@@ -5,7 +5,8 @@
 // The engine is the one owner of the learning stores: it creates them from
 // the data directory, opens them in init() and hands them to the modules
 // that read them (the speech-level detector) or write them (the scenario
-// generator's update).
+// generator's update). The personal corpus is its applier's store: the
+// engine builds the applier with it and the pipeline calls it.
 #pragma once
 
 #include <memory>
@@ -41,6 +42,7 @@ public:
                    Annotation* annotation) override;
 
     static const char* const kHonorificDbName;  // "honorific_ko_KR.db"
+    static const char* const kPersonalDbName;   // "personal_ko_KR.db"
 
 protected:
     std::string finishText(const std::string& text) const override;
