@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "KoreanVocabulary.h"
 #include "Varnex/DictionaryFeature.h"
 #include "Varnex/Log.h"
 #include "Varnex/Vocabulary.h"
@@ -29,11 +30,19 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
             dictionary->getFeature(annotation.getNormalizedText(), values, true, true);
     }
     std::string label = Label::FALSE_LABEL;
+    bool vetoed = false;
     for (const auto& v : values) {
         label = v;
-        if (v == Label::FALSE_LABEL) break;
+        if (v == Label::FALSE_LABEL) {
+            vetoed = true;
+            break;
+        }
     }
-    annotation.addCategory(category, Classification(category, label));
+    Classification result(category, label);
+    // Later steps may fill in a category nobody decided; a vetoed one was
+    // decided, and says so.
+    if (vetoed) result.setRuleId(Label::FALSE_LABEL, KoreanRuleId::VETO);
+    annotation.addCategory(category, result);
     varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", category.c_str(),
                      annotation.getClassification(category).getPredictedClass().c_str());
     return true;

@@ -3,7 +3,9 @@
 // KoreanRuleDetector answers one question per instance ("does the message
 // thank the user?") from a phrase file of "LABEL TAB phrase" lines and
 // always writes its category: any "FALSE" phrase found vetoes, otherwise the
-// last phrase found decides, and no phrase means "FALSE".
+// last phrase found decides, and no phrase means "FALSE". A vetoed "FALSE"
+// carries the rule id KoreanRuleId::VETO, so it can be told from a message
+// where no phrase was found.
 //
 // KoreanTemplateMatcher recognises phrases that begin the message (after
 // stop characters became spaces) and writes "reply_type_" + the phrase's
