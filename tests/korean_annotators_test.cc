@@ -103,6 +103,14 @@ TEST(KoreanRuleDetector, VetoesWinAndOtherwiseTheLastMatchDecides) {
         EXPECT_EQ(label(d, c, text), want) << text;
     // The normalized text is searched as well.
     EXPECT_EQ(label(d, c, "ㄱㅅ", "감사"), "TRUE");
+    // A veto is marked as such; a FALSE for want of any phrase is not.
+    for (const auto& [text, ruleId] : std::vector<std::pair<std::string, std::string>>{
+             {"감사원에서 연락 왔어", "veto"}, {"하나도 안 고마워", "veto"}, {"밥 먹자", ""}, {"진짜 고마워", ""}}) {
+        Annotation a(text);
+        a.setNormalizedText(text);
+        d.process(a);
+        EXPECT_EQ(a.getClassification(c).getRuleId("FALSE"), ruleId) << text;
+    }
 
     KoreanRuleDetector missing("reply_type_thanks", dir.file("missing.rule"), false);
     LogCapture log(LOG_ERROR);

@@ -194,6 +194,7 @@ TEST_F(TrainerTest, UsageErrorsUnusableDataAndUnknownFeatureSetsWriteNoModel) {
     for (const auto& [args, usage, error] : std::vector<std::tuple<std::string, bool, std::string>>{
              {data, true, ""}, {letters + " --folds 1" + data, true, ""},
              {letters + " --solver L2R_L2LOSS_SVR" + data, true, ""}, {letters + " -C -1" + data, true, ""},
+             {letters + " --labels TRUE,FALSE --positive TRUE" + data, true, ""},
              {letters + " --data " + dir.write("bad.tsv", "no tab\nTRUE\t\n"), false, "no usable training messages"},
              {letters + " --data " + dir.write("empty.tsv", ""), false, ""},
              {letters + " --data " + dir.file("missing.tsv"), false, "can't read"},
@@ -225,4 +226,37 @@ TEST_F(TrainerTest, RetrainingReproducesTheFilesAndPruningDropsFeatures) {
     EXPECT_LT(few.getFeatureNumber(), all.getFeatureNumber());
     EXPECT_GT(few.getFeatureNumber(), 0);
     for (size_t r = 0; r + 1 < few.getWeights().size(); ++r) EXPECT_GE(std::abs(few.getWeights()[r]), 0.05 - 1e-6);
+}
+
+TEST_F(TrainerTest, OneAgainstTheRestGivesTheModelOfTheRelabelledData) {
+    // Three labels, "ask" against "tell" and "other": the same model as
+    // TRUE against FALSE, on the training and on the held-out side.
+    std::string yesNo = questionData(61, 300, 0.0), threeWay;
+    int n = 0;
+    for (const auto& line : split(yesNo)) {
+        const bool ask = line.compare(0, 5, "TRUE\t") == 0;
+        threeWay += std::string(ask ? "ask" : (n++ % 2 ? "tell" : "other")) + line.substr(line.find('\t')) + "\n";
+    }
+    const std::string test = dir.write("test.tsv", questionData(62, 50, 0.0));
+    std::string threeWayTest;
+    for (const auto& line : split(VarnexTest::readFile(test)))
+        threeWayTest += std::string(line.compare(0, 5, "TRUE\t") == 0 ? "ask" : "tell") + line.substr(line.find('\t')) +
+                        "\n";
+    const std::string base = "--features letter_ngram --folds 0";
+    TrainerRun plain = runTrainer(dir, base + " --labels TRUE,FALSE --data " + dir.write("yn.tsv", yesNo) + " --test " +
+                                           test + " --output " + dir.file("plain"));
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    TrainerRun rest = runTrainer(dir, base + " --positive ask --data " + dir.write("three.tsv", threeWay) + " --test " +
+                                          dir.write("three_test.tsv", threeWayTest) + " --output " + dir.file("rest"));
+    ASSERT_EQ(rest.status, 0) << rest.err;
+    EXPECT_TRUE(rest.err.empty()) << rest.err;
+    EXPECT_EQ(tableRow(rest.out, "TRUE"), tableRow(plain.out, "TRUE")) << rest.out;
+    for (const char* ext : {".model", ".category", ".index"})
+        EXPECT_EQ(VarnexTest::readFile(dir.file(std::string("rest") + ext)),
+                  VarnexTest::readFile(dir.file(std::string("plain") + ext)))
+            << ext;
+    // A label nobody carries leaves a single category.
+    TrainerRun none = runTrainer(dir, base + " --positive nobody --data " + dir.file("three.tsv"));
+    EXPECT_NE(none.status, 0);
+    EXPECT_NE(none.err.find("single category"), std::string::npos) << none.err;
 }

@@ -42,7 +42,7 @@ using Varnex::SVMFeatureVector;
 
 const char kUsage[] =
     "usage: varnex-train --features SET --data FILE [--output PREFIX]\n"
-    "                    [--resources DIR] [--dictionary FILE] [--labels A,B,...]\n"
+    "                    [--resources DIR] [--dictionary FILE] [--labels A,B,... | --positive LABEL]\n"
     "                    [--solver NAME] [-C VALUE] [--bias VALUE] [--eps VALUE] [--prune THRESHOLD]\n"
     "                    [--folds K | --test FILE] [--seed N]\n"
     "                    [--predict FILE [--predict-output FILE]] [--verbose]\n"
@@ -54,6 +54,7 @@ const char kUsage[] =
     "  --resources DIR      resource directory the feature set reads (the \"1.0\" directory)\n"
     "  --dictionary FILE    phrase dictionary for the sets that take one\n"
     "  --labels A,B,...     the allowed labels; others are reported and skipped\n"
+    "  --positive LABEL     one against the rest: messages labelled LABEL are TRUE, all others FALSE\n"
     "  --solver NAME        LIBLINEAR solver (default L2R_LR)\n"
     "  -C VALUE             cost of errors (default 1)\n"
     "  --bias VALUE         bias feature value, negative for none (default 1)\n"
@@ -72,6 +73,7 @@ struct Options {
     std::string test;
     std::string predict;
     std::string predictOutput;
+    std::string positive;
     std::vector<std::string> labels;
     Varnex::FeatureSetOptions featureOptions;
     VarnexTrain::TrainerParameters trainer;
@@ -125,6 +127,8 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error) {
             if (!value(o.featureOptions.resourceRoot)) return false;
         } else if (a == "--dictionary") {
             if (!value(o.featureOptions.dictionary)) return false;
+        } else if (a == "--positive") {
+            if (!value(o.positive)) return false;
         } else if (a == "--labels") {
             if (!value(v)) return false;
             std::stringstream s(v);
@@ -195,6 +199,10 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error) {
         error = "--data is required";
         return false;
     }
+    if (!o.positive.empty() && !o.labels.empty()) {
+        error = "--positive and --labels exclude each other";
+        return false;
+    }
     if (!o.predictOutput.empty() && o.predict.empty()) {
         error = "--predict-output needs --predict";
         return false;
@@ -202,8 +210,10 @@ bool parseArgs(int argc, char** argv, Options& o, std::string& error) {
     return true;
 }
 
-// Reads labelled messages and reports every line that is not used.
-bool readExamples(const std::string& path, const std::set<std::string>& labels, std::vector<LabelledExample>& out) {
+// Reads labelled messages and reports every line that is not used. With
+// `positive`, every label is taken and becomes TRUE (that one) or FALSE.
+bool readExamples(const std::string& path, const std::set<std::string>& labels, const std::string& positive,
+                  std::vector<LabelledExample>& out) {
     std::vector<Varnex::LabelledDataProblem> problems;
     if (!Varnex::LabelledData::read(path, labels, out, problems)) {
         std::fprintf(stderr, "varnex-train: can't read %s: %s\n", path.c_str(), std::strerror(errno));
@@ -211,6 +221,8 @@ bool readExamples(const std::string& path, const std::set<std::string>& labels, 
     }
     for (const auto& p : problems)
         std::fprintf(stderr, "%s:%d: skipped: %s\n", path.c_str(), p.line, p.reason.c_str());
+    if (!positive.empty())
+        for (auto& e : out) e.label = e.label == positive ? "TRUE" : "FALSE";
     return true;
 }
 
@@ -394,11 +406,12 @@ int run(const Options& options) {
 
     std::set<std::string> allowed(options.labels.begin(), options.labels.end());
     std::vector<LabelledExample> examples;
-    if (!readExamples(options.data, allowed, examples)) return 1;
+    if (!readExamples(options.data, allowed, options.positive, examples)) return 1;
     if (examples.empty()) return fail("no usable training messages in " + options.data);
 
     // Class names in label order: as given, or sorted.
     std::vector<std::string> names = options.labels;
+    if (!options.positive.empty()) names = {"TRUE", "FALSE"};
     if (names.empty()) {
         std::set<std::string> seen;
         for (const auto& e : examples) seen.insert(e.label);
@@ -434,7 +447,9 @@ int run(const Options& options) {
     if (!options.test.empty()) {
         std::vector<LabelledExample> testExamples;
         std::set<std::string> known(names.begin(), names.end());
-        if (!readExamples(options.test, known, testExamples)) return 1;
+        if (!readExamples(options.test, options.positive.empty() ? known : std::set<std::string>(), options.positive,
+                          testExamples))
+            return 1;
         if (testExamples.empty()) return fail("no usable messages in " + options.test);
         Varnex::ValidationStatistics stats;
         for (const auto& n : present) stats.addCategory(n);

@@ -10,6 +10,7 @@
 #include "KoreanNotSureTypeDetector.h"
 #include "KoreanQuestionClassifier.h"
 #include "KoreanQuestionTypeDetector.h"
+#include "KoreanReplyTypeFallback.h"
 #include "KoreanResourcePaths.h"
 #include "KoreanRuleDetector.h"
 #include "KoreanVocabulary.h"
@@ -97,6 +98,11 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
     for (const auto& rule : rules) chain.push_back(std::make_shared<KoreanRuleDetector>(rule.first, text(*rule.second), false));
     // Message-initial templates run after the rules and may override them.
     chain.push_back(std::make_shared<KoreanTemplateMatcher>(text(R::REPLY_TEMPLATE), false, calls));
+#if VARNEX_REPLY_TYPE_FALLBACK
+    // What the rules and templates left undecided, the reply-type models may fill in.
+    chain.push_back(std::make_shared<KoreanReplyTypeFallback>(model(R::REPLY_TYPE_MODEL_DIR), Category::REPLY_TYPE,
+                                                              R::REPLY_TYPE_MODELS, text(R::REPLY_TYPE_THRESHOLD)));
+#endif
     chain.push_back(std::make_shared<KoreanEmojiMessageDetector>());
     chain.push_back(std::make_shared<KoreanNoReplyDetector>(text(R::NO_REPLY_RULE), false));
     // These two read the question and greeting analysis.

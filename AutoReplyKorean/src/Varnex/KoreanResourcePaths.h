@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace Varnex {
 namespace KoreanResource {
@@ -56,6 +57,13 @@ inline const std::string APOLOGY_RULE = "/model/reply_type_apology.rule";
 inline const std::string NO_REPLY_RULE = "/model/no_reply.rule";
 inline const std::string ARBITRATION_RULE = "/model/arbitration.rule";
 inline const std::string VERB_TABLE_DICTIONARY = "/model/verb_table.dictionary";
+// The reply-type models: "/model/reply_type_" + type + ".model" (.category,
+// .index) for each type, sharing "/model/reply_type.dictionary", and the
+// thresholds of the fallback that uses them.
+inline const std::string REPLY_TYPE_MODEL_DIR = "/model";
+inline const std::vector<std::string> REPLY_TYPE_MODELS = {
+    "apology", "compliment", "congratulation", "favor", "me_too", "thanks", "when", "why", "worry", "you_re_welcome"};
+inline const std::string REPLY_TYPE_THRESHOLD = "/model/reply_type.threshold";
 
 // resourceDir + "/1.0" + name + ".enc": a scrambled text resource.
 inline std::string text(const std::string& resourceDir, const std::string& name) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "KoreanVocabulary.h"
 #include "Varnex/DictionaryFeature.h"
 #include "Varnex/Log.h"
 #include "Varnex/Trie.h"
@@ -11,7 +12,7 @@ namespace Varnex {
 namespace {
 const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanRuleDetector";
 // The rule id of a FALSE that a veto phrase decided.
-const char* const kVetoRule = "veto";
+const char* const kVetoRule = KoreanRuleId::VETO;
 }
 
 KoreanRuleDetector::KoreanRuleDetector(const std::string& c, const std::string& p, bool pre)

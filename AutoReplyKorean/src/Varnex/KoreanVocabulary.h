@@ -21,11 +21,11 @@ inline constexpr char REPLY_WHAT_IS_THIS[] = "reply_type_what_is_this";
 inline constexpr char REPLY_CONGRATULATION[] = "reply_type_congratulation";
 inline constexpr char REPLY_WHEN[] = "reply_type_when";
 inline constexpr char REPLY_FAVOR[] = "reply_type_favor";
+inline constexpr char REPLY_APOLOGY[] = "reply_type_apology";
+inline constexpr char REPLY_COMPLIMENT[] = "reply_type_compliment";
 inline constexpr char REPLY_GREETING[] = "reply_type_greeting";
 inline constexpr char REPLY_ACK[] = "reply_type_ack";
 inline constexpr char REPLY_NOT_SURE[] = "reply_type_not_sure";
-inline constexpr char REPLY_APOLOGY[] = "reply_type_apology";
-inline constexpr char REPLY_COMPLIMENT[] = "reply_type_compliment";
 // A message no person needs to answer (a code, an advertisement, a notice).
 inline constexpr char REPLY_NO_REPLY[] = "reply_type_no_reply";
 // A message of emoji only; the scenario rows answer its "emotion".
@@ -45,6 +45,16 @@ inline constexpr char MULTI_CHOICE[] = "multi_choice";
 // One entry per question, joined with "\": piece/type/yes/no/verb type/not sure.
 inline constexpr char MULTI_QUESTION_CANDIDATE[] = "multi_question_candidate";
 }  // namespace KoreanCategory
+
+// Rule ids on a reply-type result (Classification::getRuleId), saying who
+// decided it.
+namespace KoreanRuleId {
+// On FALSE: a phrase listed as an exception matched, so the message is
+// known not to be of this type (not merely unrecognised).
+inline constexpr char VETO[] = "veto";
+// On TRUE: filled in by the reply-type models when no rule had decided.
+inline constexpr char MODEL[] = "model";
+}  // namespace KoreanRuleId
 
 // Labels of REPLY_ANSWER. Wh-question types come from the question-type
 // rule file; a type whose name starts with TIME is also answered with the
