@@ -286,24 +286,41 @@ TEST(HonorificHistory, AGarbageFileOrAMissingOrFileDataDirectoryIsRefused) {
     }
 }
 
-TEST(HonorificHistory, AReadOnlyDataDirectoryIsRefusedWithOrWithoutAHistory) {
+// Reading needs only read access: what was learnt still answers, and only
+// updates are refused, each with an error line, the files left as they were.
+TEST(HonorificHistory, AReadOnlyFileOrDirectoryIsReadAndOnlyUpdatesAreRefused) {
     TempDir dir;
-    const std::string empty = dir.file("empty"), kept = dir.file("kept");
-    fs::create_directory(empty);
-    fs::create_directory(kept);
-    fs::permissions(empty, fs::perms::owner_read | fs::perms::owner_exec);
-    if (access(empty.c_str(), W_OK) == 0) GTEST_SKIP() << "this process may write into read-only directories (root)";
-    {
-        HonorificHistory history(kept + "/" + kDbName);
-        ASSERT_TRUE(history.init());
-        sent(history, "친구", "FALSE", 2);
-    }
-    fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_exec);
-    for (const std::string& data : {empty, kept}) {
-        SCOPED_TRACE(data);
-        expectRefusedAndUntouched(data);
-        fs::permissions(data, fs::perms::owner_all);
-    }
+    bool skipped = false;
+    const bool passed = VarnexTest::withPermissionsEnforced(dir.path(), [&] {
+        const std::string empty = dir.file("empty"), kept = dir.file("kept"), file = dir.file("file");
+        for (const auto& d : {empty, kept, file}) fs::create_directory(d);
+        for (const auto& d : {kept, file}) {
+            HonorificHistory history(d + "/" + kDbName);
+            ASSERT_TRUE(history.init());
+            sent(history, "선배", "HIGH", 2);
+        }
+        fs::permissions(empty, fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_exec);
+        fs::permissions(file + "/" + kDbName, fs::perms::owner_read);
+        for (const auto& d : {empty, kept, file}) {
+            SCOPED_TRACE(d);
+            const std::string path = d + "/" + kDbName;
+            const std::string before = fs::exists(path) ? readFile(path) : "none";
+            const auto names = VarnexTest::listDir(d);
+            HonorificHistory history(path);
+            LogCapture log(LOG_DEBUG);
+            EXPECT_TRUE(history.init());
+            EXPECT_FALSE(log.hasError("")) << "opening for reading is no error";
+            EXPECT_EQ(levelOf(history, "선배"), d == empty ? "FALSE" : "HIGH");
+            sent(history, "선배", "FALSE", 3);
+            EXPECT_TRUE(log.hasError("cannot be written: the reply is not counted"));
+            EXPECT_EQ(levelOf(history, "선배"), d == empty ? "FALSE" : "HIGH");
+            EXPECT_EQ(fs::exists(path) ? readFile(path) : "none", before);
+            EXPECT_EQ(VarnexTest::listDir(d), names);
+        }
+    }, skipped);
+    if (skipped) GTEST_SKIP() << "could not become an unprivileged user";
+    EXPECT_TRUE(passed) << "the child process's failures are listed above";
 }
 
 TEST(HonorificHistory, StoreIsEncryptedOnDisk) {

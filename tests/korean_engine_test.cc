@@ -126,11 +126,23 @@ TEST_F(ShippedEngine, HostileInputIsHandledQuietly) {
         engine->findReply("friend", in, replies, nullptr);
         EXPECT_LE(replies.size(), 10u);
     }
-    std::string hugeKorean;
-    for (int i = 0; i < 34000; ++i) hugeKorean += "고";  // about 100 KB
+    // A huge message is analysed only up to its head, cut between characters:
+    // it is answered as the head alone is.
+    std::string head = "생일 축하해!! ";
+    while (Utilities::StringUtil::getLength(head) < static_cast<int>(AutoReplyEngine::kMaxAnalysedChars)) head += "고";
+    std::string huge = head;
+    for (int i = 0; i < 300000; ++i) huge += "고마워";  // about 3 MB more
+    Annotation analysed;
     std::vector<Reply> replies;
-    engine->findReply("friend", hugeKorean, replies, nullptr);
-    EXPECT_LE(replies.size(), 10u);
+    engine->findReply("friend", huge, replies, &analysed);
+    EXPECT_EQ(analysed.getText(), head);
+    EXPECT_EQ(suggest(*engine, huge), suggest(*engine, head));
+    EXPECT_FALSE(replies.empty());
+    bool cut = false;
+    EXPECT_EQ(Utilities::StringUtil::headChars("가나다", 2, cut), "가나");
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(Utilities::StringUtil::headChars(std::string("가\xEA\xB0", 5), 5, cut), std::string("가\xEA\xB0", 5));
+    EXPECT_FALSE(cut);
 }
 
 TEST(KoreanPeriodAppender, EndsSentencesWhereChatStyleExpects) {

@@ -80,19 +80,21 @@ std::shared_ptr<AutoReplyEngine> makeEngine(std::vector<std::string> texts, bool
 
 std::vector<std::string> g_nextTexts;
 int g_builds = 0;
-std::shared_ptr<AutoReplyEngine> listBuilder(LanguageType, const std::string&, const std::string&) {
+std::shared_ptr<AutoReplyEngine> listBuilder(LanguageType, const std::string&, const std::string&, const StoreKey*) {
     ++g_builds;
     return makeEngine(g_nextTexts);
 }
-std::shared_ptr<AutoReplyEngine> throwingBuilder(LanguageType, const std::string&, const std::string&) {
+std::shared_ptr<AutoReplyEngine> throwingBuilder(LanguageType, const std::string&, const std::string&, const StoreKey*) {
     throw std::runtime_error("malformed resource line");
 }
 bool g_throwOnBuild = false;
-std::shared_ptr<AutoReplyEngine> switchingBuilder(LanguageType l, const std::string& r, const std::string& d) {
+std::shared_ptr<AutoReplyEngine> switchingBuilder(LanguageType l, const std::string& r, const std::string& d,
+                                                  const StoreKey* k) {
     if (g_throwOnBuild) throw std::runtime_error("malformed resource line");
-    return listBuilder(l, r, d);
+    return listBuilder(l, r, d, k);
 }
-std::shared_ptr<AutoReplyEngine> failingInitBuilder(LanguageType, const std::string&, const std::string&) {
+std::shared_ptr<AutoReplyEngine> failingInitBuilder(LanguageType, const std::string&, const std::string&,
+                                                    const StoreKey*) {
     return makeEngine({"still here"}, false);
 }
 

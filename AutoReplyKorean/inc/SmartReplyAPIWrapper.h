@@ -16,6 +16,7 @@
 // as false (with a log line, see Varnex/Log.h); no call throws.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,15 @@ extern "C" {
 VARNEX_EXPORT void* create();
 // Deletes a wrapper made by create() and any engine it holds; null is ignored.
 VARNEX_EXPORT void destroy(SmartReplyAPIWrapper* api);
+// Hands the wrapper the 32-byte key its learning databases are encrypted
+// with (for example one kept in the platform's keystore); it applies to the
+// engines opened after the call, and no key file is written. Without it, a
+// random key is made on first use and kept in "varnex.key" (mode 0600) in
+// the data directory. Databases under the key file's key or under the key
+// of earlier versions are rekeyed to the host's key when first opened.
+// Returns 1, or 0 (nothing changed) when `api` or `key` is null or `size`
+// is not 32.
+VARNEX_EXPORT int setStoreKey(SmartReplyAPIWrapper* api, const unsigned char* key, size_t size);
 // "~Total": the summary-row label of the evaluation tools.
 VARNEX_EXPORT extern const char* TOTAL_NAME;
 }

@@ -63,8 +63,8 @@ typedef enum varnex_code {
     /* varnex_notify: the engine reported an error while storing the reply;
      * what it learnt from this reply may be lost. */
     VARNEX_ERR_NOT_RECORDED = 5,
-    /* Reserved for the encryption key of the learning databases: no call
-     * returns it yet. */
+    /* The key of the learning databases: a key of the wrong size, one that
+     * does not open them, or a damaged key file in the data directory. */
     VARNEX_ERR_KEY = 6,
     /* Out of memory, or a failure inside the engine that it did not explain. */
     VARNEX_ERR_INTERNAL = 7
@@ -87,10 +87,24 @@ typedef struct varnex_engine varnex_engine;
 VARNEX_EXPORT const char* varnex_default_resource_dir(void);
 
 /* Loads the resource tree under `resource_dir` (the directory holding "1.0")
- * and opens the learning databases in `data_dir`, an existing writable
- * directory. Returns a new handle, or NULL with `error` filled: the resource
- * tree and the databases must both be usable. */
+ * and opens the learning databases in `data_dir`, an existing directory.
+ * Returns a new handle, or NULL with `error` filled: the resource tree and
+ * the databases must both be usable. A directory (or database) that cannot
+ * be written is usable: suggestions follow what was learnt there, and
+ * varnex_notify reports VARNEX_ERR_NOT_RECORDED.
+ *
+ * The databases are encrypted with a random 256-bit key made on first use
+ * and kept in "varnex.key" in `data_dir`, readable by its owner only. */
 VARNEX_EXPORT varnex_engine* varnex_open(const char* resource_dir, const char* data_dir, varnex_error* error);
+
+/* varnex_open with the host's own key for the learning databases (for
+ * example one kept in the platform's keystore): `key_size` must be 32. No key
+ * file is written; databases under the key file's key or the key of earlier
+ * versions are rekeyed to `key` when first opened. Fails with
+ * VARNEX_ERR_KEY for a key of another size or one that does not open the
+ * databases there. */
+VARNEX_EXPORT varnex_engine* varnex_open_with_key(const char* resource_dir, const char* data_dir,
+                                                  const unsigned char* key, size_t key_size, varnex_error* error);
 
 /* Suggests up to ten replies to `message` from `sender`; `sender` may be NULL
  * when the host does not know it (then nothing learnt applies). Returns a

@@ -144,6 +144,42 @@ TEST(CInterfaceOpen, RefusesNullEmptyAndUnusableDirectories) {
     }
 }
 
+// A key file is made on first use; a host's own key replaces it (no key
+// file), and a key that does not fit is VARNEX_ERR_KEY.
+TEST(CInterfaceOpen, TheStoresAreKeyedByTheKeyFileOrTheHostsKey) {
+    VarnexTest::TempDir dir;
+    const std::string own = dir.file("own"), hosted = dir.file("hosted");
+    ::mkdir(own.c_str(), 0700);
+    ::mkdir(hosted.c_str(), 0700);
+    varnex_error e{};
+    varnex_engine* engine = varnex_open(kResources.c_str(), own.c_str(), &e);
+    ASSERT_NE(engine, nullptr) << e.message;
+    varnex_close(engine);
+    struct stat st {};
+    ASSERT_EQ(::stat((own + "/varnex.key").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    unsigned char key[32], other[32];
+    for (int i = 0; i < 32; ++i) key[i] = static_cast<unsigned char>(i * 7 + 1), other[i] = static_cast<unsigned char>(i);
+    EXPECT_EQ(varnex_open_with_key(kResources.c_str(), hosted.c_str(), key, 31, &e), nullptr);
+    EXPECT_EQ(e.code, VARNEX_ERR_KEY);
+    engine = varnex_open_with_key(kResources.c_str(), hosted.c_str(), key, sizeof key, &e);
+    ASSERT_NE(engine, nullptr) << e.message;
+    EXPECT_EQ(varnex_notify(engine, "민수", "정말 감사합니다", "고마워 ㅋㅋ", &e), 1) << e.message;
+    varnex_close(engine);
+    EXPECT_NE(::stat((hosted + "/varnex.key").c_str(), &st), 0) << "no key file beside a host's key";
+#if defined(VARNEX_SQLCIPHER)
+    EXPECT_EQ(varnex_open_with_key(kResources.c_str(), hosted.c_str(), other, sizeof other, &e), nullptr);
+    EXPECT_EQ(e.code, VARNEX_ERR_KEY);
+    EXPECT_NE(std::string(e.message).find("cannot be unlocked"), std::string::npos) << e.message;
+#else
+    (void)other;
+#endif
+    engine = varnex_open_with_key(kResources.c_str(), hosted.c_str(), key, sizeof key, &e);
+    EXPECT_NE(engine, nullptr) << e.message;
+    varnex_close(engine);
+}
+
 TEST(CInterfaceOpen, ALongMessageIsCutAtACharacterBoundary) {
     std::string path = "/nonexistent/";
     while (path.size() < 700) path += "가";

@@ -1,11 +1,14 @@
 #include "TestSupport.h"
 
+#include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -92,6 +95,29 @@ bool underFileSizeLimit(long bytes, const std::function<bool()>& body) {
     }
     int status = -1;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool withPermissionsEnforced(const std::string& dir, const std::function<void()>& body, bool& skipped) {
+    skipped = false;
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0) {
+            const uid_t nobody = 65534;
+            std::error_code ignored;
+            ::chown(dir.c_str(), nobody, nobody);
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(dir, ignored))
+                ::lchown(entry.path().c_str(), nobody, nobody);
+            if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(77);
+        }
+        body();
+        std::fflush(nullptr);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = -1;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return false;
+    skipped = WEXITSTATUS(status) == 77;
+    return WEXITSTATUS(status) == 0;
 }
 
 }  // namespace VarnexTest

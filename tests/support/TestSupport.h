@@ -60,5 +60,11 @@ int run(const std::string& command);
 // Runs `body` in a child process whose files cannot grow past `bytes`, as on
 // a full disk; true when the child returned true.
 bool underFileSizeLimit(long bytes, const std::function<bool()>& body);
+// Runs `body` in a child process in which file permissions hold: run as
+// root, the child gives `dir`'s tree to the unprivileged user "nobody"
+// (uid and gid 65534) and becomes that user. True when the child ran `body`
+// without a failed expectation; `skipped` is set when it could not drop its
+// privileges.
+bool withPermissionsEnforced(const std::string& dir, const std::function<void()>& body, bool& skipped);
 
 }  // namespace VarnexTest

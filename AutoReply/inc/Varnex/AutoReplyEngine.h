@@ -31,7 +31,9 @@ public:
 
     // Appends up to maxReplyCount distinct suggestions to `replies`; true when
     // `replies` is not empty afterwards. When `annotation` is given it
-    // receives the analysis of the message.
+    // receives the analysis of the message. Only the first kMaxAnalysedChars
+    // characters of a message are analysed (also by notifyReply), so time and
+    // memory stay bounded whatever a host passes in.
     virtual bool findReply(const std::string& sender, const std::string& message, std::vector<Reply>& replies,
                            Annotation* annotation);
     // The user answered `message` from `sender` with `reply`: every generator
@@ -53,6 +55,12 @@ public:
     void convertToReply(std::vector<ReplyScenario>& candidates, std::vector<Reply>& replies);
 
     int getMaxReplyCount() const { return maxReplyCount; }
+
+    // Far longer than any chat message people answer with a tap; a longer
+    // text is a pasted document or garbage, and its head says what it is.
+    static constexpr size_t kMaxAnalysedChars = 2000;
+    // The head of `text` that is analysed (see kMaxAnalysedChars).
+    static std::string boundedText(const std::string& text);
 
 protected:
     // The text as the host will receive it; a language engine may finish

@@ -14,23 +14,38 @@
 #include <string>
 
 #include "Varnex/SqliteApi.h"
+#include "Varnex/StoreKey.h"
 
 namespace Varnex {
 
 class KeyedDatabase {
 public:
-    explicit KeyedDatabase(std::string path);
+    explicit KeyedDatabase(std::string path, StoreKeys keys = StoreKeys());
     ~KeyedDatabase();
     KeyedDatabase(const KeyedDatabase&) = delete;
     KeyedDatabase& operator=(const KeyedDatabase&) = delete;
 
-    // Opens the file (creating it when missing), keys it and reads its
-    // schema, which fails for a file that is not a database or was written
-    // with another key. On failure `error` says why, the connection is
-    // closed and the file is left as it was.
-    bool open(std::string& error);
+    // The keys open() uses; takes effect at the next open().
+    void setKeys(const StoreKeys& keys) { storeKeys = keys; }
+
+    // Opens the file, keys it and reads its schema, which fails for a file
+    // that is not a database or is under none of the keys.
+    //
+    // A missing file is created with `schema` (statements run before the
+    // file appears) in a temporary file that is then linked into place, so
+    // another process never meets a half-made store and two processes
+    // creating it at once both end up using the one that won. A file under
+    // a former key is rekeyed to the current key when it can be written.
+    // A file that cannot be written (read-only file or directory) is opened
+    // for reading: writable() tells. On failure `error` says why, the
+    // connection is closed and the file is left as it was;
+    // cannotBeCreated() then tells whether the file was simply missing in a
+    // directory that cannot be written.
+    bool open(std::string& error, const std::string& schema = std::string());
     void close();
     bool isOpen() const { return db != nullptr; }
+    bool writable() const { return db != nullptr && canWrite; }
+    bool cannotBeCreated() const { return missingInReadOnlyDirectory; }
     sqlite3* handle() const { return db; }
     const std::string& path() const { return filePath; }
 
@@ -46,8 +61,17 @@ public:
     static constexpr int kBusyTimeoutMs = 5000;
 
 private:
+    enum class Attempt { Opened, Failed, Retry };
+    bool create(const std::string& schema, std::string& error);
+    Attempt openExisting(std::string& error);
+    bool keyWith(const StoreKey& key, std::string& error, int& code);
+    bool checkWritable();
+
     std::string filePath;
+    StoreKeys storeKeys;
     sqlite3* db = nullptr;
+    bool canWrite = false;
+    bool missingInReadOnlyDirectory = false;
 };
 
 // A prepared statement, finalized when it goes out of scope.

@@ -31,6 +31,7 @@
 #include "Varnex/Annotation.h"
 #include "Varnex/DoubleArrayTrie.h"
 #include "Varnex/ReplyScenario.h"
+#include "Varnex/StoreKey.h"
 
 namespace Varnex {
 
@@ -47,8 +48,12 @@ public:
     // Reads both rule files (a missing one is reported and leaves its rules
     // empty) and opens the database. False, after an error line naming the
     // file, when the database cannot be used; the applier then lets every
-    // suggestion through unchanged. May be called again to retry.
+    // suggestion through unchanged. A database that is missing in a
+    // directory that cannot be written is only warned about. May be called
+    // again to retry.
     virtual bool init();
+    // The keys init() opens the database with.
+    void setStoreKeys(const StoreKeys& keys) { storeKeys = keys; }
 
     // Rewrites the first and second reply groups of every candidate into the
     // personal forms the user prefers with `sender`, and notes each text
@@ -99,6 +104,7 @@ private:
     std::string normalRulePath;
     std::string generalRulePath;
     std::string dbPath;
+    StoreKeys storeKeys;
     std::shared_ptr<DoubleArrayTrie> normalTrie;
     std::shared_ptr<DoubleArrayTrie> generalTrie;
     std::shared_ptr<PersonalCorpusDbMgr> dbManager;

@@ -46,15 +46,20 @@ struct PersonalCorpusRow {
 
 class PersonalCorpusDbMgr {
 public:
-    // Opens the file (creating it and its two tables when missing), checks
-    // that it is a sound database of this layout that can be written, and
-    // logs at error level, naming the file, when it cannot be used.
-    explicit PersonalCorpusDbMgr(const std::string& dbPath);
+    // Opens the file under `keys` (creating it and its two tables when
+    // missing), checks that it is a sound database of this layout, and logs
+    // at error level, naming the file, when it cannot be used. A file that
+    // cannot be written is opened for reading, with a warning; every write
+    // is then refused with an error line.
+    explicit PersonalCorpusDbMgr(const std::string& dbPath, const StoreKeys& keys = StoreKeys());
     virtual ~PersonalCorpusDbMgr();
     PersonalCorpusDbMgr(const PersonalCorpusDbMgr&) = delete;
     PersonalCorpusDbMgr& operator=(const PersonalCorpusDbMgr&) = delete;
 
     bool isOpen() const { return database.isOpen(); }
+    // Not open because the file is missing and its directory cannot be
+    // written: nothing was learnt there and nothing can be.
+    bool cannotBeCreated() const { return database.cannotBeCreated(); }
     const std::string& path() const { return database.path(); }
 
     // The single steps of learning; each is one statement, committed on its

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Varnex/Log.h"
+#include "Varnex/Utilities/StringUtil.h"
 #include "Varnex/PersonalCorpusApplier.h"
 
 namespace Varnex {
@@ -59,8 +60,18 @@ std::vector<ReplyScenario> AutoReplyEngine::generateCandidates(const std::string
     return candidates;
 }
 
-bool AutoReplyEngine::findReply(const std::string& sender, const std::string& message, std::vector<Reply>& replies,
-                                Annotation* annotation) {
+std::string AutoReplyEngine::boundedText(const std::string& text) {
+    bool truncated = false;
+    std::string head = Utilities::StringUtil::headChars(text, kMaxAnalysedChars, truncated);
+    if (truncated)
+        varnex_print_log(LOG_INFO, kTag, "Text of %zu bytes: only its first %zu characters are analysed\n",
+                         text.size(), kMaxAnalysedChars);
+    return head;
+}
+
+bool AutoReplyEngine::findReply(const std::string& sender, const std::string& fullMessage,
+                                std::vector<Reply>& replies, Annotation* annotation) {
+    const std::string message = boundedText(fullMessage);
     // Every message starts from a fresh annotation, so nothing of an earlier
     // message (or of what the caller passed in) leaks into this one.
     Annotation analysed(message);
@@ -70,9 +81,10 @@ bool AutoReplyEngine::findReply(const std::string& sender, const std::string& me
     return !replies.empty();
 }
 
-void AutoReplyEngine::notifyReply(const std::string& sender, const std::string& message, const std::string& reply,
-                                  Annotation* annotation) {
+void AutoReplyEngine::notifyReply(const std::string& sender, const std::string& fullMessage,
+                                  const std::string& fullReply, Annotation* annotation) {
     if (!messageAnalyzer) return;
+    const std::string message = boundedText(fullMessage), reply = boundedText(fullReply);
     Annotation messageAnnotation(message);
     messageAnalyzer->analyze(sender, message, messageAnnotation);
     Annotation replyAnnotation(reply);

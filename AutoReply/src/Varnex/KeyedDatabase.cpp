@@ -1,17 +1,28 @@
 #include "Varnex/KeyedDatabase.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <climits>
+#include <cstring>
+#include <vector>
+
+#include "Varnex/Log.h"
 
 namespace Varnex {
 
 namespace {
-// Both stores share the key. The built-in key only keeps the files from
-// being read as plain SQLite; it is not a secret.
-const char* const kKeyStatement = "PRAGMA key = '*KQZWTR_vexmorlint#';";
+const char* const kTag = "AutoReply/src/Varnex/KeyedDatabase";
 const char* const kReadSchema = "select count(*) from sqlite_master;";
+// Tries of open() when the file changes under it (another process rekeying
+// or creating it at the same moment).
+constexpr int kOpenAttempts = 3;
+
+int primaryCode(sqlite3* db) { return db != nullptr ? (sqlite3_errcode(db) & 0xff) : SQLITE_CANTOPEN; }
 }  // namespace
 
-KeyedDatabase::KeyedDatabase(std::string path) : filePath(std::move(path)) {}
+KeyedDatabase::KeyedDatabase(std::string path, StoreKeys keys) : filePath(std::move(path)), storeKeys(std::move(keys)) {}
 
 KeyedDatabase::~KeyedDatabase() { close(); }
 
@@ -20,24 +31,132 @@ void KeyedDatabase::close() {
     rollbackIfOpen();
     sqlite3_close(db);
     db = nullptr;
+    canWrite = false;
 }
 
-bool KeyedDatabase::open(std::string& error) {
+bool KeyedDatabase::open(std::string& error, const std::string& schema) {
     if (db != nullptr) return true;
-    const int rc = sqlite3_open_v2(filePath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) {
-        error = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        close();
+    missingInReadOnlyDirectory = false;
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        if (::access(filePath.c_str(), F_OK) != 0 && !create(schema, error)) return false;
+        switch (openExisting(error)) {
+            case Attempt::Opened:
+                return true;
+            case Attempt::Failed:
+                return false;
+            case Attempt::Retry:
+                break;
+        }
+    }
+    if (error.empty()) error = "the file kept changing while it was opened";
+    return false;
+}
+
+bool KeyedDatabase::create(const std::string& schema, std::string& error) {
+    std::string temp = filePath + ".new-XXXXXX";
+    const int fd = ::mkstemp(&temp[0]);  // mode 0600: the store is the user's alone
+    if (fd < 0) {
+        const int e = errno;
+        missingInReadOnlyDirectory = e == EACCES || e == EROFS || e == EPERM;
+        error = std::string("cannot be created: ") + std::strerror(e);
         return false;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    // Reading the schema is the first real access to the file: a file that
-    // is not a database, or one written with another key, fails here.
-    if (!execute(kKeyStatement, error) || !execute(kReadSchema, error)) {
-        close();
+    ::close(fd);
+    // An empty file is an empty database: keyed and given its schema here,
+    // it appears under its own name only once it is complete.
+    KeyedDatabase made(temp, storeKeys);
+    made.storeKeys.former.clear();
+    std::string why;
+    bool ok = false;
+    if (sqlite3_open_v2(temp.c_str(), &made.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        int code = 0;
+        ok = made.keyWith(storeKeys.key, why, code) &&
+             made.execute(schema.empty() ? "PRAGMA user_version = 1;" : schema.c_str(), why);
+    } else {
+        why = made.lastError();
+    }
+    made.close();
+    int linked = -1, linkErrno = 0;
+    if (ok) {
+        linked = ::link(temp.c_str(), filePath.c_str());
+        linkErrno = errno;
+    }
+    ::unlink(temp.c_str());
+    ::unlink((temp + "-journal").c_str());
+    if (!ok) {
+        error = "cannot be created: " + why;
         return false;
     }
+    // EEXIST: another process created it first; that one is used.
+    if (linked != 0 && linkErrno != EEXIST) {
+        error = std::string("cannot be created: ") + std::strerror(linkErrno);
+        return false;
+    }
+    if (linked == 0) varnex_print_log(LOG_INFO, kTag, "Created %s\n", filePath.c_str());
     return true;
+}
+
+bool KeyedDatabase::keyWith(const StoreKey& key, std::string& error, int& code) {
+    const std::string statement = "PRAGMA key = " + key.pragmaValue() + ";";
+    // Reading the schema is the first real access to the file: a file that
+    // is not a database, or one written under another key, fails here.
+    if (execute(statement.c_str(), error) && execute(kReadSchema, error)) return true;
+    code = primaryCode(db);
+    return false;
+}
+
+KeyedDatabase::Attempt KeyedDatabase::openExisting(std::string& error) {
+    std::vector<const StoreKey*> keys{&storeKeys.key};
+    for (const auto& k : storeKeys.former)
+        if (k != storeKeys.key) keys.push_back(&k);
+    size_t used = keys.size();
+    for (size_t i = 0; i < keys.size() && used == keys.size(); ++i) {
+        // Without CREATE: a file removed meanwhile is not made up empty.
+        const int rc = sqlite3_open_v2(filePath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        if (rc != SQLITE_OK) {
+            error = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+            close();
+            return Attempt::Failed;
+        }
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        int code = 0;
+        if (keyWith(*keys[i], error, code)) {
+            used = i;
+            break;
+        }
+        close();
+        // Only "not a database" means another key may fit.
+        if (code != SQLITE_NOTADB) return Attempt::Failed;
+    }
+    if (used == keys.size()) {
+        error = "cannot be read with the store key (written under another key, or not a database)";
+        return Attempt::Failed;
+    }
+    canWrite = checkWritable();
+    if (used > 0 && canWrite) {
+        const std::string rekey = "PRAGMA rekey = " + storeKeys.key.pragmaValue() + ";";
+        std::string why;
+        if (!execute(rekey.c_str(), why)) {
+            // Most likely another process rekeyed it first: start over.
+            varnex_print_log(LOG_INFO, kTag, "Rekeying %s failed (%s); opening it again\n", filePath.c_str(),
+                             why.c_str());
+            close();
+            return Attempt::Retry;
+        }
+        varnex_print_log(LOG_INFO, kTag, "Rekeyed %s to the data directory's key\n", filePath.c_str());
+    }
+    return Attempt::Opened;
+}
+
+bool KeyedDatabase::checkWritable() {
+    if (sqlite3_db_readonly(db, "main") == 1) return false;
+    // A write inside a transaction that is then rolled back: it needs the
+    // file and, for the journal, its directory to be writable.
+    std::string error;
+    if (!execute("BEGIN IMMEDIATE;", error)) return primaryCode(db) == SQLITE_BUSY;  // another writer holds it
+    const bool wrote = execute("create table varnex_write_check(x);", error);
+    rollbackIfOpen();
+    return wrote;
 }
 
 bool KeyedDatabase::execute(const char* sql, std::string& error) {

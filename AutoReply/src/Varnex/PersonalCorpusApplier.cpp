@@ -87,10 +87,10 @@ bool PersonalCorpusApplier::init() {
     varnex_print_log(LOG_INFO, kTag, "Personalisation rules loaded: %zu normal, %zu general\n", normalRuleCount(),
                      generalRuleCount());
     if (!dbManager) {
-        auto manager = std::make_shared<PersonalCorpusDbMgr>(dbPath);
+        auto manager = std::make_shared<PersonalCorpusDbMgr>(dbPath, storeKeys);
         // The manager has said why, naming the file; without it nothing is
         // learnt and suggestions pass unchanged.
-        if (!manager->isOpen()) return false;
+        if (!manager->isOpen()) return manager->cannotBeCreated();
         dbManager = manager;
     }
     return true;

@@ -87,7 +87,7 @@ const PersonalCorpusDbMgr::TableSql* PersonalCorpusDbMgr::sqlFor(const char* ope
     return nullptr;
 }
 
-PersonalCorpusDbMgr::PersonalCorpusDbMgr(const std::string& dbPath) : database(dbPath) {
+PersonalCorpusDbMgr::PersonalCorpusDbMgr(const std::string& dbPath, const StoreKeys& keys) : database(dbPath, keys) {
     if (!openChecked()) database.close();
 }
 
@@ -100,8 +100,12 @@ bool PersonalCorpusDbMgr::openChecked() {
         return false;
     }
     std::string error;
-    if (!database.open(error)) {
-        varnex_print_log(LOG_ERROR, kTag, "Failed to open database %s: %s\n", file, error.c_str());
+    if (!database.open(error, createStatement("prc") + createStatement("gprc"))) {
+        if (database.cannotBeCreated())
+            varnex_print_log(LOG_WARN, kTag, "The personal corpus %s cannot be created (%s): nothing is learnt\n", file,
+                             error.c_str());
+        else
+            varnex_print_log(LOG_ERROR, kTag, "Failed to open database %s: %s\n", file, error.c_str());
         return false;
     }
 
@@ -120,34 +124,32 @@ bool PersonalCorpusDbMgr::openChecked() {
 
     bool prcExists = false, gprcExists = false;
     if (!hasExpectedLayout("prc", prcExists) || !hasExpectedLayout("gprc", gprcExists)) return false;
-
-    // Create what is missing, or, for a complete store, make sure the file
-    // (and its directory, for the journal) can be written: a write inside a
-    // transaction that is then rolled back.
-    int rc = runStatement("BEGIN IMMEDIATE;");
-    if (rc != SQLITE_DONE) {
-        if (isBusy(rc) && prcExists && gprcExists) {
-            // Another connection is writing it, so it can be written.
-            varnex_print_log(LOG_INFO, kTag, "Opened database successfully (in use by another connection)\n");
-            return true;
-        }
-        varnex_print_log(LOG_ERROR, kTag, "Failed to open database %s: cannot be written (%s)\n", file,
-                         lastFailure.c_str());
-        return false;
-    }
-    if (!prcExists) rc = runStatement(createStatement("prc"));
-    if (rc == SQLITE_DONE && !gprcExists) rc = runStatement(createStatement("gprc"));
     const bool complete = prcExists && gprcExists;
-    if (rc == SQLITE_DONE && complete) rc = runStatement("create table personal_corpus_write_check(x);");
-    if (rc == SQLITE_DONE && !complete) rc = runStatement("COMMIT;");
-    database.rollbackIfOpen();
-    if (rc != SQLITE_DONE) {
-        varnex_print_log(LOG_ERROR, kTag, "Failed to open database %s: cannot be written (%s)\n", file,
-                         lastFailure.c_str());
-        return false;
+
+    if (!database.writable()) {
+        // What was learnt still serves; only new replies are not counted.
+        if (!complete) {
+            varnex_print_log(LOG_WARN, kTag, "The personal corpus %s can only be read and has no tables\n", file);
+            return false;
+        }
+        varnex_print_log(LOG_WARN, kTag, "The personal corpus %s can only be read: nothing new is learnt\n", file);
+        return true;
+    }
+    if (!complete) {
+        // A file of an earlier version that lacks a table.
+        int rc = runStatement("BEGIN IMMEDIATE;");
+        if (rc == SQLITE_DONE && !prcExists) rc = runStatement(createStatement("prc"));
+        if (rc == SQLITE_DONE && !gprcExists) rc = runStatement(createStatement("gprc"));
+        if (rc == SQLITE_DONE) rc = runStatement("COMMIT;");
+        database.rollbackIfOpen();
+        if (rc != SQLITE_DONE) {
+            varnex_print_log(LOG_ERROR, kTag, "Failed to open database %s: cannot be written (%s)\n", file,
+                             lastFailure.c_str());
+            return false;
+        }
+        varnex_print_log(LOG_INFO, kTag, "Create table successfully\n");
     }
     varnex_print_log(LOG_INFO, kTag, "Opened database successfully\n");
-    if (!complete) varnex_print_log(LOG_INFO, kTag, "Create table successfully\n");
     if (!kSqliteEncrypts)
         varnex_print_log(LOG_INFO, kTag, "Built with plain SQLite: the personal corpus is stored unencrypted in %s\n",
                          file);
@@ -272,6 +274,11 @@ int PersonalCorpusDbMgr::runInsert(const TableSql& sql, const std::string& sende
 bool PersonalCorpusDbMgr::write(const char* operation, const std::function<int()>& body) {
     if (!isOpen()) {
         varnex_print_log(LOG_DEBUG, kTag, "%s skipped: the personal corpus is not open\n", operation);
+        return false;
+    }
+    if (!database.writable()) {
+        varnex_print_log(LOG_ERROR, kTag, "%s refused: the personal corpus %s cannot be written\n", operation,
+                         database.path().c_str());
         return false;
     }
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {

@@ -20,6 +20,7 @@
 
 #include "SmartReplyAPIWrapper.h"
 #include "Varnex/Log.h"
+#include "Varnex/StoreKey.h"
 
 #ifndef VARNEX_RESOURCES_FROM_LIBDIR
 #define VARNEX_RESOURCES_FROM_LIBDIR "../share/varnex/resources"
@@ -244,24 +245,19 @@ std::string findResourceDir() {
     return "";
 }
 
-}  // namespace
-
-extern "C" {
-
-const char* varnex_default_resource_dir(void) {
-    try {
-        static const std::string dir = findResourceDir();
-        return dir.empty() ? nullptr : dir.c_str();
-    } catch (...) {
-        return nullptr;
-    }
-}
-
-varnex_engine* varnex_open(const char* resource_dir, const char* data_dir, varnex_error* error) {
+// varnex_open and varnex_open_with_key; `key` is null for the key file.
+varnex_engine* openEngine(const char* resource_dir, const char* data_dir, const unsigned char* key, size_t key_size,
+                          varnex_error* error) {
     try {
         std::lock_guard<std::mutex> guard(apiLock());
         if (!checkPath(resource_dir, "resource_dir", error) || !checkPath(data_dir, "data_dir", error))
             return nullptr;
+        if (key != nullptr && key_size != Varnex::StoreKey::kBytes) {
+            setError(error, VARNEX_ERR_KEY,
+                     "the key must be " + std::to_string(Varnex::StoreKey::kBytes) + " bytes, not " +
+                         std::to_string(key_size));
+            return nullptr;
+        }
         std::string resources = resource_dir;
         if (!isDirectory(resources + "/1.0")) {
             setError(error, VARNEX_ERR_RESOURCES,
@@ -276,23 +272,26 @@ varnex_engine* varnex_open(const char* resource_dir, const char* data_dir, varne
                      "data directory \"" + data + "\" " + (exists ? "is not a directory" : "does not exist"));
             return nullptr;
         }
-        if (::access(data.c_str(), W_OK | X_OK) != 0) {
-            setError(error, VARNEX_ERR_DATA, "data directory \"" + data + "\" is not writable");
-            return nullptr;
-        }
+        // A directory that cannot be written is fine: what was learnt there
+        // still serves, and varnex_notify reports that it cannot record.
         // The C++ API glues the database names onto the directory as it stands.
         if (data.back() != '/') data += '/';
 
         auto open = std::make_unique<OpenEngine>();
         open->api = static_cast<SmartReplyAPIWrapper*>(create());
-        if (open->api == nullptr) {
+        if (open->api == nullptr || (key != nullptr && setStoreKey(open->api, key, key_size) != 1)) {
             setError(error, VARNEX_ERR_INTERNAL, "the engine could not be created");
             return nullptr;
         }
         ErrorLines log;
         bool opened = open->api->openEngine(resources, data);
-        // Only the learning databases make openEngine fail; missing or broken
-        // resources leave it "open" and show only in the log.
+        // Only the learning databases (and their key) make openEngine fail;
+        // missing or broken resources leave it "open" and show only in the log.
+        if (!opened && (log.mention("key file") || (key != nullptr && log.mention("store key")))) {
+            setError(error, VARNEX_ERR_KEY,
+                     withReason("the learning databases in \"" + std::string(data_dir) + "\" cannot be unlocked", log));
+            return nullptr;
+        }
         if (!opened && log.mention("database")) {
             setError(error, VARNEX_ERR_DATA,
                      withReason("the learning databases in \"" + std::string(data_dir) + "\" cannot be opened", log));
@@ -316,6 +315,28 @@ varnex_engine* varnex_open(const char* resource_dir, const char* data_dir, varne
         setErrorFromCurrentException(error);
         return nullptr;
     }
+}
+
+}  // namespace
+
+extern "C" {
+
+const char* varnex_default_resource_dir(void) {
+    try {
+        static const std::string dir = findResourceDir();
+        return dir.empty() ? nullptr : dir.c_str();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+varnex_engine* varnex_open(const char* resource_dir, const char* data_dir, varnex_error* error) {
+    return openEngine(resource_dir, data_dir, nullptr, 0, error);
+}
+
+varnex_engine* varnex_open_with_key(const char* resource_dir, const char* data_dir, const unsigned char* key,
+                                    size_t key_size, varnex_error* error) {
+    return openEngine(resource_dir, data_dir, key, key_size, error);
 }
 
 const char* const* varnex_suggest(varnex_engine* engine, const char* message, const char* sender, size_t* count,

@@ -12,9 +12,6 @@ const char* const kCreateTable =
     "CREATE TABLE IF NOT EXISTS honorific_history(sender TEXT PRIMARY KEY NOT NULL, "
     "most_honorific_reply INT default 0 NOT NULL, honorific_reply INT default 0 NOT NULL, "
     "non_honorific_reply INT default 0 NOT NULL);";
-// Creates a table inside a transaction that is then rolled back: fails when
-// the file or its directory cannot be written, and changes nothing otherwise.
-const char* const kWriteCheck = "create table honorific_history_write_check(x);";
 
 const char* const kSelectCounts =
     "select most_honorific_reply, honorific_reply, non_honorific_reply from honorific_history where sender = ?1;";
@@ -45,7 +42,7 @@ const char* incrementFor(const std::string& label) {
 
 }  // namespace
 
-HonorificHistory::HonorificHistory(const std::string& dbPath) : database(dbPath) {}
+HonorificHistory::HonorificHistory(const std::string& dbPath, const StoreKeys& keys) : database(dbPath, keys) {}
 
 HonorificHistory::~HonorificHistory() = default;
 
@@ -58,7 +55,16 @@ bool HonorificHistory::failInit(const char* format, const std::string& reason) {
 bool HonorificHistory::init() {
     if (database.isOpen()) return true;
     std::string error;
-    if (!database.open(error)) return failInit("Failed to open database: %s\n", error);
+    if (!database.open(error, kCreateTable)) {
+        if (database.cannotBeCreated()) {
+            // Nothing was learnt here and nothing can be: suggestions go on
+            // without the history.
+            varnex_print_log(LOG_WARN, kTag, "The honorific history %s cannot be created (%s): replies are not learnt\n",
+                             database.path().c_str(), error.c_str());
+            return true;
+        }
+        return failInit("Failed to open database: %s\n", database.path() + ": " + error);
+    }
     varnex_print_log(LOG_INFO, kTag, "Opened database successfully\n");
     if (!kSqliteEncrypts)
         varnex_print_log(LOG_INFO, kTag,
@@ -72,29 +78,28 @@ bool HonorificHistory::init() {
         if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failInit("Failed to open database: %s\n", database.lastError());
         exists = rc == SQLITE_ROW;
     }
+    if (!database.writable()) {
+        // What was learnt still serves; only new replies are not counted.
+        varnex_print_log(LOG_WARN, kTag, "The honorific history %s can only be read: replies are not learnt\n",
+                         database.path().c_str());
+        return true;
+    }
     if (!exists) {
         if (!database.execute(kCreateTable, error)) return failInit("Failed to create table: %s\n", error);
         varnex_print_log(LOG_INFO, kTag, "Create table successfully\n");
-        return true;
     }
-    varnex_print_log(LOG_INFO, kTag, "Table already exists. skip creating\n");
-
-    // An existing file may still be unwritable (read-only file or directory):
-    // try a write and take it back.
-    if (!database.execute("BEGIN IMMEDIATE;", error) || !database.execute(kWriteCheck, error))
-        return failInit("Failed to open database: %s\n", error);
-    if (!database.execute("ROLLBACK;", error)) return failInit("Failed to open database: %s\n", error);
     return true;
 }
 
 void HonorificHistory::update(const std::string& sender, const std::string& /*message*/,
                               const Annotation& /*messageAnnotation*/, const std::string& /*reply*/,
                               const Annotation& replyAnnotation) {
-    if (!database.isOpen()) {
-        varnex_print_log(LOG_DEBUG, kTag, "Honorific history not open, reply not counted\n");
+    if (sender.empty()) return;
+    if (!database.writable()) {
+        varnex_print_log(LOG_ERROR, kTag, "The honorific history %s cannot be written: the reply is not counted\n",
+                         database.path().c_str());
         return;
     }
-    if (sender.empty()) return;
 
     const std::string label = replyAnnotation.getLabel(Category::HONORIFIC, "");
 

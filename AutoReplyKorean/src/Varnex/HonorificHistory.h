@@ -18,22 +18,27 @@ struct HonorificCounts {
 
 class HonorificHistory : public _IKoreanHonorificHistoryManager {
 public:
-    // Remembers the path; nothing is opened before init().
-    explicit HonorificHistory(const std::string& dbPath);
+    // Remembers the path and the keys; nothing is opened before init().
+    explicit HonorificHistory(const std::string& dbPath, const StoreKeys& keys = StoreKeys());
     ~HonorificHistory() override;
 
     HonorificHistory(const HonorificHistory&) = delete;
     HonorificHistory& operator=(const HonorificHistory&) = delete;
 
     // Opens (creating when missing) and keys the database and makes sure the
-    // table exists and the file can be written. On any failure the connection
-    // is closed, the file is left as it was and false is returned; the object
-    // then answers every sender as unknown and ignores updates.
+    // table exists. A file that cannot be written is opened for reading (and
+    // a missing one in a read-only directory stays closed): init() succeeds,
+    // with a warning, and every update() is reported as not counted. On any
+    // other failure the connection is closed, the file is left as it was and
+    // false is returned; the object then answers every sender as unknown.
     bool init() override;
+    // The keys the next init() opens the file with.
+    void setKeys(const StoreKeys& keys) { database.setKeys(keys); }
 
     // Adds one to the sender's count for the level of `replyAnnotation`'s
-    // "honorific" result. The count is raised inside the database, so several
-    // connections (also in other processes) sharing the file never lose one.
+    // "honorific" result; an error line says when it cannot. The count is
+    // raised inside the database, so several connections (also in other
+    // processes) sharing the file never lose one.
     void update(const std::string& sender, const std::string& message, const Annotation& messageAnnotation,
                 const std::string& reply, const Annotation& replyAnnotation) override;
 

@@ -20,11 +20,16 @@ const char* const KoreanAutoReplyEngine::kPersonalDbName = "personal_ko_KR.db";
 
 KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resources) : resourceDir(resources) { loadModules(); }
 
-KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resources, const std::string& dataDir)
-    : resourceDir(resources), honorificHistory(std::make_shared<HonorificHistory>(dataDir + kHonorificDbName)) {
+KoreanAutoReplyEngine::KoreanAutoReplyEngine(const std::string& resources, const std::string& dataDir,
+                                             const StoreKey* hostKey)
+    : resourceDir(resources),
+      dataDir(dataDir),
+      honorificHistory(std::make_shared<HonorificHistory>(dataDir + kHonorificDbName)),
+      personalCorpus(
+          std::make_shared<PersonalCorpusApplier>(resourceDir, KoreanResource::kVersion, dataDir + kPersonalDbName)) {
+    if (hostKey != nullptr) this->hostKey = std::make_unique<StoreKey>(*hostKey);
     loadModules();
-    setPersonalCorpusApplier(
-        std::make_shared<PersonalCorpusApplier>(resourceDir, KoreanResource::kVersion, dataDir + kPersonalDbName));
+    setPersonalCorpusApplier(personalCorpus);
 }
 
 void KoreanAutoReplyEngine::loadModules() {
@@ -56,7 +61,21 @@ bool KoreanAutoReplyEngine::init() {
     }
     // The stores are opened before the modules, so a store that fails is
     // reported but the modules are still ready to suggest.
-    const bool storesOpen = !honorificHistory || honorificHistory->init();
+    bool storesOpen = true;
+    if (honorificHistory) {
+        StoreKeys keys;
+        std::string error;
+        if (storeKeysFor(dataDir, hostKey.get(), keys, error)) {
+            honorificHistory->setKeys(keys);
+            personalCorpus->setStoreKeys(keys);
+            storesOpen = honorificHistory->init();
+        } else {
+            // Opened under a new key, the stores would lose what they hold.
+            varnex_print_log(LOG_ERROR, kTag, "The learning stores stay closed: %s\n", error.c_str());
+            setPersonalCorpusApplier(nullptr);
+            storesOpen = false;
+        }
+    }
     const bool modulesReady = AutoReplyEngine::init();
     return storesOpen && modulesReady;
 }

@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "Varnex/AutoReplyEngine.h"
+#include "Varnex/StoreKey.h"
 
 namespace Varnex {
 
 class HonorificHistory;
+class PersonalCorpusApplier;
 class _KoreanMessageAnalyzer;
 class _KoreanMLCandidateReplyGenerator;
 
@@ -28,15 +30,18 @@ public:
     explicit KoreanAutoReplyEngine(const std::string& resourceDir);
     // The same with the learning stores, named by appending their file names
     // to `dataDir` as it stands (hosts pass it with its trailing separator).
-    // Nothing is opened here.
-    KoreanAutoReplyEngine(const std::string& resourceDir, const std::string& dataDir);
+    // They are keyed with `hostKey` when given, else with the data
+    // directory's key file (see StoreKey.h). Nothing is opened here.
+    KoreanAutoReplyEngine(const std::string& resourceDir, const std::string& dataDir,
+                          const StoreKey* hostKey = nullptr);
     ~KoreanAutoReplyEngine() override;
 
     // Fails with one error line naming what is missing when the resource
     // tree cannot serve suggestions (no scenario table, no corpus, no
     // speech-level models); such an engine suggests nothing. Otherwise opens
     // the learning stores and initialises the modules; a store that cannot
-    // be opened fails init() too, but the engine still suggests.
+    // be opened (or a damaged key file) fails init() too, but the engine
+    // still suggests. Stores that can only be read serve what they hold.
     bool init() override;
     bool findReply(const std::string& sender, const std::string& message, std::vector<Reply>& replies,
                    Annotation* annotation) override;
@@ -51,7 +56,10 @@ private:
     void loadModules();
 
     std::string resourceDir;
+    std::string dataDir;
+    std::unique_ptr<StoreKey> hostKey;
     std::shared_ptr<HonorificHistory> honorificHistory;
+    std::shared_ptr<PersonalCorpusApplier> personalCorpus;
     std::shared_ptr<_KoreanMessageAnalyzer> messageAnalyzer;
     std::shared_ptr<_KoreanMLCandidateReplyGenerator> scenarioGenerator;
     bool treeUsable = true;

@@ -36,7 +36,7 @@ bool SmartReplyAPIWrapperImpl::openEngine(const std::string& resourceDir, const 
         LanguageType type = languageTypeFromCode(language);
         // The engine is built completely before the registry is touched, so
         // a builder that throws leaves an open engine answering.
-        std::shared_ptr<AutoReplyEngine> engine = engineBuilder(type, resourceDir, dataDir);
+        std::shared_ptr<AutoReplyEngine> engine = engineBuilder(type, resourceDir, dataDir, storeKey.get());
         if (!engine) {
             varnex_print_log(LOG_ERROR, kTag, "openEngine failed: no engine was built\n");
             return false;

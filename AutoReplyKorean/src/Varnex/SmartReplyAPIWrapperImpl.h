@@ -8,12 +8,14 @@
 
 #include "SmartReplyAPIWrapper.h"
 #include "Varnex/AutoReply.h"
+#include "Varnex/StoreKey.h"
 
 namespace Varnex {
 
 class SmartReplyAPIWrapperImpl : public SmartReplyAPIWrapper {
 public:
-    using EngineBuilder = std::shared_ptr<AutoReplyEngine> (*)(LanguageType, const std::string&, const std::string&);
+    using EngineBuilder = std::shared_ptr<AutoReplyEngine> (*)(LanguageType, const std::string&, const std::string&,
+                                                               const StoreKey*);
 
     explicit SmartReplyAPIWrapperImpl(const std::string& language);
     // Tests pass their own builder to exercise the API boundary.
@@ -30,10 +32,15 @@ public:
 
     const AutoReply& registry() const { return *autoReply; }
 
+    // The key the learning stores of engines opened from now on are keyed
+    // with, instead of the data directory's key file.
+    void setStoreKey(const StoreKey& key) { storeKey = std::make_unique<StoreKey>(key); }
+
 private:
     std::string language;
     std::shared_ptr<AutoReply> autoReply;
     EngineBuilder engineBuilder;
+    std::unique_ptr<StoreKey> storeKey;
 };
 
 }  // namespace Varnex

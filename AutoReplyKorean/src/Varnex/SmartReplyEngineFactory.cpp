@@ -5,8 +5,9 @@
 namespace Varnex {
 
 std::shared_ptr<AutoReplyEngine> SmartReplyEngineFactory::createEngine(LanguageType, const std::string& resourceDir,
-                                                                       const std::string& dataDir) {
-    return std::make_shared<KoreanAutoReplyEngine>(resourceDir, dataDir);
+                                                                       const std::string& dataDir,
+                                                                       const StoreKey* storeKey) {
+    return std::make_shared<KoreanAutoReplyEngine>(resourceDir, dataDir, storeKey);
 }
 
 }  // namespace Varnex

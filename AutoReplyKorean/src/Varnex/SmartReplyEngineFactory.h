@@ -8,13 +8,16 @@
 
 #include "Varnex/AutoReplyEngine.h"
 #include "Varnex/LanguageType.h"
+#include "Varnex/StoreKey.h"
 
 namespace Varnex {
 
 class SmartReplyEngineFactory {
 public:
+    // `storeKey` keys the learning stores; without it, the data directory's
+    // key file does.
     static std::shared_ptr<AutoReplyEngine> createEngine(LanguageType language, const std::string& resourceDir,
-                                                         const std::string& dataDir);
+                                                         const std::string& dataDir, const StoreKey* storeKey);
 };
 
 }  // namespace Varnex

@@ -88,6 +88,10 @@ public:
     // Byte length of the character whose lead byte is `c` (0 when `c` starts
     // no character).
     static int charLength(unsigned char c);
+
+    // The first `maxChars` characters of `s` (all of it when shorter), never
+    // cutting a character in two; `truncated` tells whether anything was cut.
+    static std::string headChars(const std::string& s, size_t maxChars, bool& truncated);
 };
 
 }  // namespace Utilities

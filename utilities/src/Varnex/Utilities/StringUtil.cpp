@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "Varnex/Utilities/StringUtil.h"
 
 #include <cstdint>
@@ -22,6 +23,18 @@ int StringUtil::charLength(unsigned char c) {
     if (c >= 0xE0 && c <= 0xEF) return 3;
     if (c >= 0xF0 && c <= 0xF7) return 4;
     return 0;
+}
+
+std::string StringUtil::headChars(const std::string& s, size_t maxChars, bool& truncated) {
+    size_t pos = 0;
+    for (size_t n = 0; n < maxChars && pos < s.size(); ++n) {
+        // A stray byte counts as one character.
+        const int length = charLength(static_cast<unsigned char>(s[pos]));
+        pos += length > 0 ? static_cast<size_t>(length) : 1;
+    }
+    pos = std::min(pos, s.size());
+    truncated = pos < s.size();
+    return s.substr(0, pos);
 }
 
 void StringUtil::removeUtf8Bom(std::string& s) {
