@@ -17,7 +17,11 @@ namespace {
 
 const char* const kAnyOther = "*";
 
-bool startsWith(const std::string& s, const std::string& prefix) { return StringUtil::startWith(s, prefix); }
+// An intent of a rule matches as a prefix, or exactly when it ends in "$".
+bool startsWith(const std::string& s, const std::string& intent) {
+    if (!intent.empty() && intent.back() == '$') return s.compare(0, std::string::npos, intent, 0, intent.size() - 1) == 0;
+    return StringUtil::startWith(s, intent);
+}
 
 bool anyStartsWith(const std::vector<std::string>& values, const std::string& prefix) {
     return std::any_of(values.begin(), values.end(), [&](const std::string& v) { return startsWith(v, prefix); });

@@ -14,7 +14,8 @@
 //                                  any other intent are there
 //   first   A,B,...                candidates of these intents move to the
 //                                  front, in this order; the rest keep theirs
-// Intents match as prefixes ("worry" covers "worry_grief"). Rules apply in
+// Intents match as prefixes ("worry" covers "worry_grief"), or exactly when
+// they end in "$" ("congratulation$" is the plain kind only). Rules apply in
 // file order. Without a rule file the order of the generators stands.
 //
 // Emoji replies: at most one reply made only of emoji is offered, after all
