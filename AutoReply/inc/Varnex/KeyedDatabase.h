@@ -42,6 +42,11 @@ public:
     // cannotBeCreated() then tells whether the file was simply missing in a
     // directory that cannot be written.
     bool open(std::string& error, const std::string& schema = std::string());
+    // Moves a writable file to a write-ahead log (kept while connections
+    // are open, folded back when the last one closes), so that commits need
+    // no sync. Called once the store has checked the file: open() itself
+    // changes nothing in an existing file.
+    void useWriteAheadLog();
     void close();
     bool isOpen() const { return db != nullptr; }
     bool writable() const { return db != nullptr && canWrite; }

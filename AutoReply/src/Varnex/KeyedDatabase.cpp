@@ -19,6 +19,29 @@ const char* const kReadSchema = "select count(*) from sqlite_master;";
 // or creating it at the same moment).
 constexpr int kOpenAttempts = 3;
 
+std::string directoryOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// "file:" URI of `path` with the immutable flag; characters a URI gives a
+// meaning to are escaped.
+std::string immutableUri(const std::string& path) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x20) {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri + "?immutable=1";
+}
+
 int primaryCode(sqlite3* db) { return db != nullptr ? (sqlite3_errcode(db) & 0xff) : SQLITE_CANTOPEN; }
 }  // namespace
 
@@ -109,10 +132,16 @@ KeyedDatabase::Attempt KeyedDatabase::openExisting(std::string& error) {
     std::vector<const StoreKey*> keys{&storeKeys.key};
     for (const auto& k : storeKeys.former)
         if (k != storeKeys.key) keys.push_back(&k);
+    // A file that cannot be written, or that sits in a directory that cannot
+    // (where a write-ahead log could not be kept), is opened as immutable:
+    // read without locks or log files, as it stands.
+    const bool writableHere = ::access(filePath.c_str(), W_OK) == 0 && ::access(directoryOf(filePath).c_str(), W_OK) == 0;
+    const std::string target = writableHere ? filePath : immutableUri(filePath);
+    const int flags = writableHere ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
     size_t used = keys.size();
     for (size_t i = 0; i < keys.size() && used == keys.size(); ++i) {
         // Without CREATE: a file removed meanwhile is not made up empty.
-        const int rc = sqlite3_open_v2(filePath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        const int rc = sqlite3_open_v2(target.c_str(), &db, flags, nullptr);
         if (rc != SQLITE_OK) {
             error = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
             close();
@@ -132,11 +161,13 @@ KeyedDatabase::Attempt KeyedDatabase::openExisting(std::string& error) {
         error = "cannot be read with the store key (written under another key, or not a database)";
         return Attempt::Failed;
     }
-    canWrite = checkWritable();
+    canWrite = writableHere && checkWritable();
     if (used > 0 && canWrite) {
+        // Rekeyed with a rollback journal, the log's pages are never left
+        // under the old key.
         const std::string rekey = "PRAGMA rekey = " + storeKeys.key.pragmaValue() + ";";
         std::string why;
-        if (!execute(rekey.c_str(), why)) {
+        if (!execute("PRAGMA journal_mode = DELETE;", why) || !execute(rekey.c_str(), why)) {
             // Most likely another process rekeyed it first: start over.
             varnex_print_log(LOG_INFO, kTag, "Rekeying %s failed (%s); opening it again\n", filePath.c_str(),
                              why.c_str());
@@ -146,6 +177,18 @@ KeyedDatabase::Attempt KeyedDatabase::openExisting(std::string& error) {
         varnex_print_log(LOG_INFO, kTag, "Rekeyed %s to the data directory's key\n", filePath.c_str());
     }
     return Attempt::Opened;
+}
+
+void KeyedDatabase::useWriteAheadLog() {
+    if (!writable()) return;
+    // Synced at checkpoints: a commit costs no sync, a crashed process
+    // loses nothing it committed, and a power cut can only take back the
+    // last commits, never damage the file. When another connection keeps
+    // the mode from changing, the file stays in its present mode, which is
+    // as safe.
+    std::string ignored;
+    execute("PRAGMA journal_mode = WAL;", ignored);
+    execute("PRAGMA synchronous = NORMAL;", ignored);
 }
 
 bool KeyedDatabase::checkWritable() {

@@ -149,6 +149,7 @@ bool PersonalCorpusDbMgr::openChecked() {
         }
         varnex_print_log(LOG_INFO, kTag, "Create table successfully\n");
     }
+    database.useWriteAheadLog();
     varnex_print_log(LOG_INFO, kTag, "Opened database successfully\n");
     if (!kSqliteEncrypts)
         varnex_print_log(LOG_INFO, kTag, "Built with plain SQLite: the personal corpus is stored unencrypted in %s\n",

@@ -88,6 +88,7 @@ bool HonorificHistory::init() {
         if (!database.execute(kCreateTable, error)) return failInit("Failed to create table: %s\n", error);
         varnex_print_log(LOG_INFO, kTag, "Create table successfully\n");
     }
+    database.useWriteAheadLog();
     return true;
 }
 

@@ -25,13 +25,16 @@ void KoreanHonorificFeatureExtractor::extract(const Annotation& annotation, SVMF
     std::string a, b;
     stopCharRemover->remove(annotation.getText(), a);
     stopCharRemover->remove(annotation.getNormalizedText(), b);
+    // Phrases count once per text; the normalised text is often the text
+    // itself, and is then scanned once and counted twice.
     std::vector<std::string> list;
     dictionary.getFeature(a, list, false, true);
-    dictionary.getFeature(b, list, false, true);
-    for (const auto& f : list) features.add(f);
+    if (b != a) dictionary.getFeature(b, list, false, true);
+    const float weight = b == a ? 2.0f : 1.0f;
+    for (const auto& f : list) features.add(f, weight);
     std::set<std::string> chars;
     KoreanCharactorFeature::getFeature(a, chars, true);
-    KoreanCharactorFeature::getFeature(b, chars, true);
+    if (b != a) KoreanCharactorFeature::getFeature(b, chars, true);
     for (const auto& f : chars) features.add(f);
 }
 
@@ -50,10 +53,12 @@ KoreanHonorificDetector::KoreanHonorificDetector(const std::string& tfModel, con
 
 bool KoreanHonorificDetector::process(Annotation& annotation) const {
     using Category::HONORIFIC;
-    const std::string first = Classification(HONORIFIC, tfClassifier->classify(annotation)).getPredictedClass();
+    // Both models read the same features: extracted once.
+    const SVMFeatureVector features = tfClassifier->extractByHash(annotation);
+    const std::string first = Classification(HONORIFIC, tfClassifier->classifyExtracted(features)).getPredictedClass();
     std::string level = first;
     if (first == Label::TRUE_LABEL)
-        level = Classification(HONORIFIC, hnClassifier->classify(annotation)).getPredictedClass();
+        level = Classification(HONORIFIC, hnClassifier->classifyExtracted(features)).getPredictedClass();
     std::string kind;
     if (level != Label::HIGH && level != Label::NORMAL && callDetector &&
         callDetector->isCall(annotation.getText(), kind) && kind == KoreanCallDetector::kTitle)

@@ -49,6 +49,8 @@ public:
     void setCallDetector(std::shared_ptr<KoreanCallDetector> calls) { callDetector = std::move(calls); }
 
     bool modelsLoaded() const { return tfClassifier->loaded() && hnClassifier->loaded(); }
+    // Model 0 (honorific or not) or 1 (which honorific level) loaded.
+    bool modelLoaded(size_t which) const { return (which == 0 ? tfClassifier : hnClassifier)->loaded(); }
 
 private:
     std::shared_ptr<AnnotationBasedClassifier> tfClassifier;

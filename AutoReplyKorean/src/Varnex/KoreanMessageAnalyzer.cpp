@@ -58,8 +58,20 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
         model(R::HONORIFIC_TF_MODEL), model(R::HONORIFIC_TF_INDEX), model(R::HONORIFIC_TF_CATEGORY),
         model(R::HONORIFIC_HN_MODEL), model(R::HONORIFIC_HN_INDEX), model(R::HONORIFIC_HN_CATEGORY),
         text(R::HONORIFIC_DICTIONARY), history, false);
-    if (!honorific->modelsLoaded())
-        unreadableRequired = {model(R::HONORIFIC_TF_MODEL), model(R::HONORIFIC_HN_MODEL)};
+    if (!honorific->modelsLoaded()) {
+        // Name the files at fault: those missing or unreadable, or else the
+        // model that did not load.
+        const std::vector<std::vector<std::string>> files = {
+            {R::HONORIFIC_TF_MODEL, R::HONORIFIC_TF_INDEX, R::HONORIFIC_TF_CATEGORY},
+            {R::HONORIFIC_HN_MODEL, R::HONORIFIC_HN_INDEX, R::HONORIFIC_HN_CATEGORY}};
+        for (size_t m = 0; m < files.size(); ++m) {
+            if (honorific->modelLoaded(m)) continue;
+            size_t named = unreadableRequired.size();
+            for (const auto& f : files[m])
+                if (!Utilities::isReadableFile(model(f))) unreadableRequired.push_back(model(f));
+            if (unreadableRequired.size() == named) unreadableRequired.push_back(model(files[m][0]));
+        }
+    }
     // Calls serve the speech level, the greetings and the templates.
     auto calls = std::make_shared<KoreanCallDetector>(text(R::CALL_RULE), false);
     honorific->setCallDetector(calls);

@@ -54,9 +54,13 @@ KoreanReplyTypeDetector::KoreanReplyTypeDetector(const std::string& dir, const s
 
 std::map<std::string, double> KoreanReplyTypeDetector::scores(const Annotation& annotation) const {
     std::map<std::string, double> out;
+    // Every model reads the same features: extracted once, by the first.
+    SVMFeatureVector features;
+    bool extracted = false;
     for (const auto& [category, classifier] : getClassifiers()) {
         if (!classifier || !classifier->loaded()) continue;
-        const auto result = classifier->classify(annotation);
+        if (!extracted) features = classifier->extractByHash(annotation), extracted = true;
+        const auto result = classifier->classifyExtracted(features);
         auto it = result.find(Label::TRUE_LABEL);
         if (it != result.end()) out[category] = it->second;
     }

@@ -29,7 +29,7 @@ KoreanReplyTypeFallback::KoreanReplyTypeFallback(const std::string& dir, const s
                                                  const std::vector<std::string>& types, const std::string& path)
     : prefix(name + "_") {
     if (!Utilities::isRegularFile(path)) {
-        varnex_print_log(LOG_INFO, kTag, "Reply-type fallback off: %s: %s\n", path.c_str(),
+        varnex_print_log(LOG_WARN, kTag, "Reply-type fallback off: %s: %s\n", path.c_str(),
                          Utilities::describeUnreadable(path));
         return;
     }

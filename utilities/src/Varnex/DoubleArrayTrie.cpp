@@ -333,6 +333,9 @@ bool DoubleArrayTrie::search(const std::string& text, int start,
                              std::vector<std::pair<std::string, std::string>>& results, int& matchLength,
                              bool skipSpaces, bool ignoreLeadingMark) const {
     if (!array || start < 0 || start >= static_cast<int>(text.size())) return !results.empty();
+    // Every key begins with a whole character, so no match starts on a
+    // continuation byte; scanners try every offset, and most are those.
+    if ((static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) return !results.empty();
     DartsCursor cursor{&array->darts};
     size_t node = 0;
     const int length = longestMatch(cursor, text, start, skipSpaces, node);

@@ -31,6 +31,12 @@ public:
     // Empty results, without extracting anything, when the model is not
     // loaded.
     std::map<std::string, double> classify(const Annotation& annotation) const;
+    // The features of `annotation`, keyed by name hash, for classifyExtracted
+    // of every classifier with the same extractors: one extraction serves
+    // several models.
+    SVMFeatureVector extractByHash(const Annotation& annotation) const;
+    // classify() on features extractByHash() produced.
+    std::map<std::string, double> classifyExtracted(const SVMFeatureVector& byHash) const;
     std::string predict(const Annotation& annotation) const;
 
 private:

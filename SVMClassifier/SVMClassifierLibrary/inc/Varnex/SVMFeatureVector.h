@@ -34,6 +34,15 @@ public:
     bool add(const std::string& name, int value) { return add(name, static_cast<float>(value)); }
     bool add(const std::string& name) { return add(name, 1.0f); }
 
+    // A vector keyed by the hash of each feature name rather than by an
+    // index: what extractors produce once for several models that share
+    // them; remapped() then gives each model its own vector.
+    static SVMFeatureVector keyedByHash();
+    bool isKeyedByHash() const { return byHash; }
+    // This hash-keyed vector through `index`: the features it knows, with
+    // their values. Equal to extracting straight into a vector of `index`.
+    SVMFeatureVector remapped(std::shared_ptr<SVMFeatureIndex> index) const;
+
     const std::unordered_map<int, float>& getFeatureMap() const { return features; }
     const std::shared_ptr<SVMFeatureIndex>& getIndex() const { return index; }
     void setText(const std::string& t) { text = t; }
@@ -48,6 +57,7 @@ private:
     std::unordered_map<int, float> features;
     std::shared_ptr<SVMFeatureIndex> index;
     std::string text;
+    bool byHash = false;
 };
 
 }  // namespace Varnex

@@ -33,6 +33,22 @@ std::map<std::string, double> AnnotationBasedClassifier::classify(const Annotati
     return SVMClassifier::classify(*vector);
 }
 
+SVMFeatureVector AnnotationBasedClassifier::extractByHash(const Annotation& annotation) const {
+    SVMFeatureVector vector = SVMFeatureVector::keyedByHash();
+    vector.setText(annotation.getText());
+    extract(annotation, vector);
+    return vector;
+}
+
+std::map<std::string, double> AnnotationBasedClassifier::classifyExtracted(const SVMFeatureVector& byHash) const {
+    if (!loaded()) {
+        varnex_print_log(LOG_ERROR, kTag, "model is not loaded");
+        return {};
+    }
+    const auto vector = byHash.remapped(model->makeFeatureVector()->getIndex());
+    return SVMClassifier::classify(vector);
+}
+
 std::string AnnotationBasedClassifier::predict(const Annotation& annotation) const {
     std::string best = bestClass(classify(annotation));
     if (best.empty()) varnex_print_log(LOG_WARN, kTag, "Classification results are empty");

@@ -23,7 +23,28 @@ bool SVMFeatureVector::add(int i, float value) {
     return true;
 }
 
+SVMFeatureVector SVMFeatureVector::keyedByHash() {
+    SVMFeatureVector v;
+    v.byHash = true;
+    return v;
+}
+
+SVMFeatureVector SVMFeatureVector::remapped(std::shared_ptr<SVMFeatureIndex> idx) const {
+    SVMFeatureVector out(idx);
+    out.text = text;
+    if (!byHash || !out.index) return out;
+    out.features.reserve(features.size());
+    // Distinct names with distinct hashes have distinct indices, so each
+    // entry lands on its own index, as extraction through the index does.
+    for (const auto& [hash, value] : features) {
+        const int i = out.index->getIndex(hash);
+        if (i >= 0) out.features[i] = value;
+    }
+    return out;
+}
+
 bool SVMFeatureVector::insert(const std::string& name, float value) {
+    if (byHash) return insert(SVMFeatureIndex::hash(name), value);
     if (!index) return false;
     int i = index->insert(name);
     if (i < 0) return false;
@@ -31,6 +52,7 @@ bool SVMFeatureVector::insert(const std::string& name, float value) {
 }
 
 bool SVMFeatureVector::add(const std::string& name, float value) {
+    if (byHash) return add(SVMFeatureIndex::hash(name), value);
     if (!index) return false;
     int i = index->insert(name);
     if (i < 0) return false;

@@ -8,6 +8,8 @@ namespace Utilities {
 
 // True when `path` names an existing regular file.
 bool isRegularFile(const std::string& path);
+// True when `path` names a regular file this process may read.
+bool isReadableFile(const std::string& path);
 
 // Why `path` cannot be read, in words for a user: "no such file", "is a
 // directory, not a file", "cannot be read", ...

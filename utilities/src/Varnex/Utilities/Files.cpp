@@ -1,6 +1,7 @@
 #include "Varnex/Utilities/Files.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -11,6 +12,8 @@ bool isRegularFile(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
+
+bool isReadableFile(const std::string& path) { return isRegularFile(path) && ::access(path.c_str(), R_OK) == 0; }
 
 const char* describeUnreadable(const std::string& path) {
     struct stat st;
