@@ -70,6 +70,38 @@ TEST(DictionaryLoading, TextLinesWithExactlyTwoFieldsPlainOrScrambled) {
     EXPECT_EQ(firstValue(listed, "고마워"), "NEW");
 }
 
+// A compiled form is read in place of its text only while it was made from
+// the text's present bytes; a stale or damaged one falls back to the text.
+TEST(DictionaryLoading, ACompiledFormServesOnlyTheTextItWasMadeFrom) {
+    TempDir dir;
+    const std::string path = dir.write("greet.dictionary", "GREETING\t안녕\nNIGHT\t잘 자\n");
+    const std::string compiled = DictionaryFeature::compiledPath(path);
+    ASSERT_TRUE(DictionaryFeature::compile(path, compiled));
+    {
+        LogCapture log;
+        DictionaryFeature d(path, false);
+        EXPECT_EQ(firstValue(d, "잘 자"), "NIGHT");
+        EXPECT_FALSE(log.contains("reading the text"));
+    }
+    dir.write("greet.dictionary", "GREETING\t안녕\nMORNING\t잘 잤어\n");
+    {
+        LogCapture log;
+        DictionaryFeature d(path, false);
+        EXPECT_EQ(firstValue(d, "잘 잤어"), "MORNING") << "the changed text wins";
+        EXPECT_TRUE(log.contains("compiled from other contents"));
+    }
+    ASSERT_TRUE(DictionaryFeature::compile(path, compiled));
+    std::string bytes = VarnexTest::readFile(compiled);
+    dir.write("greet.dictionary.trie", bytes.substr(0, bytes.size() - 7));
+    LogCapture log;
+    DictionaryFeature d(path, false);
+    EXPECT_EQ(firstValue(d, "잘 잤어"), "MORNING");
+    EXPECT_TRUE(log.contains("is damaged; reading the text"));
+    EXPECT_FALSE(DictionaryFeature::compile(dir.file("absent"), dir.file("absent.trie")));
+    EXPECT_FALSE(VarnexTest::listDir(dir.path()).empty());
+    for (const auto& name : VarnexTest::listDir(dir.path())) EXPECT_NE(name, "absent.trie");
+}
+
 TEST(DictionaryLoading, BinaryFilesAndStreamsRoundTripAndDamagedOnesFindNothing) {
     TempDir dir;
     DictionaryFeature text(dir.write("greet.dictionary", kGreetingSource), false);

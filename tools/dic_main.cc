@@ -3,6 +3,9 @@
 //   varnex-dic build SOURCE TARGET   lines "value TAB raw key" -> binary file
 //   varnex-dic dump BINARY [OUT]     binary file -> lines "value TAB raw key"
 //                                    (to OUT, or to standard output)
+//   varnex-dic compile TEXT [OUT]    the compiled form the engine reads in
+//                                    place of the text dictionary TEXT (plain
+//                                    or scrambled); OUT defaults to TEXT.trie
 //
 // A dump is itself a valid source, so build(dump(x)) gives the same
 // dictionary. Exit status: 0 on success, 1 when a file cannot be read,
@@ -14,13 +17,22 @@
 #include <utility>
 #include <vector>
 
+#include "Varnex/DictionaryFeature.h"
 #include "Varnex/DoubleArrayTrie.h"
 #include "Varnex/Log.h"
 #include "Varnex/Utilities/Encryptor.h"
 
 namespace {
 
-const char kUsage[] = "usage: varnex-dic build SOURCE TARGET | dump BINARY [OUT]\n";
+const char kUsage[] = "usage: varnex-dic build SOURCE TARGET | dump BINARY [OUT] | compile TEXT [OUT]\n";
+
+int compile(const std::string& text, const std::string& target) {
+    if (!Varnex::Utilities::isRegularFile(text)) {
+        std::fprintf(stderr, "varnex-dic: cannot read %s\n", text.c_str());
+        return 1;
+    }
+    return Varnex::DictionaryFeature::compile(text, target) ? 0 : 1;
+}
 
 int build(const std::string& source, const std::string& target) {
     if (!Varnex::Utilities::isRegularFile(source)) {
@@ -73,6 +85,8 @@ int main(int argc, char** argv) {
     Varnex::setLogLevel(Varnex::LOG_ERROR);
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "build" && argc == 4) return build(argv[2], argv[3]);
+    if (command == "compile" && (argc == 3 || argc == 4))
+        return compile(argv[2], argc == 4 ? argv[3] : Varnex::DictionaryFeature::compiledPath(argv[2]));
     if (command == "dump" && (argc == 3 || argc == 4)) return dump(argv[2], argc == 4 ? argv[3] : "");
     std::fputs(kUsage, stderr);
     return 2;

@@ -1,9 +1,19 @@
 #include "Varnex/DictionaryFeature.h"
 
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
 #include "Varnex/DoubleArrayTrie.h"
+#include "Varnex/Log.h"
+#include "Varnex/Utilities/Files.h"
+#include "Varnex/Utilities/StringUtil.h"
 #include "Varnex/Utilities/TableReader.h"
 
 namespace Varnex {
+namespace {
+const char* const kTag = "AutoReply/src/Varnex/DictionaryFeature";
+}  // namespace
 
 DictionaryFeature::DictionaryFeature() : trie(std::make_shared<DoubleArrayTrie>()) {}
 
@@ -15,21 +25,99 @@ DictionaryFeature::DictionaryFeature(std::vector<std::pair<std::string, std::str
 
 DictionaryFeature::~DictionaryFeature() = default;
 
-void DictionaryFeature::loadDictionary(const std::string& path, bool binary) {
-    auto fresh = std::make_shared<DoubleArrayTrie>();
-    if (binary) {
-        fresh->load(path);
-    } else {
-        // Value TAB raw key.
-        Utilities::TableFormat format;
-        format.minFields = format.maxFields = 2;
-        std::vector<Utilities::TableRow> rows;
-        if (Utilities::readTable(path, format, rows)) {
-            for (const auto& row : rows) fresh->insert(row.fields[1], row.fields[0]);
-            fresh->build();
+namespace {
+
+const char kCompiledMagic[] = "varnex compiled dictionary 1\n";
+
+bool readBytes(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    bytes = buffer.str();
+    return !in.bad();
+}
+
+// "size hash\n" of a text dictionary's bytes, as the compiled form records it.
+std::string fingerprint(const std::string& bytes) {
+    return std::to_string(bytes.size()) + " " +
+           std::to_string(Utilities::StringUtil::murmur3_32(bytes.data(), static_cast<unsigned int>(bytes.size()), 17)) +
+           "\n";
+}
+
+std::shared_ptr<DoubleArrayTrie> buildFromText(const std::string& path) {
+    // Value TAB raw key.
+    Utilities::TableFormat format;
+    format.minFields = format.maxFields = 2;
+    std::vector<Utilities::TableRow> rows;
+    auto trie = std::make_shared<DoubleArrayTrie>();
+    if (Utilities::readTable(path, format, rows)) {
+        for (const auto& row : rows) trie->insert(row.fields[1], row.fields[0]);
+        trie->build();
+    }
+    return trie;
+}
+
+// The compiled form of `path`, when there is one made from its present bytes.
+std::shared_ptr<DoubleArrayTrie> loadCompiled(const std::string& path) {
+    const std::string compiled = DictionaryFeature::compiledPath(path);
+    if (!Utilities::isRegularFile(compiled)) return nullptr;
+    std::ifstream in(compiled, std::ios::binary);
+    std::string magic, recorded, bytes;
+    if (!std::getline(in, magic) || magic + "\n" != kCompiledMagic || !std::getline(in, recorded) ||
+        !readBytes(path, bytes))
+        return nullptr;
+    if (recorded + "\n" != fingerprint(bytes)) {
+        varnex_print_log(LOG_INFO, kTag, "%s was compiled from other contents; reading the text\n", compiled.c_str());
+        return nullptr;
+    }
+    auto trie = std::make_shared<DoubleArrayTrie>();
+    if (!trie->load(in)) {
+        varnex_print_log(LOG_WARN, kTag, "%s is damaged; reading the text\n", compiled.c_str());
+        return nullptr;
+    }
+    return trie;
+}
+
+}  // namespace
+
+std::string DictionaryFeature::compiledPath(const std::string& textPath) { return textPath + ".trie"; }
+
+bool DictionaryFeature::compile(const std::string& textPath, const std::string& target) {
+    std::string bytes;
+    if (!readBytes(textPath, bytes)) {
+        varnex_print_log(LOG_ERROR, kTag, "Cannot read %s\n", textPath.c_str());
+        return false;
+    }
+    const auto trie = buildFromText(textPath);
+    const std::string temp = target + ".part";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << kCompiledMagic << fingerprint(bytes);
+        if (!out || !trie->save(out) || !(out.flush())) {
+            out.close();
+            std::remove(temp.c_str());
+            varnex_print_log(LOG_ERROR, kTag, "Cannot write %s\n", target.c_str());
+            return false;
         }
     }
-    trie = fresh;
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
+        std::remove(temp.c_str());
+        varnex_print_log(LOG_ERROR, kTag, "Cannot write %s\n", target.c_str());
+        return false;
+    }
+    return true;
+}
+
+void DictionaryFeature::loadDictionary(const std::string& path, bool binary) {
+    if (binary) {
+        auto fresh = std::make_shared<DoubleArrayTrie>();
+        fresh->load(path);
+        trie = fresh;
+        return;
+    }
+    auto compiled = loadCompiled(path);
+    trie = compiled ? compiled : buildFromText(path);
 }
 
 void DictionaryFeature::loadDictionary(std::vector<std::pair<std::string, std::string>> entries) {

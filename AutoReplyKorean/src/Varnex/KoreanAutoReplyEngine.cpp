@@ -1,5 +1,9 @@
 #include "KoreanAutoReplyEngine.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "HonorificHistory.h"
 #include "Varnex/PersonalCorpusApplier.h"
 #include "KoreanAnswerReplyGenerator.h"
@@ -77,6 +81,12 @@ bool KoreanAutoReplyEngine::init() {
         }
     }
     const bool modulesReady = AutoReplyEngine::init();
+#if defined(__GLIBC__)
+    // Loading leaves megabytes of freed buffers (file contents, text being
+    // parsed) that the allocator would otherwise keep for the process's
+    // lifetime.
+    malloc_trim(0);
+#endif
     return storesOpen && modulesReady;
 }
 

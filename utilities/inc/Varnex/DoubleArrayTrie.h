@@ -27,6 +27,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <map>
 #include <memory>
@@ -83,17 +84,32 @@ private:
     struct Units;  // the double array and the memory it lives in
 
     void clearSearchable();
+    class TableBuilder;
 
     // Staging area filled by insert, emptied by build.
     std::map<std::string, std::map<std::string, std::string>> entries;
     // The built trie: normalised key -> group index. Empty: finds nothing.
     std::shared_ptr<Units> array;
-    std::vector<int> groupIds;
-    // Indexed by group index: all raw keys and values of one normalised key,
-    // in raw-key order, each raw key once. A vector, not a map: the big
-    // dictionaries are read at start-up and a node per entry costs.
-    using Group = std::vector<std::pair<std::string, std::string>>;
-    std::vector<Group> valueTable;
+    // Indexed by group index, through groupStart: all raw keys and values of
+    // one normalised key, in raw-key order, each raw key once. Kept flat
+    // (raw keys in one arena, each distinct value once): the big
+    // dictionaries hold tens of thousands of keys with few distinct values,
+    // and an object per entry would cost more than the entries themselves.
+    struct Entry {
+        std::uint32_t keyOffset;  // into keyArena
+        std::uint32_t keyLength;
+        std::uint32_t value;      // into values
+    };
+    struct Table {
+        std::string keyArena;
+        std::vector<std::string> values;
+        std::vector<Entry> entries;
+        std::vector<std::uint32_t> groupStart;  // one per group, then entries.size()
+
+        size_t groups() const { return groupStart.empty() ? 0 : groupStart.size() - 1; }
+        std::string key(const Entry& e) const { return keyArena.substr(e.keyOffset, e.keyLength); }
+    };
+    Table table;
 };
 
 }  // namespace Varnex

@@ -55,6 +55,9 @@ public:
     // start + length ("" when no more than one byte is left after the match).
     static bool passes(const std::string& text, int start, int length, const std::string& rawKey,
                        bool ignoreLeadingMark);
+    // The same for a raw key given by its first and last bytes.
+    static bool passes(const std::string& text, int start, int length, char firstByte, char lastByte,
+                       bool ignoreLeadingMark);
     // True when the raw key and value can be stored in the line format of a
     // binary dictionary's value table: the key holds no tab or line feed,
     // the value no line feed, and neither a zero byte or the byte 0xFF

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 #include <exception>
 #include <fstream>
 #include <istream>
@@ -119,15 +121,52 @@ bool unitsAreSound(const std::vector<std::uint64_t>& storage, size_t count, size
     return true;
 }
 
+// The raw key without marks, written into `out` (whose memory is reused).
+void normaliseInto(const char* raw, size_t length, std::string& out) {
+    out.clear();
+    for (size_t i = 0; i < length; ++i)
+        if (raw[i] != '/' && raw[i] != '~') out += raw[i];
+}
+
 }  // namespace
+
+// Fills a Table group by group, each distinct value stored once.
+class DoubleArrayTrie::TableBuilder {
+public:
+    explicit TableBuilder(Table& t) : table(t) {}
+    void startGroup() { table.groupStart.push_back(static_cast<std::uint32_t>(table.entries.size())); }
+    bool add(const char* key, size_t keyLength, const char* value, size_t valueLength) {
+        if (table.keyArena.size() + keyLength > UINT32_MAX || table.entries.size() >= UINT32_MAX) return false;
+        std::string v(value, valueLength);
+        auto it = valueIds.find(v);
+        if (it == valueIds.end()) {
+            it = valueIds.emplace(v, static_cast<std::uint32_t>(table.values.size())).first;
+            table.values.push_back(std::move(v));
+        }
+        table.entries.push_back({static_cast<std::uint32_t>(table.keyArena.size()),
+                                 static_cast<std::uint32_t>(keyLength), it->second});
+        table.keyArena.append(key, keyLength);
+        return true;
+    }
+    void finish() {
+        table.groupStart.push_back(static_cast<std::uint32_t>(table.entries.size()));
+        table.keyArena.shrink_to_fit();
+        table.values.shrink_to_fit();
+        table.entries.shrink_to_fit();
+        table.groupStart.shrink_to_fit();
+    }
+
+private:
+    Table& table;
+    std::unordered_map<std::string, std::uint32_t> valueIds;
+};
 
 DoubleArrayTrie::DoubleArrayTrie() = default;
 DoubleArrayTrie::~DoubleArrayTrie() = default;
 
 void DoubleArrayTrie::clearSearchable() {
     array.reset();
-    groupIds.clear();
-    valueTable.clear();
+    table = Table();
 }
 
 void DoubleArrayTrie::insert(const std::string& rawKey, const std::string& value) {
@@ -147,17 +186,24 @@ bool DoubleArrayTrie::build() {
     std::vector<const char*> keys;
     std::vector<size_t> lengths;
     std::vector<Value> values;
-    std::vector<Group> table;
+    Table built;
+    TableBuilder builder(built);
     keys.reserve(staged.size());
     lengths.reserve(staged.size());
     values.reserve(staged.size());
-    table.reserve(staged.size());
     for (const auto& group : staged) {
         keys.push_back(group.first.data());
         lengths.push_back(group.first.size());
         values.push_back(static_cast<Value>(values.size()));
-        table.emplace_back(group.second.begin(), group.second.end());
+        builder.startGroup();
+        for (const auto& [rawKey, value] : group.second) {
+            if (!builder.add(rawKey.data(), rawKey.size(), value.data(), value.size())) {
+                varnex_print_log(LOG_ERROR, kTag, "BuildError : dictionary too large\n");
+                return false;
+            }
+        }
     }
+    builder.finish();
     try {
         auto units = std::make_shared<Units>();
         const int error = units->darts.build(keys.size(), keys.data(), lengths.data(), values.data());
@@ -170,26 +216,24 @@ bool DoubleArrayTrie::build() {
         varnex_print_log(LOG_ERROR, kTag, "BuildError : %s\n", e.what());
         return false;
     }
-    valueTable.swap(table);
-    groupIds.resize(valueTable.size());
-    for (size_t i = 0; i < groupIds.size(); ++i) groupIds[i] = static_cast<int>(i);
+    table = std::move(built);
     return true;
 }
 
 bool DoubleArrayTrie::save(std::ostream& out) const {
     std::string text;
-    for (const auto& group : valueTable) {
-        for (const auto& kv : group) {
-            if (!TrieKeys::storable(kv.first, kv.second)) {
-                varnex_print_log(LOG_ERROR, kTag, "SaveError : entry cannot be stored in a binary dictionary : %s\n",
-                                 kv.first.c_str());
-                return false;
-            }
-            text += kv.first;
-            text += '\t';
-            text += kv.second;
-            text += '\n';
+    for (const Entry& e : table.entries) {
+        const std::string key = table.key(e);
+        const std::string& value = table.values[e.value];
+        if (!TrieKeys::storable(key, value)) {
+            varnex_print_log(LOG_ERROR, kTag, "SaveError : entry cannot be stored in a binary dictionary : %s\n",
+                             key.c_str());
+            return false;
         }
+        text += key;
+        text += '\t';
+        text += value;
+        text += '\n';
     }
     size_t bytes = 0;
     if (array) bytes = array->darts.size() * array->darts.unit_size();
@@ -236,41 +280,58 @@ bool DoubleArrayTrie::load(std::istream& in) {
     if (BinaryIO::read(in, text) < 0) return failed("value table unreadable");
 
     // The value table: one "raw key TAB value" line per raw key; a new group
-    // starts whenever the normalised key changes.
-    std::vector<Group> table;
-    std::string previous;
+    // starts whenever the normalised key changes. Files written by save()
+    // list each group in raw-key order without repeats; a group in any
+    // other order is sorted, the last value of a repeated raw key kept.
+    struct Line {
+        size_t key, keyLength, value, valueLength;
+    };
+    Table loaded;
+    TableBuilder builder(loaded);
+    std::vector<Line> group;
+    auto keyOf = [&](const Line& l) { return std::string_view(text.data() + l.key, l.keyLength); };
+    auto flush = [&]() {
+        if (group.empty()) return true;
+        const bool ordered = std::adjacent_find(group.begin(), group.end(), [&](const Line& a, const Line& b) {
+                                 return !(keyOf(a) < keyOf(b));
+                             }) == group.end();
+        if (!ordered) {
+            std::stable_sort(group.begin(), group.end(),
+                             [&](const Line& a, const Line& b) { return keyOf(a) < keyOf(b); });
+            std::vector<Line> unique;
+            for (const Line& l : group) {
+                if (!unique.empty() && keyOf(unique.back()) == keyOf(l))
+                    unique.back() = l;
+                else
+                    unique.push_back(l);
+            }
+            group.swap(unique);
+        }
+        builder.startGroup();
+        for (const Line& l : group)
+            if (!builder.add(text.data() + l.key, l.keyLength, text.data() + l.value, l.valueLength)) return false;
+        group.clear();
+        return true;
+    };
+    std::string previous, key;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        const size_t tab = text.find('\t', start);
-        if (tab == std::string::npos || tab >= end) return failed("value table line without a tab");
-        std::string rawKey = text.substr(start, tab - start);
-        std::string key = TrieKeys::normalise(rawKey);
+        const void* tabAt = std::memchr(text.data() + start, '\t', end - start);
+        if (tabAt == nullptr) return failed("value table line without a tab");
+        const size_t tab = static_cast<size_t>(static_cast<const char*>(tabAt) - text.data());
+        normaliseInto(text.data() + start, tab - start, key);
         if (key.empty() || key.size() > TrieKeys::kMaxKeyBytes) return failed("value table line without a valid key");
-        if (table.empty() || key != previous) table.emplace_back();
-        table.back().emplace_back(std::move(rawKey), text.substr(tab + 1, end - tab - 1));
-        previous = std::move(key);
+        if (key != previous) {
+            if (!flush()) return failed("value table too large");
+            previous.swap(key);
+        }
+        group.push_back({start, tab - start, tab + 1, end - tab - 1});
         start = end + 1;
     }
-    // Files written by save() list each group in raw-key order without
-    // repeats; any other file is put in that order, the last value of a
-    // repeated raw key kept.
-    for (Group& group : table) {
-        const bool ordered = std::adjacent_find(group.begin(), group.end(), [](const auto& a, const auto& b) {
-                                 return !(a.first < b.first);
-                             }) == group.end();
-        if (ordered) continue;
-        std::stable_sort(group.begin(), group.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        Group unique;
-        for (auto& kv : group) {
-            if (!unique.empty() && unique.back().first == kv.first)
-                unique.back().second = std::move(kv.second);
-            else
-                unique.push_back(std::move(kv));
-        }
-        group.swap(unique);
-    }
+    if (!flush()) return failed("value table too large");
+    builder.finish();
 
     int bytes = 0;
     if (BinaryIO::read(in, bytes) < 0) return failed("double array size unreadable");
@@ -286,16 +347,14 @@ bool DoubleArrayTrie::load(std::istream& in) {
         units->storage.resize((static_cast<size_t>(bytes) + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t));
         if (!in.read(reinterpret_cast<char*>(units->storage.data()), bytes)) return failed("double array truncated");
         std::string why;
-        if (!unitsAreSound(units->storage, count, table.size(), why)) return failed(why.c_str());
+        if (!unitsAreSound(units->storage, count, loaded.groups(), why)) return failed(why.c_str());
         units->darts.set_array(units->storage.data(), count);
-    } else if (!table.empty()) {
+    } else if (loaded.groups() > 0) {
         return failed("value table without a double array");
     }
 
     array = units;
-    valueTable.swap(table);
-    groupIds.resize(valueTable.size());
-    for (size_t i = 0; i < groupIds.size(); ++i) groupIds[i] = static_cast<int>(i);
+    table = std::move(loaded);
     return true;
 }
 
@@ -341,10 +400,12 @@ bool DoubleArrayTrie::search(const std::string& text, int start,
     const int length = longestMatch(cursor, text, start, skipSpaces, node);
     if (length <= 0) return !results.empty();
     const Value group = cursor.value(node);
-    if (group < 0 || static_cast<size_t>(group) >= valueTable.size()) return !results.empty();
-    for (const auto& kv : valueTable[group]) {
-        if (TrieKeys::passes(text, start, length, kv.first, ignoreLeadingMark)) {
-            results.push_back(kv);
+    if (group < 0 || static_cast<size_t>(group) >= table.groups()) return !results.empty();
+    for (std::uint32_t i = table.groupStart[group]; i < table.groupStart[group + 1]; ++i) {
+        const Entry& e = table.entries[i];
+        const char* key = table.keyArena.data() + e.keyOffset;
+        if (e.keyLength > 0 && TrieKeys::passes(text, start, length, key[0], key[e.keyLength - 1], ignoreLeadingMark)) {
+            results.emplace_back(std::string(key, e.keyLength), table.values[e.value]);
             matchLength = length;
         }
     }
@@ -352,14 +413,9 @@ bool DoubleArrayTrie::search(const std::string& text, int start,
 }
 
 void DoubleArrayTrie::listEntries(std::vector<std::pair<std::string, std::string>>& out) const {
-    for (const auto& group : valueTable)
-        for (const auto& kv : group) out.push_back(kv);
+    for (const Entry& e : table.entries) out.emplace_back(table.key(e), table.values[e.value]);
 }
 
-size_t DoubleArrayTrie::size() const {
-    size_t n = 0;
-    for (const auto& group : valueTable) n += group.size();
-    return n;
-}
+size_t DoubleArrayTrie::size() const { return table.entries.size(); }
 
 }  // namespace Varnex

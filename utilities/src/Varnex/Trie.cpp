@@ -60,8 +60,13 @@ bool sidePasses(TrieKeys::MarkKind kind, const std::string& neighbour) {
 bool TrieKeys::passes(const std::string& text, int start, int length, const std::string& rawKey,
                       bool ignoreLeadingMark) {
     if (rawKey.empty()) return false;
-    const MarkKind leading = ignoreLeadingMark ? NONE : kindOf(rawKey.front());
-    const MarkKind trailing = kindOf(rawKey.back());
+    return passes(text, start, length, rawKey.front(), rawKey.back(), ignoreLeadingMark);
+}
+
+bool TrieKeys::passes(const std::string& text, int start, int length, char firstByte, char lastByte,
+                      bool ignoreLeadingMark) {
+    const MarkKind leading = ignoreLeadingMark ? NONE : kindOf(firstByte);
+    const MarkKind trailing = kindOf(lastByte);
     std::string before, after;
     if (leading != NONE && start > 0) StringUtil::getPreviousChar(text, start - 1, before);
     const int end = start + length;
