@@ -11,12 +11,16 @@
 // One connection per object, used from one thread at a time.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "Varnex/SqliteApi.h"
 #include "Varnex/StoreKey.h"
 
 namespace Varnex {
+
+class Statement;
 
 class KeyedDatabase {
 public:
@@ -61,6 +65,11 @@ public:
     // The last error of the connection.
     std::string lastError() const;
 
+    // A statement prepared once and kept until the connection closes, for
+    // the queries asked on every message; see ReusedStatement. Null when
+    // the database is not open.
+    Statement* reusable(const std::string& sql);
+
     // How long a statement waits for a file another connection (possibly in
     // another process) holds locked before it gives up.
     static constexpr int kBusyTimeoutMs = 5000;
@@ -75,6 +84,7 @@ private:
     std::string filePath;
     StoreKeys storeKeys;
     sqlite3* db = nullptr;
+    std::map<std::string, std::unique_ptr<Statement>> prepared;
     bool canWrite = false;
     bool missingInReadOnlyDirectory = false;
 };
@@ -100,6 +110,24 @@ public:
 
 private:
     sqlite3_stmt* stmt = nullptr;
+};
+
+// One use of a reusable statement: reset (its bindings kept until rebound)
+// when the use ends, so the next use starts from the first row.
+class ReusedStatement {
+public:
+    ReusedStatement(KeyedDatabase& database, const std::string& sql) : statement(database.reusable(sql)) {}
+    ~ReusedStatement() {
+        if (statement != nullptr) statement->reset();
+    }
+    ReusedStatement(const ReusedStatement&) = delete;
+    ReusedStatement& operator=(const ReusedStatement&) = delete;
+
+    bool prepared() const { return statement != nullptr && statement->prepared(); }
+    Statement* operator->() const { return statement; }
+
+private:
+    Statement* statement;
 };
 
 }  // namespace Varnex

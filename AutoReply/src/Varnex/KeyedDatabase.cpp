@@ -51,6 +51,7 @@ KeyedDatabase::~KeyedDatabase() { close(); }
 
 void KeyedDatabase::close() {
     if (db == nullptr) return;
+    prepared.clear();  // finalized first: a connection with live statements does not close
     rollbackIfOpen();
     sqlite3_close(db);
     db = nullptr;
@@ -219,6 +220,13 @@ void KeyedDatabase::rollbackIfOpen() {
         std::string ignored;
         execute("ROLLBACK;", ignored);
     }
+}
+
+Statement* KeyedDatabase::reusable(const std::string& sql) {
+    if (db == nullptr) return nullptr;
+    auto& slot = prepared[sql];
+    if (!slot || !slot->prepared()) slot = std::make_unique<Statement>(*this, sql.c_str());
+    return slot.get();
 }
 
 std::string KeyedDatabase::lastError() const { return db != nullptr ? sqlite3_errmsg(db) : "database not open"; }

@@ -342,12 +342,13 @@ bool PersonalCorpusDbMgr::selectRows(const std::string& sender, const std::strin
     if (!isOpen()) return false;
     const TableSql* sql = sqlFor("selectRows", table);
     if (sql == nullptr || !acceptsValues("selectRows", sender, "", "")) return false;
-    Statement st(database, sql->select.c_str());
+    ReusedStatement st(database, sql->select);
     int rc = SQLITE_MISUSE;
     std::vector<std::string> found;
-    if (st.bind(1, sender) && st.bind(2, labelOf(annotation)) && st.bind(3, static_cast<long long>(kMaxSelectedRows))) {
-        while ((rc = st.step()) == SQLITE_ROW) {
-            std::string per = st.columnText(0), nor = st.columnText(1);
+    if (st.prepared() && st->bind(1, sender) && st->bind(2, labelOf(annotation)) &&
+        st->bind(3, static_cast<long long>(kMaxSelectedRows))) {
+        while ((rc = st->step()) == SQLITE_ROW) {
+            std::string per = st->columnText(0), nor = st->columnText(1);
             if (!per.empty() && isMark(per.front())) {
                 nor.insert(nor.begin(), per.front());
                 per.erase(0, 1);

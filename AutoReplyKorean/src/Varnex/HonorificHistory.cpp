@@ -126,18 +126,18 @@ void HonorificHistory::update(const std::string& sender, const std::string& /*me
 
 HonorificHistory::Lookup HonorificHistory::lookup(const std::string& sender, HonorificCounts& counts) {
     if (!database.isOpen()) return Lookup::NoRow;
-    Statement st(database, kSelectCounts);
-    if (!st.prepared() || !st.bind(1, sender)) return Lookup::NoRow;
-    int rc = st.step();
+    ReusedStatement st(database, kSelectCounts);
+    if (!st.prepared() || !st->bind(1, sender)) return Lookup::NoRow;
+    int rc = st->step();
     if (rc != SQLITE_ROW) {
         if (rc != SQLITE_DONE) varnex_print_log(LOG_WARN, kTag, "SQL Query error: %s\n", database.lastError().c_str());
         return Lookup::NoRow;
     }
     for (int i = 0; i < 3; ++i)
-        if (st.columnIsNull(i)) return Lookup::NullValue;
-    counts.mostHonorific = st.columnInt(0);
-    counts.honorific = st.columnInt(1);
-    counts.nonHonorific = st.columnInt(2);
+        if (st->columnIsNull(i)) return Lookup::NullValue;
+    counts.mostHonorific = st->columnInt(0);
+    counts.honorific = st->columnInt(1);
+    counts.nonHonorific = st->columnInt(2);
     return Lookup::Row;
 }
 

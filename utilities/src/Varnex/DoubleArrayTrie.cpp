@@ -58,24 +58,31 @@ struct DoubleArrayTrie::Units {
 
 namespace {
 
-// Walks the double array for the shared longest-match routine.
+// Walks the double array for the shared longest-match routine, reading the
+// units directly (one step of the library's traverse per call). A node's
+// child for byte c sits at base + c + 1 and is its child when that unit's
+// check names the base; the key end sits at base itself, with the value as
+// -(base + 1). Loaded arrays were checked so that no step leaves them.
 struct DartsCursor {
     using Node = size_t;
-    const Darts::DoubleArray* darts;
+    const RawUnit* units;
+    size_t count;
 
     Node root() const { return 0; }
     bool child(Node n, unsigned char byte, Node& next) const {
-        const char c = static_cast<char>(byte);
-        size_t pos = n, keyPos = 0;
-        if (darts->traverse(&c, pos, keyPos, 1) == -2) return false;
-        next = pos;
+        const std::int32_t base = units[n].base;
+        const size_t p = static_cast<size_t>(static_cast<std::uint32_t>(base)) + byte + 1;
+        if (p >= count || units[p].check != static_cast<std::uint32_t>(base)) return false;
+        next = p;
         return true;
     }
     // Group index of the key ending at `n`, or -1.
     Value value(Node n) const {
-        const char c = 0;
-        size_t pos = n, keyPos = 1;
-        return darts->traverse(&c, pos, keyPos, 1);
+        const std::int32_t base = units[n].base;
+        const size_t p = static_cast<size_t>(static_cast<std::uint32_t>(base));
+        if (p >= count) return -1;
+        const RawUnit u = units[p];
+        return u.check == static_cast<std::uint32_t>(base) && u.base < 0 ? -u.base - 1 : -1;
     }
     bool endsKey(Node n) const { return n != 0 && value(n) >= 0; }
 };
@@ -395,7 +402,7 @@ bool DoubleArrayTrie::search(const std::string& text, int start,
     // Every key begins with a whole character, so no match starts on a
     // continuation byte; scanners try every offset, and most are those.
     if ((static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) return !results.empty();
-    DartsCursor cursor{&array->darts};
+    DartsCursor cursor{static_cast<const RawUnit*>(array->darts.array()), array->darts.size()};
     size_t node = 0;
     const int length = longestMatch(cursor, text, start, skipSpaces, node);
     if (length <= 0) return !results.empty();

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace Varnex {
 
@@ -33,11 +35,13 @@ public:
     // unless the index is frozen, which gives -1.
     int insert(const std::string& name);
 
-    int getFeatureNumber() const { return static_cast<int>(entries.size()); }
+    int getFeatureNumber() const { return lookup.empty() ? static_cast<int>(entries.size()) : frozenCount; }
     int getOffset() const { return offset; }
     bool isFrozen() const { return frozen; }
-    void freeze() { frozen = true; }
-    const std::unordered_map<int, int>& getEntries() const { return entries; }
+    void freeze();
+    // Every (hash, index); for a frozen index made anew from its lookup table
+    // on each call (the tools ask, classification never does).
+    const std::unordered_map<int, int>& getEntries() const;
 
     // Replaces the entries with those of the file and freezes the index.
     // Every line after the first must be "hash:index" (blank lines aside);
@@ -54,9 +58,20 @@ public:
     std::string toText() const;
 
 private:
-    std::unordered_map<int, int> entries;
+    // Rebuilds `lookup` from `entries` (frozen indexes only).
+    void buildLookup();
+
+    // The entries while the index is built; emptied once the lookup table
+    // holds them (see getEntries).
+    mutable std::unordered_map<int, int> entries;
     int offset;
     bool frozen = false;
+    int frozenCount = 0;
+    // A frozen index answers getIndex from this open-addressing table of
+    // (hash, index) pairs, index -1 marking a free slot: classification asks
+    // for every feature of every message and model, and the table answers
+    // in about one probe.
+    std::vector<std::pair<int, int>> lookup;
 };
 
 }  // namespace Varnex

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -30,13 +31,52 @@ SVMFeatureIndex::SVMFeatureIndex(int offset) : entries(kInitialBuckets), offset(
 SVMFeatureIndex::SVMFeatureIndex(const std::string& path) : entries(kInitialBuckets), offset(1) { readFromFile(path); }
 
 SVMFeatureIndex::SVMFeatureIndex(const std::unordered_map<int, int>& e, int offset)
-    : entries(e), offset(offset), frozen(true) {}
+    : entries(e), offset(offset), frozen(true) {
+    buildLookup();
+}
+
+void SVMFeatureIndex::freeze() {
+    frozen = true;
+    buildLookup();
+}
+
+void SVMFeatureIndex::buildLookup() {
+    if (entries.empty() && !lookup.empty()) getEntries();  // frozen again: the table holds them
+    size_t size = 16;
+    while (size < 2 * entries.size()) size *= 2;  // at most half full
+    std::vector<std::pair<int, int>> table(size, {0, -1});
+    const size_t mask = size - 1;
+    for (const auto& [h, index] : entries) {
+        size_t i = static_cast<std::uint32_t>(h) & mask;
+        while (table[i].second != -1) i = (i + 1) & mask;
+        table[i] = {h, index};
+    }
+    lookup.swap(table);
+    frozenCount = static_cast<int>(entries.size());
+    std::unordered_map<int, int>().swap(entries);
+}
+
+const std::unordered_map<int, int>& SVMFeatureIndex::getEntries() const {
+    if (!lookup.empty()) {
+        entries.clear();
+        for (const auto& [h, index] : lookup)
+            if (index != -1) entries.emplace(h, index);
+    }
+    return entries;
+}
 
 int SVMFeatureIndex::hash(const std::string& name) {
     return static_cast<int>(Utilities::StringUtil::murmur3_32(name, 0));
 }
 
 int SVMFeatureIndex::getIndex(int h) const {
+    if (!lookup.empty()) {
+        const size_t mask = lookup.size() - 1;
+        for (size_t i = static_cast<std::uint32_t>(h) & mask;; i = (i + 1) & mask) {
+            if (lookup[i].second == -1) return -1;
+            if (lookup[i].first == h) return lookup[i].second;
+        }
+    }
     auto it = entries.find(h);
     return it == entries.end() ? -1 : it->second;
 }
@@ -45,9 +85,9 @@ int SVMFeatureIndex::getIndex(const std::string& name) const { return getIndex(h
 
 int SVMFeatureIndex::insert(const std::string& name) {
     int h = hash(name);
+    if (frozen) return getIndex(h);
     auto it = entries.find(h);
     if (it != entries.end()) return it->second;
-    if (frozen) return -1;
     int index = offset + static_cast<int>(entries.size());
     entries.emplace(h, index);
     return index;
@@ -100,17 +140,20 @@ bool SVMFeatureIndex::readFromStream(std::FILE* in, const std::string& name, lon
         varnex_print_log(LOG_ERROR, kTag, "Read error in feature index [%s]", name.c_str());
         return false;
     }
+    lookup.clear();
     entries.swap(read);
     offset = readOffset;
     frozen = true;
+    buildLookup();
     varnex_print_log(LOG_DEBUG, kTag, "Read %d feature indexes", getFeatureNumber());
     return true;
 }
 
 std::string SVMFeatureIndex::toText() const {
     std::vector<std::pair<int, int>> sorted;
-    sorted.reserve(entries.size());
-    for (const auto& e : entries) sorted.emplace_back(e.second, e.first);
+    const auto& all = getEntries();
+    sorted.reserve(all.size());
+    for (const auto& e : all) sorted.emplace_back(e.second, e.first);
     std::sort(sorted.begin(), sorted.end());
     std::string out;
     out.reserve(16 + sorted.size() * 20);
