@@ -129,6 +129,31 @@ int longestMatch(const Cursor& cursor, const std::string& text, int start, bool 
     const int n = static_cast<int>(text.size());
     if (start < 0 || start >= n) return 0;
 
+    // Fast path: while no space can be skipped, there is one path to follow,
+    // and the match is the deepest key end along it. Only a space met past
+    // the first byte opens the choices the full walk below weighs.
+    {
+        Node node = cursor.root(), best{};
+        int length = 0;
+        int pos = start;
+        bool choice = false;
+        while (pos < n) {
+            if (skipSpaces && pos > start && text[pos] == ' ') {
+                choice = true;
+                break;
+            }
+            Node next{};
+            if (!cursor.child(node, static_cast<unsigned char>(text[pos]), next)) break;
+            node = next;
+            ++pos;
+            if (cursor.endsKey(node)) best = node, length = pos - start;
+        }
+        if (!choice) {
+            if (length > 0) found = best;
+            return length;
+        }
+    }
+
     // Frames live in a small inline buffer; only unusually deep walks spill
     // into the heap.
     constexpr int kInline = 64;
