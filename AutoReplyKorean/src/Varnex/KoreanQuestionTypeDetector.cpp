@@ -175,7 +175,9 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     std::vector<std::string> pieces;
     const bool multi = splitQuestions(text, pieces);
     type = Q::YES_NO;
-    for (const auto& v : values(*questionTypeDictionary, text, text2))
+    // Laughter and marks before a question are no words before it: "ㅋㅋ 어디야"
+    // starts with its where-word as "어디야" does.
+    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2)))
         if (v != Label::FALSE_LABEL) type = v;
     // A where or money question asked in the past tense asks what the reader
     // did or paid ("어디서 주웠어", "택시비 얼마 나왔어"), not a plan or a price.
