@@ -1,5 +1,7 @@
 #include "KoreanQuestionTypeDetector.h"
 
+#include <map>
+
 #include "KoreanVocabulary.h"
 #include "Varnex/DictionaryFeature.h"
 #include "Varnex/Log.h"
@@ -29,6 +31,54 @@ std::vector<std::string> values(const DictionaryFeature& dictionary, const std::
     dictionary.getFeature(text, found, true, true);
     if (!text2.empty()) dictionary.getFeature(text2, found, true, true);
     return found;
+}
+
+// Question types whose past-tense form asks something else: where the
+// reader went or did something, what a cost or a gift came to, what money
+// came in.
+const std::map<std::string, std::string> kPastTwins = {
+    {"where_other", "where_done"},  {"where_trip", "where_done"}, {"where_event", "where_done"},
+    {"where_todo", "where_done"},   {"cost_ongoing", "cost_paid"}, {"price", "paid_price"},
+    {"income", "got_money"},        {"gift_money", "gift_given"},
+};
+
+// The last word of `text` (marks and spaces at the end dropped).
+std::string lastWord(const std::string& text) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(text, chars);
+    while (!chars.empty() && (chars.back() == " " || chars.back() == "?" || chars.back() == ",")) chars.pop_back();
+    size_t start = chars.size();
+    while (start > 0 && chars[start - 1] != " ") --start;
+    std::string word;
+    for (size_t i = start; i < chars.size(); ++i) word += chars[i];
+    return word;
+}
+
+// A syllable with the final consonant ㅆ marks the past (갔, 했, 나왔, 주웠,
+// 하셨, 였), except 있 (to be) and 겠 (a guess or intention).
+bool hasPastSyllable(const std::string& word) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(word, chars);
+    for (const auto& ch : chars) {
+        if (ch.size() != 3 || ch == "있" || ch == "겠") continue;
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(ch.data());
+        const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+        if (c >= 0xAC00 && c <= 0xD7A3 && (c - 0xAC00) % 28 == 20) return true;
+    }
+    return false;
+}
+
+// The question is asked about the past: its last verb is in a past tense
+// (the verb table's reading, or a past syllable in the last word). "-기로
+// 했어" reports a decision about what is still to come.
+bool askedInPast(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
+    if (text.find("기로") != std::string::npos) return false;
+    DetectedVerbInfo info;
+    if (verbTable &&
+        (verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info))) &&
+        (info.time == KoreanVerbKind::PAST || info.time == KoreanVerbKind::PAST_PERFECT))
+        return true;
+    return hasPastSyllable(lastWord(text));
 }
 
 // The question classifier is sure the message asks nothing.
@@ -125,8 +175,14 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     std::vector<std::string> pieces;
     const bool multi = splitQuestions(text, pieces);
     type = Q::YES_NO;
-    for (const auto& v : values(*questionTypeDictionary, text, text2))
+    // Laughter and marks before a question are no words before it: "ㅋㅋ 어디야"
+    // starts with its where-word as "어디야" does.
+    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2)))
         if (v != Label::FALSE_LABEL) type = v;
+    // A where or money question asked in the past tense asks what the reader
+    // did or paid ("어디서 주웠어", "택시비 얼마 나왔어"), not a plan or a price.
+    const auto twin = kPastTwins.find(type);
+    if (twin != kPastTwins.end() && askedInPast(text, text2, verbTable.get())) type = twin->second;
     std::vector<std::string> choices;
     if (type == Q::YES_NO && multiChoiceDetector->detect(text, "", choices) != KoreanMultiChoiceDetector::NONE)
         type = Q::CHOOSE_ONE;

@@ -5,7 +5,11 @@
 // for greetings and calls), "yes_no" by default for a question,
 // "choose_one" for an either/or question, "multi_question" for several
 // questions in one message, or the type a question-type rule names
-// ("location", "person", "time_date", ...). For yes/no and time questions it
+// ("location", "person", "time_date", ...). A where or money type asked in
+// the past tense becomes its past reading: a plan, an event, a way or an
+// untyped where-question asked about the past is "where_done", a running
+// cost "cost_paid", a price "paid_price", income "got_money", a gift of
+// money "gift_given". For yes/no and time questions it
 // adds the verb table's answers ("yes_candidate", "no_candidate",
 // "not_sure_candidate") and the verb's key, sentence type and tense; for
 // either/or questions the choices ("multi_choice"); for several questions a
