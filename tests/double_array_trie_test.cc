@@ -141,7 +141,10 @@ TEST(SharedTrieTable, TrieByteTrieAndDoubleArrayGiveTheSameMatches) {
         {{"~ab"}, "ab", 0, true, true, 2, "the leading mark ignored"},
         {{"~ab"}, "xab", 1, true, false, 2, "no boundary before"},
         {{"~ab"}, "x ab", 2, true, false, 0, "a space before"},
-        {{"ab", "/abc/"}, "abcde", 0, true, false, 0, "the longest node is tested even when it fails"}};
+        {{"ab", "/abc/"}, "abcde", 0, true, false, 2, "a longer key that fails its tests hides no shorter one"},
+        {{"/ab/", "/abc/"}, "abcde", 0, true, false, 0, "... and none that passes: no match"},
+        {{"/a/", "ab c", "abc~"}, "ab c", 0, true, false, 4, "the spaced path's key passes"},
+        {{"a", "/ab c/"}, "ab cde", 0, true, false, 1, "a failing spaced key falls back along the path"}};
     for (const auto& [keys, text, start, skipSpaces, ignoreLeadingMark, length, why] : cases) {
         const Hit d = searchFresh<DoubleArrayTrie>(keys, text, start, skipSpaces, ignoreLeadingMark);
         EXPECT_EQ(d.found, length > 0) << why;

@@ -78,6 +78,13 @@ public:
 template <typename Cursor>
 int longestMatch(const Cursor& cursor, const std::string& text, int start, bool skipSpaces,
                  typename Cursor::Node& found);
+// The same, taking only a key end that `accept(node, length)` accepts: a
+// refused one is passed over as though it ended no key, so the walk goes on
+// to the next candidate in the same order (shorter ends of the same path
+// included). Used to skip keys whose boundary tests fail.
+template <typename Cursor, typename Accept>
+int longestMatch(const Cursor& cursor, const std::string& text, int start, bool skipSpaces,
+                 typename Cursor::Node& found, const Accept& accept);
 
 class Trie {
 public:
@@ -125,6 +132,13 @@ struct WalkFrame {
 template <typename Cursor>
 int longestMatch(const Cursor& cursor, const std::string& text, int start, bool skipSpaces,
                  typename Cursor::Node& found) {
+    return longestMatch(cursor, text, start, skipSpaces, found,
+                        [](const typename Cursor::Node&, int) { return true; });
+}
+
+template <typename Cursor, typename Accept>
+int longestMatch(const Cursor& cursor, const std::string& text, int start, bool skipSpaces,
+                 typename Cursor::Node& found, const Accept& accept) {
     using Node = typename Cursor::Node;
     const int n = static_cast<int>(text.size());
     if (start < 0 || start >= n) return 0;
@@ -133,8 +147,12 @@ int longestMatch(const Cursor& cursor, const std::string& text, int start, bool 
     // and the match is the deepest key end along it. Only a space met past
     // the first byte opens the choices the full walk below weighs.
     {
-        Node node = cursor.root(), best{};
-        int length = 0;
+        // Key ends along the path, shortest first; a few at most.
+        constexpr int kInlineEnds = 16;
+        std::pair<Node, int> inlineEnds[kInlineEnds];
+        std::vector<std::pair<Node, int>> moreEnds;
+        int ends = 0;
+        Node node = cursor.root();
         int pos = start;
         bool choice = false;
         while (pos < n) {
@@ -146,11 +164,23 @@ int longestMatch(const Cursor& cursor, const std::string& text, int start, bool 
             if (!cursor.child(node, static_cast<unsigned char>(text[pos]), next)) break;
             node = next;
             ++pos;
-            if (cursor.endsKey(node)) best = node, length = pos - start;
+            if (cursor.endsKey(node)) {
+                if (ends < kInlineEnds)
+                    inlineEnds[ends] = {node, pos - start};
+                else
+                    moreEnds.emplace_back(node, pos - start);
+                ++ends;
+            }
         }
         if (!choice) {
-            if (length > 0) found = best;
-            return length;
+            for (int i = ends - 1; i >= 0; --i) {
+                const auto& end = i < kInlineEnds ? inlineEnds[i] : moreEnds[i - kInlineEnds];
+                if (accept(end.first, end.second)) {
+                    found = end.first;
+                    return end.second;
+                }
+            }
+            return 0;
         }
     }
 
@@ -191,7 +221,7 @@ int longestMatch(const Cursor& cursor, const std::string& text, int start, bool 
                 if (q < n && cursor.child(f.node, static_cast<unsigned char>(text[q]), next)) push(next, q + 1);
             }
         } else {
-            if (!atRoot && cursor.endsKey(f.node)) {
+            if (!atRoot && cursor.endsKey(f.node) && accept(f.node, f.pos - start)) {
                 found = f.node;
                 return f.pos - start;
             }
@@ -269,8 +299,11 @@ bool pointerSearch(const NodeT& root, const std::string& text, int start,
                    bool ignoreLeadingMark) {
     PointerCursor<NodeT> cursor{&root};
     const NodeT* found = nullptr;
-    const int length = longestMatch(cursor, text, start, skipSpaces, found);
-    if (length > 0 && TrieKeys::passes(text, start, length, found->entry->first, ignoreLeadingMark)) {
+    // The longest key whose boundary tests pass.
+    const int length = longestMatch(cursor, text, start, skipSpaces, found, [&](const NodeT* node, int len) {
+        return TrieKeys::passes(text, start, len, node->entry->first, ignoreLeadingMark);
+    });
+    if (length > 0) {
         results.push_back(*found->entry);
         matchLength = length;
     }

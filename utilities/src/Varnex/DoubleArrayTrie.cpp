@@ -404,18 +404,29 @@ bool DoubleArrayTrie::search(const std::string& text, int start,
     if ((static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) return !results.empty();
     DartsCursor cursor{static_cast<const RawUnit*>(array->darts.array()), array->darts.size()};
     size_t node = 0;
-    const int length = longestMatch(cursor, text, start, skipSpaces, node);
-    if (length <= 0) return !results.empty();
-    const Value group = cursor.value(node);
-    if (group < 0 || static_cast<size_t>(group) >= table.groups()) return !results.empty();
-    for (std::uint32_t i = table.groupStart[group]; i < table.groupStart[group + 1]; ++i) {
-        const Entry& e = table.entries[i];
-        const char* key = table.keyArena.data() + e.keyOffset;
-        if (e.keyLength > 0 && TrieKeys::passes(text, start, length, key[0], key[e.keyLength - 1], ignoreLeadingMark)) {
+    // The longest key with an entry whose boundary tests pass: a shorter key
+    // is not hidden by a longer one that fails them.
+    auto passing = [&](size_t at, int length, bool collect) {
+        const Value group = cursor.value(at);
+        if (group < 0 || static_cast<size_t>(group) >= table.groups()) return false;
+        bool any = false;
+        for (std::uint32_t i = table.groupStart[group]; i < table.groupStart[group + 1]; ++i) {
+            const Entry& e = table.entries[i];
+            const char* key = table.keyArena.data() + e.keyOffset;
+            if (e.keyLength == 0 ||
+                !TrieKeys::passes(text, start, length, key[0], key[e.keyLength - 1], ignoreLeadingMark))
+                continue;
+            any = true;
+            if (!collect) break;
             results.emplace_back(std::string(key, e.keyLength), table.values[e.value]);
-            matchLength = length;
         }
-    }
+        return any;
+    };
+    const int length = longestMatch(cursor, text, start, skipSpaces, node,
+                                    [&](size_t at, int len) { return passing(at, len, false); });
+    if (length <= 0) return !results.empty();
+    passing(node, length, true);
+    matchLength = length;
     return !results.empty();
 }
 
