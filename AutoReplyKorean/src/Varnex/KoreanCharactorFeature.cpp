@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "Varnex/DictionaryFeature.h"
+#include "Varnex/SVMFeatureVector.h"
 #include "Varnex/Utilities/StringUtil.h"
 
 namespace Varnex {
@@ -42,6 +44,18 @@ void KoreanCharactorFeature::getFeature(const std::string& text, std::set<std::s
         features.insert("LAST_" + prev);
         if (!isWordChar(prev2)) features.insert("SINGLE_" + prev);
     }
+}
+
+void KoreanCharactorFeature::insertPhrasesAndCharacters(const DictionaryFeature* dictionary, const std::string& text,
+                                                        SVMFeatureVector& features) {
+    if (dictionary != nullptr) {
+        std::vector<std::string> phrases;
+        dictionary->getFeature(text, phrases, false, true);
+        for (const auto& p : phrases) features.insert(p);
+    }
+    std::set<std::string> chars;
+    getFeature(text, chars, false);
+    for (const auto& c : chars) features.insert(c);
 }
 
 }  // namespace Varnex

@@ -7,11 +7,20 @@
 
 namespace Varnex {
 
+class DictionaryFeature;
+class SVMFeatureVector;
+
 class KoreanCharactorFeature {
 public:
     // Adds "BEGIN_x", "xy", "xyz", "LAST_x" and "SINGLE_x" features; with
     // `symbolsSeparate` the characters . ^ ~ ! ? ㅋ ㅎ separate words too.
     static void getFeature(const std::string& text, std::set<std::string>& features, bool symbolsSeparate);
+
+    // The features of the question and reply-type models: every phrase of
+    // `dictionary` found in `text` (key and value; none without a
+    // dictionary), then the character features, each inserted once.
+    static void insertPhrasesAndCharacters(const DictionaryFeature* dictionary, const std::string& text,
+                                           SVMFeatureVector& features);
 };
 
 }  // namespace Varnex

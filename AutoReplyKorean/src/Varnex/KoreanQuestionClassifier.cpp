@@ -1,6 +1,4 @@
 #include "KoreanQuestionClassifier.h"
-
-#include <set>
 #include <vector>
 
 #include "KoreanCharactorFeature.h"
@@ -27,12 +25,7 @@ KoreanQuestionFeatureExtractor::KoreanQuestionFeatureExtractor(std::shared_ptr<D
 
 void KoreanQuestionFeatureExtractor::extract(const Annotation& annotation, SVMFeatureVector& features) const {
     const std::string& text = annotation.getText();
-    std::vector<std::string> phrases;
-    dictionary->getFeature(text, phrases, false, true);
-    for (const auto& p : phrases) features.insert(p);
-    std::set<std::string> chars;
-    KoreanCharactorFeature::getFeature(text, chars, false);
-    for (const auto& c : chars) features.insert(c);
+    KoreanCharactorFeature::insertPhrasesAndCharacters(dictionary.get(), text, features);
     DetectedVerbInfo info;
     if (verbTable && verbTable->detectLast(text, Label::FALSE_LABEL, info)) features.insert(kYesNoForm);
 }

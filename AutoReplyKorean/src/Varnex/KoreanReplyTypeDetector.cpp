@@ -1,7 +1,5 @@
 #include "KoreanReplyTypeDetector.h"
 
-#include <set>
-
 #include "KoreanCharactorFeature.h"
 #include "Varnex/FeatureSetFactory.h"
 #include "Varnex/Log.h"
@@ -18,15 +16,7 @@ KoreanReplyTypeFeatureExtractor::KoreanReplyTypeFeatureExtractor(const std::stri
     : dictionary(std::make_shared<DictionaryFeature>(path, false)) {}
 
 void KoreanReplyTypeFeatureExtractor::extract(const Annotation& annotation, SVMFeatureVector& features) const {
-    const std::string& text = annotation.getText();
-    if (dictionary) {
-        std::vector<std::string> phrases;
-        dictionary->getFeature(text, phrases, false, true);
-        for (const auto& p : phrases) features.insert(p);
-    }
-    std::set<std::string> chars;
-    KoreanCharactorFeature::getFeature(text, chars, false);
-    for (const auto& c : chars) features.insert(c);
+    KoreanCharactorFeature::insertPhrasesAndCharacters(dictionary.get(), annotation.getText(), features);
 }
 
 std::string KoreanReplyTypeDetector::dictionaryPath(const std::string& dir, const std::string& name) {
