@@ -1,4 +1,5 @@
 #include "KoreanQuestionClassifier.h"
+
 #include <vector>
 
 #include "KoreanCharactorFeature.h"
