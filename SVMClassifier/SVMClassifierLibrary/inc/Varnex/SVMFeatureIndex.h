@@ -42,6 +42,17 @@ public:
     // Every (hash, index); for a frozen index made anew from its lookup table
     // on each call (the tools ask, classification never does).
     const std::unordered_map<int, int>& getEntries() const;
+    // Calls `visit(hash, index)` for every entry, in no order, without
+    // copying them.
+    template <typename Visit>
+    void forEachEntry(const Visit& visit) const {
+        if (lookup.empty()) {
+            for (const auto& [h, index] : entries) visit(h, index);
+        } else {
+            for (const auto& [h, index] : lookup)
+                if (index != -1) visit(h, index);
+        }
+    }
 
     // Replaces the entries with those of the file and freezes the index.
     // Every line after the first must be "hash:index" (blank lines aside);

@@ -505,14 +505,17 @@ bool Model::validate(const std::string& source) {
     }
     // Every feature of the index owns exactly one weight row.
     std::vector<char> rowSeen(featureNumber, 0);
-    for (const auto& e : featureIndex->getEntries()) {
-        long long row = static_cast<long long>(e.second) - offset;
+    bool rowsMatch = true;
+    featureIndex->forEachEntry([&](int hash, int index) {
+        const long long row = static_cast<long long>(index) - offset;
+        if (!rowsMatch) return;
         if (row < 0 || row >= featureNumber || rowSeen[static_cast<size_t>(row)]++) {
             varnex_print_log(LOG_ERROR, kTag, "Feature index entry [%d:%d] of [%s] does not match the weight rows",
-                             e.first, e.second, src);
-            return false;
+                             hash, index, src);
+            rowsMatch = false;
         }
-    }
+    });
+    if (!rowsMatch) return false;
     featureIndex->freeze();
     isLoaded = true;
     return true;

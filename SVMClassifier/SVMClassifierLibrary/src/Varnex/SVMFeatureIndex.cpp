@@ -37,7 +37,10 @@ SVMFeatureIndex::SVMFeatureIndex(const std::unordered_map<int, int>& e, int offs
 
 void SVMFeatureIndex::freeze() {
     frozen = true;
-    buildLookup();
+    if (lookup.empty())
+        buildLookup();
+    else
+        std::unordered_map<int, int>().swap(entries);  // a copy getEntries made
 }
 
 void SVMFeatureIndex::buildLookup() {
