@@ -15,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "HistoryTestSupport.h"
 #include "TestSupport.h"
 #include "Varnex/Annotation.h"
 #include "Varnex/HonorificHistory.h"
@@ -22,6 +23,7 @@
 
 using namespace Varnex;
 using VarnexTest::LogCapture;
+using VarnexTest::sent;
 using VarnexTest::readFile;
 using VarnexTest::TempDir;
 namespace fs = std::filesystem;
@@ -29,14 +31,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kDbName = "honorific_ko_KR.db";
-
-// Tells the history that the user answered `sender` in `level` ("" for a
-// reply without any "honorific" result).
-void sent(HonorificHistory& history, const std::string& sender, const std::string& level, int times = 1) {
-    Annotation message("메시지"), reply("답장");
-    if (!level.empty()) reply.addCategory("honorific", level);
-    for (int i = 0; i < times; ++i) history.update(sender, "메시지", message, "답장", reply);
-}
 
 HonorificCounts countsOf(HonorificHistory& history, const std::string& sender) {
     HonorificCounts c;

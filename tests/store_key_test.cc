@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "HistoryTestSupport.h"
 #include "TestSupport.h"
 #include "Varnex/Annotation.h"
 #include "Varnex/HonorificHistory.h"
@@ -20,6 +21,7 @@
 
 using namespace Varnex;
 using VarnexTest::LogCapture;
+using VarnexTest::sent;
 using VarnexTest::readFile;
 using VarnexTest::TempDir;
 namespace fs = std::filesystem;
@@ -40,12 +42,6 @@ StoreKeys only(const StoreKey& key) {
     StoreKeys keys;
     keys.key = key;
     return keys;
-}
-
-void sent(HonorificHistory& history, const std::string& sender, const std::string& level, int times = 1) {
-    Annotation message("메시지"), reply("답장");
-    reply.addCategory("honorific", level);
-    for (int i = 0; i < times; ++i) history.update(sender, "메시지", message, "답장", reply);
 }
 
 long long highCount(HonorificHistory& history, const std::string& sender) {
