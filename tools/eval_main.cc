@@ -10,8 +10,9 @@
 // suggestion, those with a forbidden one, those with a suggestion in the
 // wrong speech level, and those with none. --show lists the cases behind a
 // column (fit, forbidden, level, none, all). --check FLOOR fails (exit 1)
-// when the share of fitting messages is below the floor the file names or
-// any forbidden suggestion appears. --program measures another build
+// when the share of fitting messages is below the floor the file names, or
+// more messages than it allows get a forbidden suggestion or one in the
+// wrong speech level (none, unless it says otherwise). --program measures another build
 // instead: the given varnex program is run once per message with
 // `--now WHEN -- MESSAGE` appended, and its output lines are the
 // suggestions (slow, for comparing builds).
@@ -176,15 +177,27 @@ void show(const EvalCase& c, const EvalOutcome& o, const std::string& what) {
                 joined.empty() ? "(none)" : joined.c_str());
 }
 
-// The floor file: "fitting MIN_SHARE" (0..1); any forbidden suggestion fails.
-bool readFloor(const std::string& path, double& floor) {
+// The floor file: "fitting MIN_SHARE" (0..1) and, optionally, "forbidden
+// MAX" and "level MAX", the most messages with a forbidden suggestion or a
+// slip of speech level still let through (0 when not named). The floor only
+// ever rises and the ceilings only ever fall, as the engine improves.
+struct Floor {
+    double fitting = -1;
+    int forbidden = 0;
+    int level = 0;
+};
+
+bool readFloor(const std::string& path, Floor& floor) {
     std::ifstream in(path);
     std::string key;
     while (in >> key) {
-        if (key == "fitting" && (in >> floor)) return true;
+        if (key == "fitting") in >> floor.fitting;
+        else if (key == "forbidden") in >> floor.forbidden;
+        else if (key == "level") in >> floor.level;
+        if (!in) return false;
         std::getline(in, key);
     }
-    return false;
+    return floor.fitting >= 0;
 }
 
 }  // namespace
@@ -283,16 +296,17 @@ int main(int argc, char** argv) {
         printTable(counts);
 
     if (!floorFile.empty()) {
-        double floor = 0;
+        Floor floor;
         if (!readFloor(floorFile, floor)) {
             std::fprintf(stderr, "varnex-eval: %s names no \"fitting\" floor\n", floorFile.c_str());
             return 2;
         }
         const EvalCounts& total = counts[""];
         const double share = total.messages ? static_cast<double>(total.fitting) / total.messages : 0.0;
-        if (share < floor || total.forbidden > 0) {
-            std::fprintf(stderr, "varnex-eval: fitting %.3f (floor %.3f), forbidden %d (allowed 0)\n", share, floor,
-                         total.forbidden);
+        if (share < floor.fitting || total.forbidden > floor.forbidden || total.wrongLevel > floor.level) {
+            std::fprintf(stderr,
+                         "varnex-eval: fitting %.3f (floor %.3f), forbidden %d (at most %d), wrong level %d (at most %d)\n",
+                         share, floor.fitting, total.forbidden, floor.forbidden, total.wrongLevel, floor.level);
             return 1;
         }
     }
