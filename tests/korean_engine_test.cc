@@ -96,6 +96,18 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
             EXPECT_EQ(r.find("고마워"), std::string::npos) << bad << " -> " << r;
         }
     }
+    // Thanks or congratulations said with a complaint are sarcasm: no
+    // you're-welcome, thanks-back or congratulations; an apology when the
+    // sender blames the reader.
+    const auto sarcastic = suggest(*engine, "고마워 덕분에 부장님한테 엄청 혼났어");
+    EXPECT_TRUE(anyContains(sarcastic, "미안"));
+    for (const char* m : {"고마워 덕분에 부장님한테 엄청 혼났어", "축하해 줘 나 또 야간 당직이야"})
+        for (const auto& r : suggest(*engine, m))
+            for (const char* wrong : {"뭘", "별거", "고마워", "축하"}) EXPECT_EQ(r.find(wrong), std::string::npos) << m << " -> " << r;
+    // A wish to be gone gets the check-in, never a me-too.
+    const auto gone = suggest(*engine, "잠들면 안 깼으면 좋겠다");
+    EXPECT_TRUE(anyContains(gone, "들어줄게"));
+    for (const auto& r : gone) EXPECT_EQ(r.find("나도"), std::string::npos) << r;
     // Every suggestion is finished: it ends in a period or a closing character,
     // and replies that end in a word got the period.
     int periods = 0;

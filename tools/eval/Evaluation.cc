@@ -47,8 +47,11 @@ int sentenceLevel(const std::string& sentence) {
         "에고",   "토닥토닥", "화이팅", "파이팅", "메리크리스마스", "해피뉴이어", "굿모닝", "굿나잇"};
     if (politeWords.count(whole)) return 1;
     if (interjections.count(whole)) return -1;
-    const std::string& last = s.back();
-    const std::string before = s.size() >= 2 ? s[s.size() - 2] : "";
+    // A trailing "뭐" is a tag after the sentence's own ending ("그럴 때도
+    // 있죠 뭐"): the ending before it has the level.
+    const size_t end = s.size() >= 2 && s.back() == "뭐" ? s.size() - 1 : s.size();
+    const std::string& last = s[end - 1];
+    const std::string before = end >= 2 ? s[end - 2] : "";
     if ((last == "다" || last == "까") && (before == "니" || before == "습")) return 2;
     if (last == "오" && before == "시") return 2;
     if (last == "요" || last == "죠") return 1;

@@ -105,6 +105,7 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
         {K::REPLY_FAVOR, &R::FAVOR_RULE},
         {K::REPLY_APOLOGY, &R::APOLOGY_RULE},
         {K::REPLY_COMPLIMENT, &R::COMPLIMENT_RULE},
+        {K::REPLY_SARCASM, &R::SARCASM_RULE},
         {Category::EMOTION, &R::EMOJI_DICTIONARY},
     };
     for (const auto& rule : rules) chain.push_back(std::make_shared<KoreanRuleDetector>(rule.first, text(*rule.second), false));

@@ -23,6 +23,11 @@ inline constexpr char REPLY_WHEN[] = "reply_type_when";
 inline constexpr char REPLY_FAVOR[] = "reply_type_favor";
 inline constexpr char REPLY_APOLOGY[] = "reply_type_apology";
 inline constexpr char REPLY_COMPLIMENT[] = "reply_type_compliment";
+// A complaint or a bad outcome that turns thanks, praise or congratulations
+// in the same message into sarcasm: "blame" when the sender blames the
+// reader, "self" when the sender mocks their own bad luck, TRUE when the cue
+// does not tell which.
+inline constexpr char REPLY_SARCASM[] = "reply_type_sarcasm";
 inline constexpr char REPLY_GREETING[] = "reply_type_greeting";
 inline constexpr char REPLY_ACK[] = "reply_type_ack";
 inline constexpr char REPLY_NOT_SURE[] = "reply_type_not_sure";
