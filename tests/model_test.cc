@@ -48,6 +48,25 @@ std::string replaced(std::string s, const std::string& from, const std::string& 
 
 std::string twoClassWith(const std::string& from, const std::string& to) { return replaced(kTwoClassModel, from, to); }
 
+// `s` as an editor or commit hook that strips trailing white space leaves it.
+std::string stripped(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\n')
+            while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+        out += c;
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+    return out;
+}
+
+// `s` with Windows line ends.
+std::string crlf(const std::string& s) {
+    std::string out;
+    for (char c : s) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
+}
+
 // Writes the three files as `name`.model / .category / .index and loads them.
 bool load(Model& m, const TempDir& dir, const std::string& model, const std::string& categories = kTwoClassCategories,
           const std::string& index = kAbcIndex, const std::string& name = "m") {
@@ -101,7 +120,17 @@ TEST(ModelLoad, HandMadeModelsAndAcceptedVariantsOfTheFiles) {
              // No label line means label order; extra category names are ignored.
              {twoClassWith("label 1 0\n", ""), kTwoClassCategories, kAbcIndex,
               "L2R_LR 2/1 3/4 bias 1 labels 0 1 names FALSE TRUE w 0.5 -1 2 0.25"},
-             {kTwoClassModel, "FALSE TRUE MAYBE\n", kAbcIndex, kTwoClassLoaded}}) {
+             {kTwoClassModel, "FALSE TRUE MAYBE\n", kAbcIndex, kTwoClassLoaded},
+             // Rows without their trailing space, with Windows line ends, without a last line end.
+             {stripped(kTwoClassModel), kTwoClassCategories, kAbcIndex, kTwoClassLoaded},
+             {crlf(kTwoClassModel), crlf(kTwoClassCategories), crlf(kAbcIndex), kTwoClassLoaded},
+             {crlf(stripped(kTwoClassModel)), crlf(kTwoClassCategories), crlf(kAbcIndex), kTwoClassLoaded},
+             {stripped(mcsvm), kTwoClassCategories, kAbcIndex,
+              "MCSVM_CS 2/2 3/4 bias 1 labels 1 0 names FALSE TRUE w 0.5 -0.5 -1 1 2 -2 0.25 -0.25"},
+             {stripped(kThreeClassModel).substr(0, stripped(kThreeClassModel).size() - 1), "x\ty z", kAbIndex,
+              "L2R_LR 3/3 2/2 bias -1 labels 0 1 2 names x y z w 1 0 -1 0 2 0"},
+             {replaced(kThreeClassModel, "w\n1 0 -1 \n", "w\t1\t0 -1\t\r\n"), "x y z\n", kAbIndex,
+              "L2R_LR 3/3 2/2 bias -1 labels 0 1 2 names x y z w 1 0 -1 0 2 0"}}) {
         TempDir dir;
         Model m;
         ASSERT_TRUE(load(m, dir, model, categories, index)) << model;
@@ -119,6 +148,30 @@ TEST(ModelLoad, HandMadeModelsAndAcceptedVariantsOfTheFiles) {
     EXPECT_TRUE(load(m, dir, twoClassWith("bias 1\n", "bias\n")));
     EXPECT_TRUE(log.hasError("Failed to load bias"));
     EXPECT_EQ(describe(m), "L2R_LR 2/1 3/4 bias 0 labels 1 0 names FALSE TRUE w 0.5 -1 2 0.25");
+}
+
+// The shipped models as they come out of an editor or a commit hook that
+// strips trailing white space, or out of a Windows checkout: the same models.
+TEST(ModelLoad, ShippedModelsLoadTheSameWithoutTrailingSpacesAndWithWindowsLineEnds) {
+    const std::string shipped = std::string(VARNEX_SOURCE_DIR) + "/resources/1.0/model/";
+    for (const char* name : {"honorific_tf", "honorific_hn"}) {
+        const std::string base = shipped + name;
+        Model original;
+        ASSERT_TRUE(original.load(base + ".model", base + ".category", base + ".index")) << name;
+        const std::string model = readFile(base + ".model"), categories = readFile(base + ".category"),
+                          index = readFile(base + ".index");
+        ASSERT_NE(model.find(" \n"), std::string::npos) << "the shipped file has no trailing spaces to lose";
+        for (const auto& [kind, edit] : std::vector<std::pair<std::string, std::string (*)(const std::string&)>>{
+                 {"stripped", stripped}, {"crlf", crlf}, {"stripped crlf", [](const std::string& s) {
+                      return crlf(stripped(s));
+                  }}}) {
+            TempDir dir;
+            Model edited;
+            ASSERT_TRUE(load(edited, dir, edit(model), edit(categories), edit(index))) << name << " " << kind;
+            EXPECT_EQ(describe(edited), describe(original)) << name << " " << kind;
+            EXPECT_EQ(edited.getFeatureIndex()->getEntries(), original.getFeatureIndex()->getEntries());
+        }
+    }
 }
 
 TEST(ModelLoad, MissingFile) {
@@ -169,6 +222,15 @@ TEST(ModelDefence, DamagedFilesLeaveTheModelNotLoaded) {
              {threeWith("1 0 -1 \n0 2 0 \n", "1 0 -1 0 \n2 0 \n"), "x y z\n", ab, "does not hold 3 values on its line"},
              {threeWith("0 2 0 \n", "0 2 0 7\n"), "x y z\n", ab, "does not hold 3 values on its line"},
              {threeWith("0 2 0 \n", "0 2 \n"), "x y z\n", ab, "Failed to load W [1][2]"},
+             // The same rows without trailing spaces, and with Windows line ends.
+             {stripped(threeWith("1 0 -1 \n0 2 0 \n", "1 0 \n-1 0 2 0 \n")), "x y z\n", ab,
+              "does not hold 3 values on its line"},
+             {stripped(threeWith("1 0 -1 \n0 2 0 \n", "1 0 -1 0 \n2 0 \n")), "x y z\n", ab,
+              "does not hold 3 values on its line"},
+             {crlf(stripped(threeWith("1 0 -1 \n0 2 0 \n", "1 0 \n-1 0 2 0 \n"))), "x y z\n", ab,
+              "does not hold 3 values on its line"},
+             {crlf(stripped(threeWith("0 2 0 \n", "0 2 0 7\n"))), "x y z\n", ab, "does not hold 3 values on its line"},
+             {stripped(twoClassWith("-1 \n2 \n", "-1 2\n")), cats, abc, "does not hold 1 values on its line"},
              {twoClassWith("-1 \n", "-1x \n"), cats, abc, "Failed to load W [1][0]"},
              {twoClassWith("-1 \n", "nan \n"), cats, abc, "Failed to load W [1][0]"},
              {twoClassWith("-1 \n", "1e999 \n"), cats, abc, "Failed to load W [1][0]"},
@@ -200,6 +262,7 @@ TEST(ModelDefence, DamagedFilesLeaveTheModelNotLoaded) {
                   std::make_tuple(false, 0, size_t(0), true, false))
             << why;
         EXPECT_TRUE(log.hasError(why)) << "no error mentioning [" << why << "]";
+        EXPECT_TRUE(log.hasError("Model [" + dir.file("m.model") + "] is not loaded")) << why;
         Varnex::SVMClassifier classifier(std::make_shared<Model>(m));
         Varnex::SVMFeatureVector v(m.getFeatureIndex());
         v.insert(1, 1.0f);

@@ -5,7 +5,8 @@
 // sections "solver_type NAME", "nr_class N", "label L1 .. LN",
 // "nr_feature F", "bias B" and "w" followed by the weights row by row (one
 // row per feature plus the bias row when B >= 0, `getClassSize()` values a
-// row). Category file: the class names, whitespace-separated, in label order
+// row, one row to a line; the first may share the "w" line). Lines may end
+// in "\n" or "\r\n", with or without trailing white space. Category file: the class names, whitespace-separated, in label order
 // (label k names the k-th token). Feature-index file: see SVMFeatureIndex.
 //
 // A model is loaded only when the three files agree: every section is well

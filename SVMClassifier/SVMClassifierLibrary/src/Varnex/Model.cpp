@@ -68,7 +68,12 @@ public:
             return TOKEN;
         }
         token.clear();
-        newlineBefore = false;
+        // The character that ended the previous token is already consumed:
+        // when it was the line feed, this token starts a line. Without this a
+        // row written without a trailing space ("0.5\n") would run on into
+        // the next one.
+        newlineBefore = endedByNewline;
+        endedByNewline = false;
         int c;
         while ((c = getc_unlocked(in)) != EOF && isSpace(c))
             if (c == '\n') newlineBefore = true;
@@ -77,6 +82,7 @@ public:
             if (token.size() >= kMaxTokenLength) return BAD;
             token.push_back(static_cast<char>(c));
         } while ((c = getc_unlocked(in)) != EOF && !isSpace(c));
+        endedByNewline = c == '\n';
         return std::ferror(in) ? BAD : TOKEN;
     }
 
@@ -94,6 +100,7 @@ private:
     std::string pushed;
     bool hasPushed = false;
     bool newlineBefore = false;
+    bool endedByNewline = false;
     bool pushedNewline = false;
 };
 
@@ -224,6 +231,10 @@ bool Model::load(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* index
         if (fresh.parse(modelFile, categoryFile, indexFile, modelName, categoryName, indexName)) {
             *this = std::move(fresh);
             ok = true;
+        } else {
+            // The reasons above may name only one of the three files; this
+            // line names the model whatever failed.
+            varnex_print_log(LOG_ERROR, kTag, "Model [%s] is not loaded\n", modelName.c_str());
         }
     } catch (const std::exception& e) {
         varnex_print_log(LOG_ERROR, kTag, "Model [%s] could not be loaded: %s", modelName.c_str(), e.what());
@@ -396,7 +407,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
             if (sectionOk) varnex_print_log(LOG_DEBUG, kTag, "Loaded %lld weights", count);
         }
         if (!sectionOk) {
-            varnex_print_log(LOG_ERROR, kTag, "Error: Failed to load [%s] information for model. ", token.c_str());
+            varnex_print_log(LOG_ERROR, kTag, "Section [%s] of [%s] cannot be read", token.c_str(), modelName.c_str());
             return false;
         }
     }
