@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -314,6 +315,50 @@ TEST(ModelSave, ChecksItsPreconditionsAndNeverMixesNewFilesWithOld) {
     EXPECT_EQ(listDir(dir.path()), (std::vector<std::string>{"x.category", "x.index", "x.model"}));
     EXPECT_FALSE(second.save(dir.file("missing/x.model"), dir.file("x.category"), dir.file("x.index")));
     EXPECT_TRUE(log.hasError("File can't be open for write"));
+}
+
+namespace {
+// Every entry of `dir` with its content ("name/" for a directory).
+std::vector<std::string> snapshot(const std::string& dir) {
+    std::vector<std::string> entries;
+    for (const auto& name : listDir(dir)) {
+        const std::string path = dir + "/" + name;
+        entries.push_back(std::filesystem::is_directory(path) ? name + "/" : name + "=" + readFile(path));
+    }
+    return entries;
+}
+}  // namespace
+
+// Saving over an older model whose files were saved before, with one target
+// name taken by a directory so that its rename really fails: the old files
+// stay as they were (not one of them new), or with nothing in the way all
+// three are new and nothing else is left beside them.
+TEST(ModelSave, AFailedRenameLeavesEveryOldFileAndASuccessEveryNewOne) {
+    const Model older = makeModel({1, 2, 3, 4}, 1.0f), newer = makeModel({5, 6, 7}, 1.0f, 2);
+    TempDir reference;
+    ASSERT_TRUE(newer.save(reference.file("x.model"), reference.file("x.category"), reference.file("x.index")));
+    // target taken by a directory ("" for none), whether an older model was saved there first
+    for (const auto& [blocked, withOlder] : std::vector<std::pair<std::string, bool>>{
+             {"", true}, {"", false}, {"x.index", true}, {"x.category", true}, {"x.model", true}, {"x.index", false}}) {
+        const std::string what = (blocked.empty() ? "nothing" : blocked) + (withOlder ? " over an older model" : "");
+        TempDir dir;
+        if (withOlder) ASSERT_TRUE(older.save(dir.file("x.model"), dir.file("x.category"), dir.file("x.index")));
+        if (!blocked.empty()) {
+            std::filesystem::remove(dir.file(blocked));
+            dir.write(blocked + "/keep", "not a model");
+        }
+        const std::vector<std::string> before = snapshot(dir.path());
+        LogCapture log;
+        const bool saved = newer.save(dir.file("x.model"), dir.file("x.category"), dir.file("x.index"));
+        EXPECT_EQ(saved, blocked.empty()) << what;
+        if (saved) {
+            EXPECT_EQ(snapshot(dir.path()), snapshot(reference.path())) << what;
+        } else {
+            EXPECT_EQ(snapshot(dir.path()), before) << what;
+            EXPECT_EQ(readFile(dir.file(blocked + "/keep")), "not a model") << what;
+            EXPECT_TRUE(log.hasError("Can't move the new file into place as [" + dir.file(blocked) + "]")) << what;
+        }
+    }
 }
 
 TEST(ModelSave, FailedWriteIsReportedAndLeavesNoFile) {

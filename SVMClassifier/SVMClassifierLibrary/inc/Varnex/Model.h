@@ -70,8 +70,10 @@ public:
     // Writes the model, category and feature-index files. Needs a loaded
     // model with a feature index (checked before any file is touched). The
     // three files are first written under temporary names beside their
-    // targets and renamed into place only when all three were written,
-    // so a failed save never mixes a new model with an old index.
+    // targets; only when all three were written are the old files renamed
+    // aside and the new ones renamed into place, and a failed rename puts
+    // the old files back. A failed save thus leaves either all old or all
+    // new files, never a new model with an old index.
     bool save(const std::string& modelPath, const std::string& categoryPath, const std::string& indexPath) const;
 
     // Training side: installs a freshly trained model. The arguments must

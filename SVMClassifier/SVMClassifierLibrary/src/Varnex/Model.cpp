@@ -141,22 +141,104 @@ public:
         return ok ? OK : WRITE_FAILED;
     }
 
-    bool commit() {
+    // Renames an existing target (a file or a link, never a directory) to a
+    // fresh name beside it, so that it can be put back.
+    bool moveOldAside() {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0) {
+            if (errno == ENOENT) return true;
+            error = errno;
+            return false;
+        }
+        // A directory is left where it is: the new file cannot replace it,
+        // and placing the new file reports that.
+        if (S_ISDIR(st.st_mode)) return true;
+        std::string pattern = target + ".old-XXXXXX";
+        int fd = ::mkstemp(&pattern[0]);
+        if (fd < 0) {
+            error = errno;
+            return false;
+        }
+        ::close(fd);
+        if (::rename(target.c_str(), pattern.c_str()) != 0) {
+            error = errno;
+            ::unlink(pattern.c_str());
+            return false;
+        }
+        backup = pattern;
+        return true;
+    }
+
+    bool place() {
         if (::rename(temp.c_str(), target.c_str()) != 0) {
             error = errno;
             return false;
         }
         temp.clear();
+        placed = true;
         return true;
     }
 
+    // Undoes place() and moveOldAside(); false (with the reason logged) when
+    // the old file could not be put back.
+    bool restore() {
+        if (placed) ::unlink(target.c_str());
+        placed = false;
+        if (backup.empty()) return true;
+        if (::rename(backup.c_str(), target.c_str()) != 0) {
+            varnex_print_log(LOG_ERROR, kTag, "The old file [%s] could not be put back from [%s]: %s", target.c_str(),
+                             backup.c_str(), std::strerror(errno));
+            return false;
+        }
+        backup.clear();
+        return true;
+    }
+
+    void dropOld() {
+        if (!backup.empty() && ::unlink(backup.c_str()) != 0)
+            varnex_print_log(LOG_WARN, kTag, "The replaced file [%s] could not be removed: %s", backup.c_str(),
+                             std::strerror(errno));
+        backup.clear();
+    }
+
+    const std::string& name() const { return target; }
     const char* reason() const { return std::strerror(error); }
 
 private:
     std::string target;
     std::string temp;
+    std::string backup;
+    bool placed = false;
     int error = 0;
 };
+
+// Puts three written files in place of their targets so that a failure
+// leaves either all old or all new files: every old target is renamed aside
+// first, then the new files are renamed in; when any step fails, what was
+// done is undone in reverse.
+bool replaceAll(PendingFile* const (&files)[3]) {
+    auto undo = [&](int done) {
+        for (int j = done - 1; j >= 0; --j) files[j]->restore();
+    };
+    for (int i = 0; i < 3; ++i) {
+        if (!files[i]->moveOldAside()) {
+            varnex_print_log(LOG_ERROR, kTag, "Can't move the old file [%s] aside: %s", files[i]->name().c_str(),
+                             files[i]->reason());
+            undo(i);
+            return false;
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!files[i]->place()) {
+            varnex_print_log(LOG_ERROR, kTag, "Can't move the new file into place as [%s]: %s",
+                             files[i]->name().c_str(), files[i]->reason());
+            undo(3);
+            return false;
+        }
+    }
+    for (PendingFile* f : files) f->dropOld();
+    return true;
+}
 
 }  // namespace
 
@@ -652,15 +734,8 @@ bool Model::save(const std::string& modelPath, const std::string& categoryPath, 
                 varnex_print_log(LOG_ERROR, kTag, "Failed to save feature index to [%s]", indexPath.c_str());
                 return false;
         }
-        PendingFile* files[] = {&modelOut, &categoryOut, &indexOut};
-        const std::string* targets[] = {&modelPath, &categoryPath, &indexPath};
-        for (int i = 0; i < 3; ++i) {
-            if (!files[i]->commit()) {
-                varnex_print_log(LOG_ERROR, kTag, "Can't move the new file into place as [%s]: %s",
-                                 targets[i]->c_str(), files[i]->reason());
-                return false;
-            }
-        }
+        PendingFile* const files[3] = {&modelOut, &categoryOut, &indexOut};
+        if (!replaceAll(files)) return false;
     } catch (const std::exception& e) {
         varnex_print_log(LOG_ERROR, kTag, "Model could not be saved to [%s]: %s", modelPath.c_str(), e.what());
         return false;
