@@ -1,5 +1,6 @@
 // Model files: loading, the defences of the loader against damaged files,
 // writing the three files back, and pruning.
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -268,6 +269,45 @@ TEST(ModelDefence, DamagedFilesLeaveTheModelNotLoaded) {
         Varnex::SVMFeatureVector v(m.getFeatureIndex());
         v.insert(1, 1.0f);
         EXPECT_TRUE(classifier.classify(v).empty()) << why;
+    }
+}
+
+// Damaged files whose bytes are control codes, invalid UTF-8 or very long:
+// every log line stays printable, well-formed UTF-8 and quotes at most 40
+// bytes of the file, escaped.
+TEST(ModelDefence, LogLinesQuoteABoundedEscapedExcerptOfDamagedContent) {
+    const std::string cats = kTwoClassCategories, abc = kAbcIndex, full = kTwoClassModel;
+    std::string korean;
+    for (int i = 0; i < 20; ++i) korean += "가";
+    // model, categories, index, the quoted excerpt
+    for (const auto& [model, categories, index, quoted] :
+         std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
+             {full + "\x01\xff\x1b[2J\n", cats, abc, "Label is not recognized [\\x01\\xFF\\x1B[2J]"},
+             {full + std::string(280, 'Z'), cats, abc, "Label is not recognized [" + std::string(40, 'Z') + "...]"},
+             {full + "\\x41", cats, abc, "Label is not recognized [\\\\x41]"},
+             {twoClassWith("L2R_LR", "L2R\x7fLR"), cats, abc, "Failed to load solver type (found [L2R\\x7FLR])"},
+             {twoClassWith("0.25 ", std::string("0.2\0", 4) + " "), cats, abc, "Failed to load W [3][0] (found [0.2\\x00])"},
+             {full, "\xc3(\n\xc3(\n", abc, "name the class [\\xC3(] twice"},
+             {full, "\xc0\xafx \xc0\xafx", abc, "name the class [\\xC0\\xAFx] twice"},
+             {full, "가\xc2\x85 가\xc2\x85", abc, "name the class [가\\xC2\\x85] twice"},
+             {full, cats, abc + "12\x1b:4\n", "Malformed feature index line 5 in [" },
+             {full, cats, abc + "12\x1b:4\n", "]: [12\\x1B:4]"},
+             {full, cats, abc + korean + "\n", "]: [가가가가가가가가가가가가가...]"}}) {
+        TempDir dir;
+        Model m;
+        LogCapture log;
+        EXPECT_FALSE(load(m, dir, model, categories, index)) << quoted;
+        EXPECT_TRUE(log.hasError(quoted)) << "no error quoting [" << quoted << "]";
+        for (const auto& line : log.lines()) {
+            const std::string& text = line.text;
+            EXPECT_TRUE(g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) << text;
+            for (size_t i = 0; i < text.size(); ++i) {
+                const unsigned char c = static_cast<unsigned char>(text[i]);
+                EXPECT_FALSE((c < 0x20 || c == 0x7F) && !(c == '\n' && i + 1 == text.size()))
+                    << "raw byte " << int(c) << " in: " << text;
+            }
+            EXPECT_EQ(text.find(std::string(41, 'Z')), std::string::npos) << text;
+        }
     }
 }
 

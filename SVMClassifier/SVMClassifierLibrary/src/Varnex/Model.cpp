@@ -104,6 +104,11 @@ private:
     bool pushedNewline = false;
 };
 
+// A value read from a model file, as log lines quote it.
+std::string found(const std::string& value) {
+    return value.empty() ? std::string("nothing") : "[" + TextParsing::excerpt(value) + "]";
+}
+
 int classSizeFor(int classNumber, int solverType) {
     return (classNumber == 2 && solverType != Model::MCSVM_CS) ? 1 : classNumber;
 }
@@ -369,7 +374,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
                      : token == "w"         ? &seenWeights
                                             : nullptr;
         if (!seen) {
-            varnex_print_log(LOG_ERROR, kTag, "Label is not recognized [%s]", token.c_str());
+            varnex_print_log(LOG_ERROR, kTag, "Label is not recognized [%s]", TextParsing::excerpt(token).c_str());
             return false;
         }
         if (*seen) {
@@ -382,7 +387,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
         if (token == "solver_type") {
             if (nextValue() && value.find('\0') == std::string::npos) solverType = getSolverType(value.c_str());
             if (solverType == NONE) {
-                varnex_print_log(LOG_ERROR, kTag, "Failed to load solver type");
+                varnex_print_log(LOG_ERROR, kTag, "Failed to load solver type (found %s)", found(value).c_str());
                 sectionOk = false;
             } else {
                 varnex_print_log(LOG_DEBUG, kTag, "Solver type: %s\n", value.c_str());
@@ -394,14 +399,14 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
                 classSize = classSizeFor(classNumber, solverType);
                 varnex_print_log(LOG_DEBUG, kTag, "input classes = %d", classSize);
             } else {
-                varnex_print_log(LOG_ERROR, kTag, "Failed to load class number  of classes");
+                varnex_print_log(LOG_ERROR, kTag, "Failed to load class number  of classes (found %s)", found(value).c_str());
                 sectionOk = false;
             }
         } else if (token == "label") {
             for (int i = 0; i < classNumber; ++i) {
                 int label = 0;
                 if (!nextValue() || !TextParsing::parseInt(value, label)) {
-                    varnex_print_log(LOG_ERROR, kTag, "Failed to load class label number: %d", i);
+                    varnex_print_log(LOG_ERROR, kTag, "Failed to load class label number: %d (found %s)", i, found(value).c_str());
                     sectionOk = false;
                     break;
                 }
@@ -410,7 +415,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
         } else if (token == "nr_feature") {
             int n = 0;
             if (!nextValue() || !TextParsing::parseInt(value, n) || n > MAX_FEATURE_NUMBER) {
-                varnex_print_log(LOG_ERROR, kTag, "Failed to load number of features");
+                varnex_print_log(LOG_ERROR, kTag, "Failed to load number of features (found %s)", found(value).c_str());
                 sectionOk = false;
             } else if (n < 0) {
                 varnex_print_log(LOG_ERROR, kTag, "Negative number of features [%d]", n);
@@ -430,7 +435,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
                 varnex_print_log(LOG_DEBUG, kTag, "Bias = %f", static_cast<double>(bias));
             } else {
                 // Not fatal by itself: the value is left for the next section.
-                varnex_print_log(LOG_ERROR, kTag, "Failed to load bias");
+                varnex_print_log(LOG_ERROR, kTag, "Failed to load bias (found %s)", found(value).c_str());
                 if (br == TokenReader::TOKEN) reader.unread(value);
             }
         } else {  // "w"
@@ -462,7 +467,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
                 for (long long col = 0; col < cols; ++col) {
                     double w = 0.0;
                     if (!nextValue() || !TextParsing::parseDouble(value, w)) {
-                        varnex_print_log(LOG_ERROR, kTag, "Failed to load W [%lld][%lld]", row, col);
+                        varnex_print_log(LOG_ERROR, kTag, "Failed to load W [%lld][%lld] (found %s)", row, col, found(value).c_str());
                         sectionOk = false;
                         break;
                     }
@@ -558,7 +563,8 @@ bool Model::validate(const std::string& source) {
     std::sort(sortedNames.begin(), sortedNames.end());
     auto twice = std::adjacent_find(sortedNames.begin(), sortedNames.end());
     if (twice != sortedNames.end()) {
-        varnex_print_log(LOG_ERROR, kTag, "Categories of [%s] name the class [%s] twice", src, twice->c_str());
+        varnex_print_log(LOG_ERROR, kTag, "Categories of [%s] name the class [%s] twice", src,
+                         TextParsing::excerpt(*twice).c_str());
         return false;
     }
     if (classIndexes.empty()) {
