@@ -33,8 +33,9 @@ public:
     JsonObjectParser& operator=(const JsonObjectParser&) = delete;
 
     // Replaces the stored values with the members of `data`. Throws
-    // JsonReaderException on unaccepted input; members stored before the
-    // offending one remain.
+    // JsonReaderException on unaccepted input and leaves the object empty:
+    // neither the previous values nor members read before the offending
+    // one remain.
     void parse(const char* data, size_t length);
 
     void getValue(const std::string& key, std::string& value) const;
@@ -54,6 +55,9 @@ public:
     const std::map<std::string, bool>& getBools() const { return bools; }
 
 private:
+    void clear();
+    void parseMembers(const char* data, size_t length);
+
     std::map<std::string, std::string> strings;
     std::map<std::string, int> ints;
     std::map<std::string, double> doubles;

@@ -29,28 +29,41 @@ JsonObjectParser::~JsonObjectParser() {
     if (parser) g_object_unref(parser);
 }
 
-void JsonObjectParser::parse(const char* data, size_t length) {
+void JsonObjectParser::clear() {
+    strings.clear();
+    ints.clear();
+    doubles.clear();
+    bools.clear();
     if (parser) {
         g_object_unref(parser);
         parser = nullptr;
     }
+}
+
+void JsonObjectParser::parse(const char* data, size_t length) {
+    // The previous values go first, and a failure part-way through the
+    // members takes the ones already stored with it: a failed parse never
+    // leaves values behind that a caller could take for the new input's.
+    clear();
+    try {
+        parseMembers(data, length);
+    } catch (...) {
+        clear();
+        throw;
+    }
+}
+
+void JsonObjectParser::parseMembers(const char* data, size_t length) {
     if (data == nullptr || length == 0) throw JsonReaderException(kParseError);
     parser = json_parser_new();
     GError* error = nullptr;
     if (!json_parser_load_from_data(parser, data, static_cast<gssize>(length), &error)) {
         varnex_print_log(LOG_INFO, kTag, "Failed to json_parser_load_from_data");
         if (error) g_error_free(error);
-        g_object_unref(parser);
-        parser = nullptr;
         throw JsonReaderException(kParseError);
     }
     JsonNode* root = json_parser_get_root(parser);
     if (root == nullptr || !JSON_NODE_HOLDS_OBJECT(root)) throw JsonReaderException(kParseError);
-
-    strings.clear();
-    ints.clear();
-    doubles.clear();
-    bools.clear();
 
     JsonObject* object = json_node_get_object(root);
     GList* members = json_object_get_members(object);
