@@ -99,6 +99,9 @@ TEST(Json, UnacceptedInputThrowsParsingErrorAndLeavesTheObjectEmpty) {
           std::string("{\"a\": {\"b\": 1}}"), std::string("{\"a\": [1, 2]}"), std::string("{\"RESPONSE_DATA\": [1]}"),
           std::string("{\"a\": 1"), std::string("{\"a\": \xff\xfe}"), std::string("{\"a\":\0 1}", 9),
           std::string("{\"first\": \"x\", \"bad\": null}"),
+          // Lone surrogates, which the reader turns into bytes that are not UTF-8 (the first found by fuzzing).
+          std::string("{\"a\\u0000b\": \"x\\u0000y\", \"e\": \"\\ud83d\\00\", \"f\": false}"),
+          std::string("{\"e\": \"\\ud83dx\"}"), std::string("{\"\\ud83d\\00\": \"k\"}"),
           std::string("{\"s\": \"new\", \"i\": 2, \"d\": 1.5, \"b\": false, \"bad\": [1]}")}) {
         JsonObjectParser p;
         parse(p, previous);

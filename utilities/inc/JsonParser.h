@@ -3,7 +3,8 @@
 // Accepted: an object whose members are booleans, integers, numbers or
 // strings, plus optionally "RESPONSE_DATA" holding an array of objects.
 // Anything else (invalid JSON, empty input, a root that is not an object, a
-// null, nested object or other array member) throws JsonReaderException with
+// null, nested object or other array member, a name or string that is not
+// UTF-8, as a lone surrogate escape makes it) throws JsonReaderException with
 // "json parsing error". Lookups of absent keys throw "<key> not found".
 #pragma once
 

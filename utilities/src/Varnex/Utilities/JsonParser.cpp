@@ -75,7 +75,7 @@ void JsonObjectParser::parseMembers(const char* data, size_t length) {
 
     for (GList* m = members; m != nullptr; m = m->next) {
         const char* name = static_cast<const char*>(m->data);
-        if (name == nullptr) throw JsonReaderException(kParseError);
+        if (name == nullptr || !g_utf8_validate(name, -1, nullptr)) throw JsonReaderException(kParseError);
         std::string key = name;
         JsonNode* node = json_object_get_member(object, name);
         switch (JSON_NODE_TYPE(node)) {
@@ -89,7 +89,10 @@ void JsonObjectParser::parseMembers(const char* data, size_t length) {
                 } else if (type == G_TYPE_DOUBLE || type == G_TYPE_FLOAT) {
                     addValue(key, static_cast<double>(json_node_get_double(node)));
                 } else if (type == G_TYPE_STRING) {
+                    // The reader lets a lone surrogate escape through as bytes
+                    // that are not UTF-8: such a string is no text.
                     const char* s = json_node_get_string(node);
+                    if (s != nullptr && !g_utf8_validate(s, -1, nullptr)) throw JsonReaderException(kParseError);
                     addValue(key, std::string(s ? s : ""));
                 } else {
                     throw JsonReaderException(kParseError);
