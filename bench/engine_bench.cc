@@ -131,7 +131,8 @@ int main(int argc, char** argv) {
         Varnex::Utilities::StringUtil::load(resources + "/1.0/model/greeting.rule.enc", lines, true);
         for (const auto& line : lines) {
             const size_t tab = line.find('\t');
-            if (tab != std::string::npos && tab > 0) trie.insert(line.substr(0, tab), line.substr(tab + 1));
+            // "label TAB phrase"
+            if (tab != std::string::npos && tab > 0) trie.insert(line.substr(tab + 1), line.substr(0, tab));
         }
         trie.build();
     }

@@ -1,7 +1,8 @@
 // libFuzzer target for the model loader: the input holds the model file,
 // the category file and the feature-index file, separated by NUL bytes.
 // Whatever the bytes, loading must neither crash nor leave a half-loaded
-// model; a model that loads must classify, save and load again to the same
+// model; a model that loads must load the same without trailing white space
+// and with Windows line ends, classify, save and load again to the same
 // classes.
 #include <unistd.h>
 
@@ -21,6 +22,44 @@ std::FILE* memoryFile(std::string& part) {
     // fmemopen refuses a zero-sized buffer; an empty file is an empty one.
     if (part.empty()) return std::fopen("/dev/null", "rb");
     return fmemopen(&part[0], part.size(), "rb");
+}
+
+bool loadFrom(Varnex::Model& model, std::string (&parts)[3]) {
+    std::FILE* files[3];
+    for (int i = 0; i < 3; ++i) files[i] = memoryFile(parts[i]);
+    const bool loaded =
+        files[0] && files[1] && files[2] && model.load(files[0], files[1], files[2], "model", "category", "index");
+    for (std::FILE* f : files)
+        if (f) std::fclose(f);
+    return loaded;
+}
+
+std::string stripped(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\n')
+            while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+        out += c;
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+    return out;
+}
+
+std::string crlf(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+bool sameModel(const Varnex::Model& a, const Varnex::Model& b) {
+    return a.getType() == b.getType() && a.getClassNames() == b.getClassNames() &&
+           a.getClassIndexes() == b.getClassIndexes() && a.getFeatureNumber() == b.getFeatureNumber() &&
+           a.getBias() == b.getBias() && a.getWeights() == b.getWeights() &&
+           a.getFeatureIndex()->getOffset() == b.getFeatureIndex()->getOffset() &&
+           a.getFeatureIndex()->getEntries() == b.getFeatureIndex()->getEntries();
 }
 
 std::string scratch;
@@ -60,17 +99,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (start < input.size()) parts[i] = input.substr(start, end - start);
         start = end + 1;
     }
-    std::FILE* files[3];
-    for (int i = 0; i < 3; ++i) files[i] = memoryFile(parts[i]);
     Varnex::Model model;
-    bool loaded = files[0] && files[1] && files[2] &&
-                  model.load(files[0], files[1], files[2], "model", "category", "index");
-    for (std::FILE* f : files)
-        if (f) std::fclose(f);
+    const bool loaded = loadFrom(model, parts);
     if (loaded != model.loaded()) std::abort();
     if (!loaded) {
         if (model.getClassNumber() != 0 || model.getWeightsArray() != nullptr) std::abort();
         return 0;
+    }
+
+    // The same files after an editor stripped trailing white space, with
+    // Windows line ends, and both: the same model.
+    for (auto edit : {stripped, crlf, +[](const std::string& s) { return crlf(stripped(s)); }}) {
+        std::string edited[3] = {edit(parts[0]), edit(parts[1]), edit(parts[2])};
+        Varnex::Model other;
+        if (!loadFrom(other, edited) || !sameModel(other, model)) std::abort();
     }
 
     auto shared = std::make_shared<Varnex::Model>(model);

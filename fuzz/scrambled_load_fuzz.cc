@@ -1,6 +1,8 @@
 // Reads arbitrary bytes as a scrambled (".enc") and as a plain resource file.
-// Lines never hold a line feed or trailing white space, the scrambled reader
-// never yields more lines than pieces, and scrambling round-trips.
+// A refused file appends nothing; accepted lines are well-formed UTF-8
+// without zero bytes, line feeds or trailing white space; the scrambled
+// reader never yields more lines than pieces; scrambling round-trips.
+#include <glib.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -27,8 +29,9 @@ void removeScratch() {
 
 bool wellFormed(const std::vector<std::string>& lines) {
     for (const auto& l : lines) {
-        if (l.find('\n') != std::string::npos) return false;
+        if (l.find('\n') != std::string::npos || l.find('\0') != std::string::npos) return false;
         if (!l.empty() && Varnex::Utilities::StringUtil::isspace(l.back())) return false;
+        if (!g_utf8_validate(l.data(), static_cast<gssize>(l.size()), nullptr)) return false;
     }
     return true;
 }
@@ -54,18 +57,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::fclose(f);
     }
     using Varnex::Utilities::StringUtil;
-    std::vector<std::string> scrambled, plain;
-    if (!StringUtil::load(scratchPath, scrambled, Varnex::isEncrypted(scratchPath))) std::abort();
-    if (!StringUtil::load(scratchPath, plain, false)) std::abort();
+    // A refused file appends nothing; an accepted one only lines of text.
+    std::vector<std::string> scrambled{"sentinel"}, plain{"sentinel"};
+    const bool scrambledOk = StringUtil::load(scratchPath, scrambled, Varnex::isEncrypted(scratchPath));
+    const bool plainOk = StringUtil::load(scratchPath, plain, false);
+    for (const auto* lines : {&scrambled, &plain})
+        if (lines->empty() || lines->front() != "sentinel") std::abort();
+    if ((!scrambledOk && scrambled.size() != 1) || (!plainOk && plain.size() != 1)) std::abort();
     if (!wellFormed(scrambled) || !wellFormed(plain)) std::abort();
 
-    // The decoded text, cut at its first zero byte, has at most one line per piece.
+    // The decoded text has at most one line per piece.
     Varnex::Utilities::Encryptor e;
     std::unique_ptr<char[]> decoded(e.decrypt(bytes.data(), bytes.size()));
-    const std::string text(decoded.get());
     size_t pieces = 1;
-    for (char c : text) pieces += c == '\n';
-    if (scrambled.size() > pieces) std::abort();
+    for (size_t i = 0; i < size; ++i) pieces += decoded[i] == '\n';
+    if (scrambled.size() - 1 > pieces) std::abort();
 
     // Scrambling gives back every byte below 255.
     std::unique_ptr<char[]> enc(e.encrypt(bytes.data(), bytes.size()));

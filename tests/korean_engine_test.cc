@@ -1,9 +1,12 @@
 // The Korean engine on the shipped resources, as the build packs them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "Varnex/KoreanAutoReplyEngine.h"
@@ -11,6 +14,7 @@
 #include "SmartReplyAPIWrapper.h"
 #include "TestSupport.h"
 #include "Varnex/Clock.h"
+#include "Varnex/Utilities/Encryptor.h"
 #include "Varnex/Utilities/StringUtil.h"
 
 using namespace Varnex;
@@ -220,4 +224,47 @@ TEST(KoreanEngine, StartUpSaysWhatTheResourceTreeLacks) {
         EXPECT_TRUE(api->findReply("", "friend", "정말 고마워", replies));
     }
     destroy(api);
+}
+
+// A damaged corpus or scenario table in an otherwise whole tree: the file is
+// refused with an error saying what is wrong with it, and start-up names it
+// in its one line, instead of every suggestion coming out empty unexplained.
+TEST(KoreanEngine, StartUpNamesADamagedTableAndWhatIsWrongWithIt) {
+    const std::string corpus = "corpus/reply_corpus_kr.table.enc", scenarios = "corpus/reply_scenarios_kr.table.enc";
+    const std::string source = std::string(VARNEX_SOURCE_DIR) + "/resources/1.0/";
+    const std::string plainCorpus = VarnexTest::readFile(source + "corpus/reply_corpus_kr.table");
+    const std::string plainScenarios = VarnexTest::readFile(source + "corpus/reply_scenarios_kr.table");
+    auto scrambled = [](const std::string& text, const Utilities::Encryptor& e) {
+        std::unique_ptr<char[]> bytes(e.encrypt(text.data(), text.size()));
+        return std::string(bytes.get(), text.size());
+    };
+    const Utilities::Encryptor builtIn;
+    std::string spaced = plainScenarios;  // an editor that turned every tab into a space
+    std::replace(spaced.begin(), spaced.end(), '\t', ' ');
+    const size_t insideCharacter = plainCorpus.find("\xEA") + 1;  // after the lead byte of a Hangul syllable
+    ASSERT_NE(insideCharacter, 0u);
+    std::string noise;
+    for (unsigned i = 0; i < 5000; ++i) noise += static_cast<char>((i * 2654435761u) >> 24);
+    // table, its damaged content, what the error says
+    for (const auto& [table, content, why] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {corpus, plainCorpus, "(a plain text file read as scrambled)"},
+             {corpus, scrambled(plainCorpus, Utilities::Encryptor(std::string("another pass phrase"))), ""},
+             {corpus, scrambled(plainCorpus, builtIn).substr(0, insideCharacter), "invalid UTF-8 at line"},
+             {corpus, "", "no line of text: the file is empty"},
+             {scenarios, scrambled(spaced, builtIn), "no valid line, all"},
+             {scenarios, noise, "not text: "}}) {
+        VarnexTest::TempDir data, tree;
+        std::filesystem::copy(kResources, tree.path(), std::filesystem::copy_options::recursive);
+        const std::string path = tree.write("1.0/" + table, content);
+        auto* api = static_cast<SmartReplyAPIWrapper*>(create());
+        VarnexTest::LogCapture log(LOG_ERROR);
+        EXPECT_FALSE(api->openEngine(tree.path(), data.path() + "/")) << table << ": " << why;
+        EXPECT_TRUE(log.hasError("Resource file " + path + " is refused: ")) << table << ": " << why;
+        EXPECT_TRUE(log.hasError(why)) << table << ": " << why;
+        EXPECT_TRUE(log.hasError("cannot serve suggestions: " + table + " is missing or unreadable"))
+            << table << ": " << why;
+        std::vector<std::string> none;
+        EXPECT_FALSE(api->findReply("", "friend", "정말 고마워", none));
+        destroy(api);
+    }
 }

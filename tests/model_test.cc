@@ -1,8 +1,10 @@
 // Model files: loading, the defences of the loader against damaged files,
 // writing the three files back, and pruning.
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -47,6 +49,25 @@ std::string replaced(std::string s, const std::string& from, const std::string& 
 }
 
 std::string twoClassWith(const std::string& from, const std::string& to) { return replaced(kTwoClassModel, from, to); }
+
+// `s` as an editor or commit hook that strips trailing white space leaves it.
+std::string stripped(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\n')
+            while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+        out += c;
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+    return out;
+}
+
+// `s` with Windows line ends.
+std::string crlf(const std::string& s) {
+    std::string out;
+    for (char c : s) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
+}
 
 // Writes the three files as `name`.model / .category / .index and loads them.
 bool load(Model& m, const TempDir& dir, const std::string& model, const std::string& categories = kTwoClassCategories,
@@ -101,7 +122,17 @@ TEST(ModelLoad, HandMadeModelsAndAcceptedVariantsOfTheFiles) {
              // No label line means label order; extra category names are ignored.
              {twoClassWith("label 1 0\n", ""), kTwoClassCategories, kAbcIndex,
               "L2R_LR 2/1 3/4 bias 1 labels 0 1 names FALSE TRUE w 0.5 -1 2 0.25"},
-             {kTwoClassModel, "FALSE TRUE MAYBE\n", kAbcIndex, kTwoClassLoaded}}) {
+             {kTwoClassModel, "FALSE TRUE MAYBE\n", kAbcIndex, kTwoClassLoaded},
+             // Rows without their trailing space, with Windows line ends, without a last line end.
+             {stripped(kTwoClassModel), kTwoClassCategories, kAbcIndex, kTwoClassLoaded},
+             {crlf(kTwoClassModel), crlf(kTwoClassCategories), crlf(kAbcIndex), kTwoClassLoaded},
+             {crlf(stripped(kTwoClassModel)), crlf(kTwoClassCategories), crlf(kAbcIndex), kTwoClassLoaded},
+             {stripped(mcsvm), kTwoClassCategories, kAbcIndex,
+              "MCSVM_CS 2/2 3/4 bias 1 labels 1 0 names FALSE TRUE w 0.5 -0.5 -1 1 2 -2 0.25 -0.25"},
+             {stripped(kThreeClassModel).substr(0, stripped(kThreeClassModel).size() - 1), "x\ty z", kAbIndex,
+              "L2R_LR 3/3 2/2 bias -1 labels 0 1 2 names x y z w 1 0 -1 0 2 0"},
+             {replaced(kThreeClassModel, "w\n1 0 -1 \n", "w\t1\t0 -1\t\r\n"), "x y z\n", kAbIndex,
+              "L2R_LR 3/3 2/2 bias -1 labels 0 1 2 names x y z w 1 0 -1 0 2 0"}}) {
         TempDir dir;
         Model m;
         ASSERT_TRUE(load(m, dir, model, categories, index)) << model;
@@ -119,6 +150,30 @@ TEST(ModelLoad, HandMadeModelsAndAcceptedVariantsOfTheFiles) {
     EXPECT_TRUE(load(m, dir, twoClassWith("bias 1\n", "bias\n")));
     EXPECT_TRUE(log.hasError("Failed to load bias"));
     EXPECT_EQ(describe(m), "L2R_LR 2/1 3/4 bias 0 labels 1 0 names FALSE TRUE w 0.5 -1 2 0.25");
+}
+
+// The shipped models as they come out of an editor or a commit hook that
+// strips trailing white space, or out of a Windows checkout: the same models.
+TEST(ModelLoad, ShippedModelsLoadTheSameWithoutTrailingSpacesAndWithWindowsLineEnds) {
+    const std::string shipped = std::string(VARNEX_SOURCE_DIR) + "/resources/1.0/model/";
+    for (const char* name : {"honorific_tf", "honorific_hn"}) {
+        const std::string base = shipped + name;
+        Model original;
+        ASSERT_TRUE(original.load(base + ".model", base + ".category", base + ".index")) << name;
+        const std::string model = readFile(base + ".model"), categories = readFile(base + ".category"),
+                          index = readFile(base + ".index");
+        ASSERT_NE(model.find(" \n"), std::string::npos) << "the shipped file has no trailing spaces to lose";
+        for (const auto& [kind, edit] : std::vector<std::pair<std::string, std::string (*)(const std::string&)>>{
+                 {"stripped", stripped}, {"crlf", crlf}, {"stripped crlf", [](const std::string& s) {
+                      return crlf(stripped(s));
+                  }}}) {
+            TempDir dir;
+            Model edited;
+            ASSERT_TRUE(load(edited, dir, edit(model), edit(categories), edit(index))) << name << " " << kind;
+            EXPECT_EQ(describe(edited), describe(original)) << name << " " << kind;
+            EXPECT_EQ(edited.getFeatureIndex()->getEntries(), original.getFeatureIndex()->getEntries());
+        }
+    }
 }
 
 TEST(ModelLoad, MissingFile) {
@@ -169,6 +224,15 @@ TEST(ModelDefence, DamagedFilesLeaveTheModelNotLoaded) {
              {threeWith("1 0 -1 \n0 2 0 \n", "1 0 -1 0 \n2 0 \n"), "x y z\n", ab, "does not hold 3 values on its line"},
              {threeWith("0 2 0 \n", "0 2 0 7\n"), "x y z\n", ab, "does not hold 3 values on its line"},
              {threeWith("0 2 0 \n", "0 2 \n"), "x y z\n", ab, "Failed to load W [1][2]"},
+             // The same rows without trailing spaces, and with Windows line ends.
+             {stripped(threeWith("1 0 -1 \n0 2 0 \n", "1 0 \n-1 0 2 0 \n")), "x y z\n", ab,
+              "does not hold 3 values on its line"},
+             {stripped(threeWith("1 0 -1 \n0 2 0 \n", "1 0 -1 0 \n2 0 \n")), "x y z\n", ab,
+              "does not hold 3 values on its line"},
+             {crlf(stripped(threeWith("1 0 -1 \n0 2 0 \n", "1 0 \n-1 0 2 0 \n"))), "x y z\n", ab,
+              "does not hold 3 values on its line"},
+             {crlf(stripped(threeWith("0 2 0 \n", "0 2 0 7\n"))), "x y z\n", ab, "does not hold 3 values on its line"},
+             {stripped(twoClassWith("-1 \n2 \n", "-1 2\n")), cats, abc, "does not hold 1 values on its line"},
              {twoClassWith("-1 \n", "-1x \n"), cats, abc, "Failed to load W [1][0]"},
              {twoClassWith("-1 \n", "nan \n"), cats, abc, "Failed to load W [1][0]"},
              {twoClassWith("-1 \n", "1e999 \n"), cats, abc, "Failed to load W [1][0]"},
@@ -200,10 +264,50 @@ TEST(ModelDefence, DamagedFilesLeaveTheModelNotLoaded) {
                   std::make_tuple(false, 0, size_t(0), true, false))
             << why;
         EXPECT_TRUE(log.hasError(why)) << "no error mentioning [" << why << "]";
+        EXPECT_TRUE(log.hasError("Model [" + dir.file("m.model") + "] is not loaded")) << why;
         Varnex::SVMClassifier classifier(std::make_shared<Model>(m));
         Varnex::SVMFeatureVector v(m.getFeatureIndex());
         v.insert(1, 1.0f);
         EXPECT_TRUE(classifier.classify(v).empty()) << why;
+    }
+}
+
+// Damaged files whose bytes are control codes, invalid UTF-8 or very long:
+// every log line stays printable, well-formed UTF-8 and quotes at most 40
+// bytes of the file, escaped.
+TEST(ModelDefence, LogLinesQuoteABoundedEscapedExcerptOfDamagedContent) {
+    const std::string cats = kTwoClassCategories, abc = kAbcIndex, full = kTwoClassModel;
+    std::string korean;
+    for (int i = 0; i < 20; ++i) korean += "가";
+    // model, categories, index, the quoted excerpt
+    for (const auto& [model, categories, index, quoted] :
+         std::vector<std::tuple<std::string, std::string, std::string, std::string>>{
+             {full + "\x01\xff\x1b[2J\n", cats, abc, "Label is not recognized [\\x01\\xFF\\x1B[2J]"},
+             {full + std::string(280, 'Z'), cats, abc, "Label is not recognized [" + std::string(40, 'Z') + "...]"},
+             {full + "\\x41", cats, abc, "Label is not recognized [\\\\x41]"},
+             {twoClassWith("L2R_LR", "L2R\x7fLR"), cats, abc, "Failed to load solver type (found [L2R\\x7FLR])"},
+             {twoClassWith("0.25 ", std::string("0.2\0", 4) + " "), cats, abc, "Failed to load W [3][0] (found [0.2\\x00])"},
+             {full, "\xc3(\n\xc3(\n", abc, "name the class [\\xC3(] twice"},
+             {full, "\xc0\xafx \xc0\xafx", abc, "name the class [\\xC0\\xAFx] twice"},
+             {full, "가\xc2\x85 가\xc2\x85", abc, "name the class [가\\xC2\\x85] twice"},
+             {full, cats, abc + "12\x1b:4\n", "Malformed feature index line 5 in [" },
+             {full, cats, abc + "12\x1b:4\n", "]: [12\\x1B:4]"},
+             {full, cats, abc + korean + "\n", "]: [가가가가가가가가가가가가가...]"}}) {
+        TempDir dir;
+        Model m;
+        LogCapture log;
+        EXPECT_FALSE(load(m, dir, model, categories, index)) << quoted;
+        EXPECT_TRUE(log.hasError(quoted)) << "no error quoting [" << quoted << "]";
+        for (const auto& line : log.lines()) {
+            const std::string& text = line.text;
+            EXPECT_TRUE(g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) << text;
+            for (size_t i = 0; i < text.size(); ++i) {
+                const unsigned char c = static_cast<unsigned char>(text[i]);
+                EXPECT_FALSE((c < 0x20 || c == 0x7F) && !(c == '\n' && i + 1 == text.size()))
+                    << "raw byte " << int(c) << " in: " << text;
+            }
+            EXPECT_EQ(text.find(std::string(41, 'Z')), std::string::npos) << text;
+        }
     }
 }
 
@@ -251,6 +355,52 @@ TEST(ModelSave, ChecksItsPreconditionsAndNeverMixesNewFilesWithOld) {
     EXPECT_EQ(listDir(dir.path()), (std::vector<std::string>{"x.category", "x.index", "x.model"}));
     EXPECT_FALSE(second.save(dir.file("missing/x.model"), dir.file("x.category"), dir.file("x.index")));
     EXPECT_TRUE(log.hasError("File can't be open for write"));
+}
+
+namespace {
+// Every entry of `dir` with its content ("name/" for a directory).
+std::vector<std::string> snapshot(const std::string& dir) {
+    std::vector<std::string> entries;
+    for (const auto& name : listDir(dir)) {
+        const std::string path = dir + "/" + name;
+        entries.push_back(std::filesystem::is_directory(path) ? name + "/" : name + "=" + readFile(path));
+    }
+    return entries;
+}
+}  // namespace
+
+// Saving over an older model whose files were saved before, with one target
+// name taken by a directory so that its rename really fails: the old files
+// stay as they were (not one of them new), or with nothing in the way all
+// three are new and nothing else is left beside them.
+TEST(ModelSave, AFailedRenameLeavesEveryOldFileAndASuccessEveryNewOne) {
+    const Model older = makeModel({1, 2, 3, 4}, 1.0f), newer = makeModel({5, 6, 7}, 1.0f, 2);
+    TempDir reference;
+    ASSERT_TRUE(newer.save(reference.file("x.model"), reference.file("x.category"), reference.file("x.index")));
+    // target taken by a directory ("" for none), whether an older model was saved there first
+    for (const auto& [blocked, withOlder] : std::vector<std::pair<std::string, bool>>{
+             {"", true}, {"", false}, {"x.index", true}, {"x.category", true}, {"x.model", true}, {"x.index", false}}) {
+        const std::string what = (blocked.empty() ? "nothing" : blocked) + (withOlder ? " over an older model" : "");
+        TempDir dir;
+        if (withOlder) {
+            ASSERT_TRUE(older.save(dir.file("x.model"), dir.file("x.category"), dir.file("x.index")));
+        }
+        if (!blocked.empty()) {
+            std::filesystem::remove(dir.file(blocked));
+            dir.write(blocked + "/keep", "not a model");
+        }
+        const std::vector<std::string> before = snapshot(dir.path());
+        LogCapture log;
+        const bool saved = newer.save(dir.file("x.model"), dir.file("x.category"), dir.file("x.index"));
+        EXPECT_EQ(saved, blocked.empty()) << what;
+        if (saved) {
+            EXPECT_EQ(snapshot(dir.path()), snapshot(reference.path())) << what;
+        } else {
+            EXPECT_EQ(snapshot(dir.path()), before) << what;
+            EXPECT_EQ(readFile(dir.file(blocked + "/keep")), "not a model") << what;
+            EXPECT_TRUE(log.hasError("Can't move the new file into place as [" + dir.file(blocked) + "]")) << what;
+        }
+    }
 }
 
 TEST(ModelSave, FailedWriteIsReportedAndLeavesNoFile) {

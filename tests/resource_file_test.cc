@@ -1,5 +1,6 @@
 // Scrambled resource files: recognising them, the byte scrambling, whole-file
-// scrambling, the line reader for plain and scrambled files, and the pack
+// scrambling, the line and table readers for plain and scrambled files and
+// their refusal of garbage, and the pack
 // tool that turns the resource tree into the tree the engine reads.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 #include "TestSupport.h"
 #include "Varnex/Utilities/Encryptor.h"
 #include "Varnex/Utilities/StringUtil.h"
+#include "Varnex/Utilities/TableReader.h"
 
 namespace fs = std::filesystem;
 using Varnex::isEncrypted;
@@ -38,7 +40,7 @@ std::string allBytes(int from, int to) {
 // The source's lines as the scrambled reader gives them: without empty ones.
 Lines nonEmptyLines(const std::string& path) {
     Lines lines;
-    StringUtil::load(path, lines, false);
+    EXPECT_TRUE(StringUtil::load(path, lines, false)) << path;
     lines.erase(std::remove(lines.begin(), lines.end(), std::string()), lines.end());
     return lines;
 }
@@ -150,15 +152,12 @@ TEST(ResourceLines, PlainAndScrambledFilesFollowTheirLineRules) {
         // plain: empty lines kept, only the right side trimmed, nothing after a final line feed
         {"a\n\n  b \r\n\r\nlast", false, {"a", "", "  b", "", "last"}},
         {"x\n", false, {"x"}},
-        {"", false, {}},
         {bom + "첫줄\n" + bom + "둘째", false, {"첫줄", bom + "둘째"}},
         {"a\n\nb", false, {"a", "", "b"}},
         // scrambled: empty pieces dropped, carriage-return-only lines kept as empty, text ends at a zero byte
         {"a\n\n\n  b \r\n\r\nlast\n", true, {"a", "  b", "", "last"}},
         {"a\n\nb", true, {"a", "b"}},
-        {std::string("a\nb\0c\nd", 7), true, {"a", "b"}},
-        {"\n" + bom + "x \n" + bom + "y", true, {"x", bom + "y"}},
-        {"", true, {}}};
+        {"\n" + bom + "x \n" + bom + "y", true, {"x", bom + "y"}}};
     for (const auto& [content, scrambled, expected] : cases) {
         std::unique_ptr<char[]> bytes(Encryptor().encrypt(content.data(), content.size()));
         const std::string path = scrambled ? dir.write("r.enc", std::string(bytes.get(), content.size()))
@@ -167,6 +166,85 @@ TEST(ResourceLines, PlainAndScrambledFilesFollowTheirLineRules) {
         appended.insert(appended.end(), expected.begin(), expected.end());
         EXPECT_TRUE(StringUtil::load(path, lines, scrambled)) << content;
         EXPECT_EQ(lines, appended) << (scrambled ? "scrambled: " : "plain: ") << content;
+    }
+}
+
+// Files that are not text, stored plain or scrambled and read either way:
+// each is refused whole, with one error line naming the file and the fault,
+// and nothing is appended.
+TEST(ResourceLines, GarbageIsRefusedWithAnErrorSayingWhatIsWrong) {
+    const std::string text = "안녕하세요\tGREETING\n고마워\tTHANKS\n잘 자\tNIGHT\n";
+    std::string binary;  // 100 bytes, 37 of them control bytes
+    for (int i = 0; i < 100; ++i) binary += static_cast<char>(i < 37 ? 1 + i % 8 : 'a' + i % 26);
+    std::string oneZero = text + text + text;
+    oneZero[text.size() + 2] = '\0';
+    // content, stored scrambled, read scrambled, what the error says
+    for (const auto& [content, storedScrambled, readScrambled, why] :
+         std::vector<std::tuple<std::string, bool, bool, std::string>>{
+             {"", false, false, "no line of text: the file is empty"},
+             {"", true, true, "no line of text: the file is empty"},
+             {" \n\t\r\n\n", false, false, "no line of text, only white space"},
+             {"\xEF\xBB\xBF\n \n", true, true, "no line of text, only white space"},
+             {binary, false, false, "not text: 37% control bytes"},
+             {binary, true, true, "not text: 37% control bytes"},
+             {oneZero, false, false, "not text: a zero byte at line 4, byte 3"},
+             {oneZero, true, true, "not text: a zero byte at line 4, byte 3"},
+             {"a\tb\nc\xff\td\n", false, false, "invalid UTF-8 at line 2, byte 2"},
+             {"a\tb\nc\xC3(\td\n", true, true, "invalid UTF-8 at line 2, byte 2"},
+             // cut inside its last character, as a truncated copy is
+             {text + "안녕\t하세" + std::string("요").substr(0, 2), false, false, "invalid UTF-8 at line 4, byte 14"},
+             {"\xC0\xAF\tslash\n", false, false, "invalid UTF-8 at line 1, byte 1"},       // overlong
+             {"x\t\xED\xA0\x80\n", true, true, "invalid UTF-8 at line 1, byte 3"},        // surrogate
+             {text, false, true, " (a plain text file read as scrambled)"},
+             {text, true, false, " (a scrambled file read as plain text)"}}) {
+        TempDir dir;
+        std::unique_ptr<char[]> bytes(Encryptor().encrypt(content.data(), content.size()));
+        const std::string path =
+            dir.write(readScrambled ? "r.enc" : "r.txt", storedScrambled ? std::string(bytes.get(), content.size()) : content);
+        LogCapture log;
+        Lines lines{"kept"};
+        EXPECT_FALSE(StringUtil::load(path, lines, readScrambled)) << why;
+        EXPECT_EQ(lines, Lines{"kept"}) << why;
+        ASSERT_EQ(log.lines().size(), 2u) << why;  // the debug line and the error
+        EXPECT_EQ(log.lines().back().priority, 6) << why;
+        EXPECT_TRUE(log.contains("Resource file " + path + " is refused: ")) << why;
+        EXPECT_TRUE(log.contains(why + "\n") || log.contains(why + " (")) << log.lines().back().text;
+    }
+}
+
+// The same refusal through the table reader, and a text file that holds no
+// row of the table (every line refused, or column names only).
+TEST(ResourceTables, GarbageAndFilesWithoutAValidRowAreRefused) {
+    using Varnex::Utilities::readTable;
+    using Varnex::Utilities::TableFormat;
+    using Varnex::Utilities::TableRow;
+    TableFormat twoFields;
+    twoFields.minFields = twoFields.maxFields = 2;
+    TableFormat headed = twoFields;
+    headed.headerLines = 1;
+    // content, format, rows read (-1: refused), what the error says
+    for (const auto& [content, format, count, why] : std::vector<std::tuple<std::string, TableFormat, int, std::string>>{
+             {"a\tb\n\nc\td\n", twoFields, 2, ""},
+             {"a\tb\nc d\n", twoFields, 1, ""},
+             {"a b\nc d\ne f\n", twoFields, -1, "no valid line, all 3 refused"},  // tabs turned into spaces
+             {"key\tvalue\n", headed, -1, "no valid line, only column names"},
+             {"a\t\xC3(\n", twoFields, -1, "invalid UTF-8 at line 1, byte 3"},
+             {"", twoFields, -1, "no line of text: the file is empty"}}) {
+        for (bool scrambled : {false, true}) {
+            TempDir dir;
+            std::unique_ptr<char[]> bytes(Encryptor().encrypt(content.data(), content.size()));
+            const std::string path = scrambled ? dir.write("t.table.enc", std::string(bytes.get(), content.size()))
+                                               : dir.write("t.table", content);
+            LogCapture log;
+            std::vector<TableRow> rows(1);
+            EXPECT_EQ(readTable(path, format, rows), count >= 0) << content;
+            EXPECT_EQ(static_cast<int>(rows.size()) - 1, std::max(count, 0)) << content;
+            if (count < 0) {
+                EXPECT_TRUE(log.hasError("Resource file " + path + " is refused: " + why + "\n")) << content;
+            } else {
+                for (const auto& line : log.lines()) EXPECT_LT(line.priority, 6) << line.text;
+            }
+        }
     }
 }
 

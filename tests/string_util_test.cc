@@ -4,6 +4,8 @@
 
 #include <string>
 #include <tuple>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "TestSupport.h"
@@ -125,6 +127,37 @@ struct Counted {
     int id;
 };
 }  // namespace
+
+namespace {
+// Whether a P can be registered, decided by overload resolution alone, so
+// that a pointer the cleaner must refuse is checked without a failing build.
+template <typename P, typename = void>
+struct CanAddPointer : std::false_type {};
+template <typename P>
+struct CanAddPointer<P, std::void_t<decltype(std::declval<Varnex::Utilities::StackCleaner&>().addPointer(
+                            std::declval<P>()))>> : std::true_type {};
+template <typename P, typename = void>
+struct CanAddArray : std::false_type {};
+template <typename P>
+struct CanAddArray<P, std::void_t<decltype(std::declval<Varnex::Utilities::StackCleaner&>().addArray(
+                          std::declval<P>()))>> : std::true_type {};
+}  // namespace
+
+// A void* has lost the type to delete through (deleting it skips the
+// destructor): registering one does not compile.
+TEST(StackCleaner, RegistersTypedPointersAndRefusesVoidPointersAtCompileTime) {
+    // pointer type, accepted as an object, accepted as an array
+    for (const auto& [type, object, array] : std::vector<std::tuple<const char*, bool, bool>>{
+             {"Counted*", CanAddPointer<Counted*>::value, CanAddArray<Counted*>::value},
+             {"const int*", CanAddPointer<const int*>::value, CanAddArray<const int*>::value},
+             {"char*", CanAddPointer<char*>::value, CanAddArray<char*>::value}})
+        EXPECT_TRUE(object && array) << type;
+    for (const auto& [type, object, array] : std::vector<std::tuple<const char*, bool, bool>>{
+             {"void*", CanAddPointer<void*>::value, CanAddArray<void*>::value},
+             {"const void*", CanAddPointer<const void*>::value, CanAddArray<const void*>::value},
+             {"volatile void*", CanAddPointer<volatile void*>::value, CanAddArray<volatile void*>::value}})
+        EXPECT_FALSE(object || array) << type;
+}
 
 TEST(StackCleaner, ReleasesObjectsThenArraysThenFilesThroughTheirTypes) {
     std::vector<int> order;

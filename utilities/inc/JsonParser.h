@@ -3,7 +3,8 @@
 // Accepted: an object whose members are booleans, integers, numbers or
 // strings, plus optionally "RESPONSE_DATA" holding an array of objects.
 // Anything else (invalid JSON, empty input, a root that is not an object, a
-// null, nested object or other array member) throws JsonReaderException with
+// null, nested object or other array member, a name or string that is not
+// UTF-8, as a lone surrogate escape makes it) throws JsonReaderException with
 // "json parsing error". Lookups of absent keys throw "<key> not found".
 #pragma once
 
@@ -33,8 +34,9 @@ public:
     JsonObjectParser& operator=(const JsonObjectParser&) = delete;
 
     // Replaces the stored values with the members of `data`. Throws
-    // JsonReaderException on unaccepted input; members stored before the
-    // offending one remain.
+    // JsonReaderException on unaccepted input and leaves the object empty:
+    // neither the previous values nor members read before the offending
+    // one remain.
     void parse(const char* data, size_t length);
 
     void getValue(const std::string& key, std::string& value) const;
@@ -54,6 +56,9 @@ public:
     const std::map<std::string, bool>& getBools() const { return bools; }
 
 private:
+    void clear();
+    void parseMembers(const char* data, size_t length);
+
     std::map<std::string, std::string> strings;
     std::map<std::string, int> ints;
     std::map<std::string, double> doubles;

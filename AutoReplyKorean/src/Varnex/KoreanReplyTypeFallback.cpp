@@ -37,7 +37,10 @@ KoreanReplyTypeFallback::KoreanReplyTypeFallback(const std::string& dir, const s
     format.maxFields = 2;
     format.nonEmpty = {0};
     std::vector<Utilities::TableRow> rows;
-    Utilities::readTable(path, format, rows);
+    if (!Utilities::readTable(path, format, rows)) {
+        varnex_print_log(LOG_WARN, kTag, "Reply-type fallback off: %s cannot be read\n", path.c_str());
+        return;
+    }
     const std::set<std::string> known(types.begin(), types.end());
     for (const auto& row : rows) {
         const std::string& type = row.fields[0];

@@ -5,7 +5,8 @@
 // sections "solver_type NAME", "nr_class N", "label L1 .. LN",
 // "nr_feature F", "bias B" and "w" followed by the weights row by row (one
 // row per feature plus the bias row when B >= 0, `getClassSize()` values a
-// row). Category file: the class names, whitespace-separated, in label order
+// row, one row to a line; the first may share the "w" line). Lines may end
+// in "\n" or "\r\n", with or without trailing white space. Category file: the class names, whitespace-separated, in label order
 // (label k names the k-th token). Feature-index file: see SVMFeatureIndex.
 //
 // A model is loaded only when the three files agree: every section is well
@@ -69,8 +70,10 @@ public:
     // Writes the model, category and feature-index files. Needs a loaded
     // model with a feature index (checked before any file is touched). The
     // three files are first written under temporary names beside their
-    // targets and renamed into place only when all three were written,
-    // so a failed save never mixes a new model with an old index.
+    // targets; only when all three were written are the old files renamed
+    // aside and the new ones renamed into place, and a failed rename puts
+    // the old files back. A failed save thus leaves either all old or all
+    // new files, never a new model with an old index.
     bool save(const std::string& modelPath, const std::string& categoryPath, const std::string& indexPath) const;
 
     // Training side: installs a freshly trained model. The arguments must

@@ -68,7 +68,12 @@ public:
             return TOKEN;
         }
         token.clear();
-        newlineBefore = false;
+        // The character that ended the previous token is already consumed:
+        // when it was the line feed, this token starts a line. Without this a
+        // row written without a trailing space ("0.5\n") would run on into
+        // the next one.
+        newlineBefore = endedByNewline;
+        endedByNewline = false;
         int c;
         while ((c = getc_unlocked(in)) != EOF && isSpace(c))
             if (c == '\n') newlineBefore = true;
@@ -77,6 +82,7 @@ public:
             if (token.size() >= kMaxTokenLength) return BAD;
             token.push_back(static_cast<char>(c));
         } while ((c = getc_unlocked(in)) != EOF && !isSpace(c));
+        endedByNewline = c == '\n';
         return std::ferror(in) ? BAD : TOKEN;
     }
 
@@ -94,8 +100,14 @@ private:
     std::string pushed;
     bool hasPushed = false;
     bool newlineBefore = false;
+    bool endedByNewline = false;
     bool pushedNewline = false;
 };
+
+// A value read from a model file, as log lines quote it.
+std::string found(const std::string& value) {
+    return value.empty() ? std::string("nothing") : "[" + TextParsing::excerpt(value) + "]";
+}
 
 int classSizeFor(int classNumber, int solverType) {
     return (classNumber == 2 && solverType != Model::MCSVM_CS) ? 1 : classNumber;
@@ -134,22 +146,104 @@ public:
         return ok ? OK : WRITE_FAILED;
     }
 
-    bool commit() {
+    // Renames an existing target (a file or a link, never a directory) to a
+    // fresh name beside it, so that it can be put back.
+    bool moveOldAside() {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0) {
+            if (errno == ENOENT) return true;
+            error = errno;
+            return false;
+        }
+        // A directory is left where it is: the new file cannot replace it,
+        // and placing the new file reports that.
+        if (S_ISDIR(st.st_mode)) return true;
+        std::string pattern = target + ".old-XXXXXX";
+        int fd = ::mkstemp(&pattern[0]);
+        if (fd < 0) {
+            error = errno;
+            return false;
+        }
+        ::close(fd);
+        if (::rename(target.c_str(), pattern.c_str()) != 0) {
+            error = errno;
+            ::unlink(pattern.c_str());
+            return false;
+        }
+        backup = pattern;
+        return true;
+    }
+
+    bool place() {
         if (::rename(temp.c_str(), target.c_str()) != 0) {
             error = errno;
             return false;
         }
         temp.clear();
+        placed = true;
         return true;
     }
 
+    // Undoes place() and moveOldAside(); false (with the reason logged) when
+    // the old file could not be put back.
+    bool restore() {
+        if (placed) ::unlink(target.c_str());
+        placed = false;
+        if (backup.empty()) return true;
+        if (::rename(backup.c_str(), target.c_str()) != 0) {
+            varnex_print_log(LOG_ERROR, kTag, "The old file [%s] could not be put back from [%s]: %s", target.c_str(),
+                             backup.c_str(), std::strerror(errno));
+            return false;
+        }
+        backup.clear();
+        return true;
+    }
+
+    void dropOld() {
+        if (!backup.empty() && ::unlink(backup.c_str()) != 0)
+            varnex_print_log(LOG_WARN, kTag, "The replaced file [%s] could not be removed: %s", backup.c_str(),
+                             std::strerror(errno));
+        backup.clear();
+    }
+
+    const std::string& name() const { return target; }
     const char* reason() const { return std::strerror(error); }
 
 private:
     std::string target;
     std::string temp;
+    std::string backup;
+    bool placed = false;
     int error = 0;
 };
+
+// Puts three written files in place of their targets so that a failure
+// leaves either all old or all new files: every old target is renamed aside
+// first, then the new files are renamed in; when any step fails, what was
+// done is undone in reverse.
+bool replaceAll(PendingFile* const (&files)[3]) {
+    auto undo = [&](int done) {
+        for (int j = done - 1; j >= 0; --j) files[j]->restore();
+    };
+    for (int i = 0; i < 3; ++i) {
+        if (!files[i]->moveOldAside()) {
+            varnex_print_log(LOG_ERROR, kTag, "Can't move the old file [%s] aside: %s", files[i]->name().c_str(),
+                             files[i]->reason());
+            undo(i);
+            return false;
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!files[i]->place()) {
+            varnex_print_log(LOG_ERROR, kTag, "Can't move the new file into place as [%s]: %s",
+                             files[i]->name().c_str(), files[i]->reason());
+            undo(3);
+            return false;
+        }
+    }
+    for (PendingFile* f : files) f->dropOld();
+    return true;
+}
 
 }  // namespace
 
@@ -224,6 +318,10 @@ bool Model::load(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* index
         if (fresh.parse(modelFile, categoryFile, indexFile, modelName, categoryName, indexName)) {
             *this = std::move(fresh);
             ok = true;
+        } else {
+            // The reasons above may name only one of the three files; this
+            // line names the model whatever failed.
+            varnex_print_log(LOG_ERROR, kTag, "Model [%s] is not loaded\n", modelName.c_str());
         }
     } catch (const std::exception& e) {
         varnex_print_log(LOG_ERROR, kTag, "Model [%s] could not be loaded: %s", modelName.c_str(), e.what());
@@ -276,7 +374,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
                      : token == "w"         ? &seenWeights
                                             : nullptr;
         if (!seen) {
-            varnex_print_log(LOG_ERROR, kTag, "Label is not recognized [%s]", token.c_str());
+            varnex_print_log(LOG_ERROR, kTag, "Label is not recognized [%s]", TextParsing::excerpt(token).c_str());
             return false;
         }
         if (*seen) {
@@ -289,7 +387,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
         if (token == "solver_type") {
             if (nextValue() && value.find('\0') == std::string::npos) solverType = getSolverType(value.c_str());
             if (solverType == NONE) {
-                varnex_print_log(LOG_ERROR, kTag, "Failed to load solver type");
+                varnex_print_log(LOG_ERROR, kTag, "Failed to load solver type (found %s)", found(value).c_str());
                 sectionOk = false;
             } else {
                 varnex_print_log(LOG_DEBUG, kTag, "Solver type: %s\n", value.c_str());
@@ -301,14 +399,14 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
                 classSize = classSizeFor(classNumber, solverType);
                 varnex_print_log(LOG_DEBUG, kTag, "input classes = %d", classSize);
             } else {
-                varnex_print_log(LOG_ERROR, kTag, "Failed to load class number  of classes");
+                varnex_print_log(LOG_ERROR, kTag, "Failed to load class number  of classes (found %s)", found(value).c_str());
                 sectionOk = false;
             }
         } else if (token == "label") {
             for (int i = 0; i < classNumber; ++i) {
                 int label = 0;
                 if (!nextValue() || !TextParsing::parseInt(value, label)) {
-                    varnex_print_log(LOG_ERROR, kTag, "Failed to load class label number: %d", i);
+                    varnex_print_log(LOG_ERROR, kTag, "Failed to load class label number: %d (found %s)", i, found(value).c_str());
                     sectionOk = false;
                     break;
                 }
@@ -317,7 +415,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
         } else if (token == "nr_feature") {
             int n = 0;
             if (!nextValue() || !TextParsing::parseInt(value, n) || n > MAX_FEATURE_NUMBER) {
-                varnex_print_log(LOG_ERROR, kTag, "Failed to load number of features");
+                varnex_print_log(LOG_ERROR, kTag, "Failed to load number of features (found %s)", found(value).c_str());
                 sectionOk = false;
             } else if (n < 0) {
                 varnex_print_log(LOG_ERROR, kTag, "Negative number of features [%d]", n);
@@ -337,7 +435,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
                 varnex_print_log(LOG_DEBUG, kTag, "Bias = %f", static_cast<double>(bias));
             } else {
                 // Not fatal by itself: the value is left for the next section.
-                varnex_print_log(LOG_ERROR, kTag, "Failed to load bias");
+                varnex_print_log(LOG_ERROR, kTag, "Failed to load bias (found %s)", found(value).c_str());
                 if (br == TokenReader::TOKEN) reader.unread(value);
             }
         } else {  // "w"
@@ -369,7 +467,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
                 for (long long col = 0; col < cols; ++col) {
                     double w = 0.0;
                     if (!nextValue() || !TextParsing::parseDouble(value, w)) {
-                        varnex_print_log(LOG_ERROR, kTag, "Failed to load W [%lld][%lld]", row, col);
+                        varnex_print_log(LOG_ERROR, kTag, "Failed to load W [%lld][%lld] (found %s)", row, col, found(value).c_str());
                         sectionOk = false;
                         break;
                     }
@@ -396,7 +494,7 @@ bool Model::parse(std::FILE* modelFile, std::FILE* categoryFile, std::FILE* inde
             if (sectionOk) varnex_print_log(LOG_DEBUG, kTag, "Loaded %lld weights", count);
         }
         if (!sectionOk) {
-            varnex_print_log(LOG_ERROR, kTag, "Error: Failed to load [%s] information for model. ", token.c_str());
+            varnex_print_log(LOG_ERROR, kTag, "Section [%s] of [%s] cannot be read", token.c_str(), modelName.c_str());
             return false;
         }
     }
@@ -465,7 +563,8 @@ bool Model::validate(const std::string& source) {
     std::sort(sortedNames.begin(), sortedNames.end());
     auto twice = std::adjacent_find(sortedNames.begin(), sortedNames.end());
     if (twice != sortedNames.end()) {
-        varnex_print_log(LOG_ERROR, kTag, "Categories of [%s] name the class [%s] twice", src, twice->c_str());
+        varnex_print_log(LOG_ERROR, kTag, "Categories of [%s] name the class [%s] twice", src,
+                         TextParsing::excerpt(*twice).c_str());
         return false;
     }
     if (classIndexes.empty()) {
@@ -644,15 +743,8 @@ bool Model::save(const std::string& modelPath, const std::string& categoryPath, 
                 varnex_print_log(LOG_ERROR, kTag, "Failed to save feature index to [%s]", indexPath.c_str());
                 return false;
         }
-        PendingFile* files[] = {&modelOut, &categoryOut, &indexOut};
-        const std::string* targets[] = {&modelPath, &categoryPath, &indexPath};
-        for (int i = 0; i < 3; ++i) {
-            if (!files[i]->commit()) {
-                varnex_print_log(LOG_ERROR, kTag, "Can't move the new file into place as [%s]: %s",
-                                 targets[i]->c_str(), files[i]->reason());
-                return false;
-            }
-        }
+        PendingFile* const files[3] = {&modelOut, &categoryOut, &indexOut};
+        if (!replaceAll(files)) return false;
     } catch (const std::exception& e) {
         varnex_print_log(LOG_ERROR, kTag, "Model could not be saved to [%s]: %s", modelPath.c_str(), e.what());
         return false;

@@ -128,7 +128,8 @@ bool SVMFeatureIndex::readFromStream(std::FILE* in, const std::string& name, lon
         if (line.empty()) continue;
         int h, index;
         if (!parseEntry(line, h, index)) {
-            varnex_print_log(LOG_ERROR, kTag, "Malformed feature index line %d in [%s]", lineNo, name.c_str());
+            varnex_print_log(LOG_ERROR, kTag, "Malformed feature index line %d in [%s]: [%s]", lineNo, name.c_str(),
+                             TextParsing::excerpt(line).c_str());
             return false;
         }
         read[h] = index;

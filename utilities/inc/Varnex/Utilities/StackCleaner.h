@@ -2,11 +2,12 @@
 // scope, however the function leaves. Plain objects are deleted first (in
 // the order added), then arrays, then stdio files are closed. Every add
 // ignores a null pointer and returns the cleaner for chaining. Each pointer
-// is released through its own type, never through void*.
+// is released through its own type: registering a void* does not compile.
 #pragma once
 
 #include <cstdio>
 #include <functional>
+#include <type_traits>
 #include <vector>
 
 namespace Varnex {
@@ -24,17 +25,24 @@ public:
         for (FILE* f : files) std::fclose(f);
     }
 
-    template <typename T>
+    template <typename T, typename = std::enable_if_t<!std::is_void_v<T>>>
     StackCleaner& addPointer(T* p) {
+        static_assert(sizeof(T) > 0, "StackCleaner needs the complete type to delete through");
         if (p) objects.push_back([p] { delete p; });
         return *this;
     }
 
-    template <typename T>
+    template <typename T, typename = std::enable_if_t<!std::is_void_v<T>>>
     StackCleaner& addArray(T* p) {
+        static_assert(sizeof(T) > 0, "StackCleaner needs the complete type to delete through");
         if (p) arrays.push_back([p] { delete[] p; });
         return *this;
     }
+
+    // Deleting through void* skips the destructor and is undefined: a
+    // pointer whose type was lost cannot be registered.
+    StackCleaner& addPointer(const volatile void*) = delete;
+    StackCleaner& addArray(const volatile void*) = delete;
 
     StackCleaner& addFile(FILE* f) {
         if (f) files.push_back(f);

@@ -78,7 +78,11 @@ public:
     // delimiter at the very end adds no empty last field. `out` is not cleared.
     static void split(const std::string& s, char delim, std::vector<std::string>& out);
 
-    // Reads a resource file line by line, unscrambling ".enc" content.
+    // Reads a resource file line by line, unscrambling ".enc" content, and
+    // appends the lines. A missing or unreadable file is a warning; a file
+    // that is not text once unscrambled (a zero byte or more than 1% control
+    // bytes), holds invalid UTF-8 or no line of text is refused with an
+    // error naming it and the fault. Both return false and append nothing.
     static bool load(const std::string& path, std::vector<std::string>& lines, bool scrambled);
 
     // One string per character; stray bytes that start no character are

@@ -47,8 +47,10 @@ struct TableProblem {
 };
 
 // Reads `path` and appends its well-formed lines to `rows`. False when the
-// file is missing or cannot be read (reported once, in plain words); true
-// otherwise, even when lines were refused.
+// file is missing or cannot be read (reported once, in plain words), when
+// StringUtil::load refuses it as garbage, or when not one line fits the
+// format (an error naming the file); true otherwise, even when some lines
+// were refused. Nothing is appended when false is returned.
 bool readTable(const std::string& path, const TableFormat& format, std::vector<TableRow>& rows);
 
 // The same on lines already in memory; `source` names them in reports. When

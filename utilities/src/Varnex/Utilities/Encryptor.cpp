@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include <glib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -166,49 +167,95 @@ FileContent Encryptor::decryptFile(const std::string& path) const {
 
 namespace Utilities {
 
-bool StringUtil::load(const std::string& path, std::vector<std::string>& lines, bool scrambled) {
-    const char* const tag = "utilities/src/Varnex/Utilities/StringUtil";
-    varnex_print_log(LOG_DEBUG, tag, "Loading resource : %s\n", path.c_str());
-    // Whether a missing file matters is the reader's decision: it is only
-    // reported here, as a warning in plain words.
-    auto unreadable = [&]() {
-        varnex_print_log(LOG_WARN, tag, "Resource file %s: %s\n", path.c_str(), describeUnreadable(path));
-        return false;
-    };
-    if (scrambled) {
-        FileContent content = Encryptor().decryptFile(path);
-        if (content.empty()) return unreadable();
-        // The text ends at its first zero byte; empty pieces are dropped.
-        std::string text(content.data());
-        bool first = true;
-        size_t start = 0;
-        while (start <= text.size()) {
-            size_t nl = text.find('\n', start);
-            size_t end = nl == std::string::npos ? text.size() : nl;
-            if (end > start) {
-                std::string piece = text.substr(start, end - start);
-                if (first) removeUtf8Bom(piece);
-                first = false;
-                lines.push_back(rtrim(piece));
-            }
-            if (nl == std::string::npos) break;
-            start = nl + 1;
+namespace {
+
+const char* const kLoadTag = "utilities/src/Varnex/Utilities/StringUtil";
+
+// Share of control bytes (besides tab, line feed and carriage return) above
+// which a file is taken for binary: more than one byte in a hundred.
+constexpr size_t kControlBytesPerHundred = 1;
+
+// Line (1-based) and byte within it (1-based) of offset `at` in `text`.
+std::string positionOf(const std::string& text, size_t at) {
+    size_t line = 1, lineStart = 0;
+    for (size_t i = 0; i < at; ++i)
+        if (text[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
         }
-        return true;
+    return "line " + std::to_string(line) + ", byte " + std::to_string(at - lineStart + 1);
+}
+
+// What makes `text` unfit to be read as lines of text, or "" when nothing
+// does: many control bytes or a zero byte (binary), invalid UTF-8, or no
+// line with anything but white space on it.
+std::string whyNotText(const std::string& text) {
+    size_t control = 0, firstZero = std::string::npos;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == 0 && firstZero == std::string::npos) firstZero = i;
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) ++control;
     }
-    std::ifstream in;
-    if (isRegularFile(path)) in.open(path);
-    if (!in.is_open()) return unreadable();
-    // Lines are collected apart and appended only when the whole file was read.
+    if (control * 100 > text.size() * kControlBytesPerHundred)
+        return "not text: " + std::to_string((control * 100 + text.size() / 2) / text.size()) + "% control bytes";
+    if (firstZero != std::string::npos) return "not text: a zero byte at " + positionOf(text, firstZero);
+    const gchar* end = nullptr;
+    if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), &end))
+        return "invalid UTF-8 at " + positionOf(text, static_cast<size_t>(end - text.data()));
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos ||
+        (text.compare(0, 3, "\xEF\xBB\xBF") == 0 && text.find_first_not_of(" \t\r\n", 3) == std::string::npos))
+        return text.empty() ? "no line of text: the file is empty" : "no line of text, only white space";
+    return std::string();
+}
+
+}  // namespace
+
+bool StringUtil::load(const std::string& path, std::vector<std::string>& lines, bool scrambled) {
+    varnex_print_log(LOG_DEBUG, kLoadTag, "Loading resource : %s\n", path.c_str());
+    std::vector<char> bytes;
+    if (!readWhole(path, bytes)) {
+        // Whether a missing file matters is the reader's decision: it is only
+        // reported here, as a warning in plain words.
+        varnex_print_log(LOG_WARN, kLoadTag, "Resource file %s: %s\n", path.c_str(), describeUnreadable(path));
+        return false;
+    }
+    const Encryptor scrambler;
+    auto unscrambled = [&]() {
+        std::unique_ptr<char[]> decoded(scrambler.decrypt(bytes.data(), bytes.size()));
+        return std::string(decoded.get(), bytes.size());
+    };
+    const std::string raw(bytes.begin(), bytes.end());
+    const std::string text = scrambled ? unscrambled() : raw;
+
+    // A damaged file is refused whole and said loudly: read line by line it
+    // would give nothing useful, and a table of garbage rows silently
+    // empties every suggestion built on it.
+    const std::string why = whyNotText(text);
+    if (!why.empty()) {
+        // The other reading of the same bytes tells a file read the wrong way.
+        const bool otherIsText = !text.empty() && whyNotText(scrambled ? raw : unscrambled()).empty();
+        const char* hint = !otherIsText ? "" : scrambled ? " (a plain text file read as scrambled)"
+                                                         : " (a scrambled file read as plain text)";
+        varnex_print_log(LOG_ERROR, kLoadTag, "Resource file %s is refused: %s%s\n", path.c_str(), why.c_str(), hint);
+        return false;
+    }
+
     std::vector<std::string> read;
-    std::string line;
     bool first = true;
-    while (std::getline(in, line)) {
-        if (first) removeUtf8Bom(line);
-        first = false;
-        read.push_back(rtrim(line));
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t nl = text.find('\n', start);
+        size_t end = nl == std::string::npos ? text.size() : nl;
+        // Scrambled files drop empty pieces; plain files keep empty lines.
+        if (end > start || !scrambled) {
+            std::string piece = text.substr(start, end - start);
+            if (first) removeUtf8Bom(piece);
+            first = false;
+            read.push_back(rtrim(piece));
+        }
+        if (nl == std::string::npos) break;
+        start = nl + 1;
     }
-    if (in.bad()) return unreadable();
     lines.insert(lines.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
     return true;
 }

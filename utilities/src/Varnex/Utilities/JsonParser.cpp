@@ -29,28 +29,41 @@ JsonObjectParser::~JsonObjectParser() {
     if (parser) g_object_unref(parser);
 }
 
-void JsonObjectParser::parse(const char* data, size_t length) {
+void JsonObjectParser::clear() {
+    strings.clear();
+    ints.clear();
+    doubles.clear();
+    bools.clear();
     if (parser) {
         g_object_unref(parser);
         parser = nullptr;
     }
+}
+
+void JsonObjectParser::parse(const char* data, size_t length) {
+    // The previous values go first, and a failure part-way through the
+    // members takes the ones already stored with it: a failed parse never
+    // leaves values behind that a caller could take for the new input's.
+    clear();
+    try {
+        parseMembers(data, length);
+    } catch (...) {
+        clear();
+        throw;
+    }
+}
+
+void JsonObjectParser::parseMembers(const char* data, size_t length) {
     if (data == nullptr || length == 0) throw JsonReaderException(kParseError);
     parser = json_parser_new();
     GError* error = nullptr;
     if (!json_parser_load_from_data(parser, data, static_cast<gssize>(length), &error)) {
         varnex_print_log(LOG_INFO, kTag, "Failed to json_parser_load_from_data");
         if (error) g_error_free(error);
-        g_object_unref(parser);
-        parser = nullptr;
         throw JsonReaderException(kParseError);
     }
     JsonNode* root = json_parser_get_root(parser);
     if (root == nullptr || !JSON_NODE_HOLDS_OBJECT(root)) throw JsonReaderException(kParseError);
-
-    strings.clear();
-    ints.clear();
-    doubles.clear();
-    bools.clear();
 
     JsonObject* object = json_node_get_object(root);
     GList* members = json_object_get_members(object);
@@ -62,7 +75,7 @@ void JsonObjectParser::parse(const char* data, size_t length) {
 
     for (GList* m = members; m != nullptr; m = m->next) {
         const char* name = static_cast<const char*>(m->data);
-        if (name == nullptr) throw JsonReaderException(kParseError);
+        if (name == nullptr || !g_utf8_validate(name, -1, nullptr)) throw JsonReaderException(kParseError);
         std::string key = name;
         JsonNode* node = json_object_get_member(object, name);
         switch (JSON_NODE_TYPE(node)) {
@@ -76,7 +89,10 @@ void JsonObjectParser::parse(const char* data, size_t length) {
                 } else if (type == G_TYPE_DOUBLE || type == G_TYPE_FLOAT) {
                     addValue(key, static_cast<double>(json_node_get_double(node)));
                 } else if (type == G_TYPE_STRING) {
+                    // The reader lets a lone surrogate escape through as bytes
+                    // that are not UTF-8: such a string is no text.
                     const char* s = json_node_get_string(node);
+                    if (s != nullptr && !g_utf8_validate(s, -1, nullptr)) throw JsonReaderException(kParseError);
                     addValue(key, std::string(s ? s : ""));
                 } else {
                     throw JsonReaderException(kParseError);

@@ -1,5 +1,7 @@
 #include "Varnex/Utilities/TableReader.h"
 
+#include <iterator>
+
 #include "Varnex/Log.h"
 #include "Varnex/Utilities/Encryptor.h"
 #include "Varnex/Utilities/StringUtil.h"
@@ -57,7 +59,22 @@ void parseTable(const std::vector<std::string>& lines, const std::string& source
 bool readTable(const std::string& path, const TableFormat& format, std::vector<TableRow>& rows) {
     std::vector<std::string> lines;
     if (!StringUtil::load(path, lines, isEncrypted(path))) return false;
-    parseTable(lines, path, format, rows);
+    std::vector<TableRow> read;
+    std::vector<TableProblem> problems;
+    parseTable(lines, path, format, read, &problems);
+    for (const auto& p : problems) reportRefusedLine(path, p.line, p.reason);
+    // Text that holds no row of the table is not a table: a file whose tabs
+    // were turned into spaces, say, would otherwise load as an empty table.
+    if (read.empty()) {
+        if (problems.empty())
+            varnex_print_log(LOG_ERROR, kTag, "Resource file %s is refused: no valid line, only column names\n",
+                             path.c_str());
+        else
+            varnex_print_log(LOG_ERROR, kTag, "Resource file %s is refused: no valid line, all %zu refused\n",
+                             path.c_str(), problems.size());
+        return false;
+    }
+    rows.insert(rows.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
     return true;
 }
 
