@@ -143,10 +143,15 @@ TEST(AnswerGenerator, RegistersAndPlaceholdersFromTheAnnotation) {
     EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "yes_no"}}))), "응. | 아니.");
     EXPECT_EQ(joined(answers(with("none", {{K::REPLY_ANSWER, "yes_no"}}))), "응. | 아니.");
     EXPECT_EQ(joined(answers(with("NORMAL", {{K::REPLY_ANSWER, "yes_no"}}))), "네. | 아뇨.");
-    // A command's denial never carries the verb; a yes without its no uses neither.
+    // A request is declined with the table's polite decline as it stands, or
+    // not at all; a yes without its no uses neither.
     EXPECT_EQ(joined(answers(with("NORMAL", {{K::REPLY_ANSWER, "yes_no"}, {K::YES_CANDIDATE, "가요"},
-                                             {K::NO_CANDIDATE, "안 가요"}, {K::VERB_TYPE, "command"}}))),
-              "네. 가요 | 싫어요.");
+                                             {K::NO_CANDIDATE, "죄송해요 지금은 좀 어려울 것 같아요"},
+                                             {K::VERB_TYPE, "command"}}))),
+              "네. 가요 | 죄송해요 지금은 좀 어려울 것 같아요");
+    EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "yes_no"}, {K::YES_CANDIDATE, "가"},
+                                       {K::NO_CANDIDATE, ""}, {K::VERB_TYPE, "command"}}))),
+              "그래. 가");
     EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "yes_no"}, {K::YES_CANDIDATE, "가"}}))), "응. | 아니.");
     // Time questions: three placeholders, or one for a specific kind; a
     // verb answer beginning with 그 is not used.
