@@ -70,9 +70,14 @@ bool hasPastSyllable(const std::string& word) {
 
 // The question is asked about the past: its last verb is in a past tense
 // (the verb table's reading, or a past syllable in the last word). "-기로
-// 했어" reports a decision about what is still to come.
+// 했어" reports a decision about what is still to come, and so does a plan
+// reported in quoted speech ("언제 온다고 했어", "어디 가자고 했어").
 bool askedInPast(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
     if (text.find("기로") != std::string::npos) return false;
+    for (const char* quoted : {"다고", "라고", "자고", "냐고"}) {
+        const size_t at = text.find(quoted);
+        if (at != std::string::npos && hasPastSyllable(lastWord(text.substr(at)))) return false;
+    }
     DetectedVerbInfo info;
     if (verbTable &&
         (verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info))) &&
@@ -183,6 +188,11 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // did or paid ("어디서 주웠어", "택시비 얼마 나왔어"), not a plan or a price.
     const auto twin = kPastTwins.find(type);
     if (twin != kPastTwins.end() && askedInPast(text, text2, verbTable.get())) type = twin->second;
+    // A when-question in the past tense asks when something happened ("언제
+    // 이사했어"): its answers lie behind, not ahead (곧, 아직 모르겠어).
+    if (StringUtil::startWith(type, Q::TIME) && !StringUtil::startWith(type, Q::TIME_PAST) &&
+        askedInPast(text, text2, verbTable.get()))
+        type = Q::TIME_PAST + type.substr(std::string(Q::TIME).size());
     std::vector<std::string> choices;
     if (type == Q::YES_NO && multiChoiceDetector->detect(text, "", choices) != KoreanMultiChoiceDetector::NONE)
         type = Q::CHOOSE_ONE;

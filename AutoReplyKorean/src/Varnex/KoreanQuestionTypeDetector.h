@@ -9,7 +9,9 @@
 // the past tense becomes its past reading: a plan, an event, a way or an
 // untyped where-question asked about the past is "where_done", a running
 // cost "cost_paid", a price "paid_price", income "got_money", a gift of
-// money "gift_given". For yes/no and time questions it
+// money "gift_given"; a when-question asked in the past tense has "time_past"
+// for "time" at the start of its type ("time_past", "time_past_date"). For
+// yes/no and time questions it
 // adds the verb table's answers ("yes_candidate", "no_candidate",
 // "not_sure_candidate") and the verb's key, sentence type and tense; for
 // either/or questions the choices ("multi_choice"); for several questions a
