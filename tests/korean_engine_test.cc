@@ -90,6 +90,9 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
     // A when-question about the past is answered with what lies behind.
     EXPECT_TRUE(anyContains(suggest(*engine, "언제 이사했어?"), "얼마 전에"));
     EXPECT_FALSE(anyContains(suggest(*engine, "언제 이사했어?"), "곧"));
+    // What the reader does at a time still to come is a plan, not what they are doing now.
+    EXPECT_TRUE(anyContains(suggest(*engine, "이번 주말에 뭐 해?"), "계획"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "이번 주말에 뭐 해?"), "쉬고 있어"));
     // A favour asked is never refused with 싫어.
     EXPECT_FALSE(anyContains(suggest(*engine, "차 좀 빼 주실 수 있나요?"), "싫어"));
     // Bad news gets concern, never thanks or congratulations.

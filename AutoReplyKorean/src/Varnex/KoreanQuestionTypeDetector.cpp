@@ -42,6 +42,14 @@ const std::map<std::string, std::string> kPastTwins = {
     {"income", "got_money"},        {"gift_money", "gift_given"},
 };
 
+// Values of the question-type rules that name no type but mark a word of
+// the message: a time still to come ("내일", "주말에", "퇴근하고") or the
+// present ("지금", "요즘").
+const char* const kLaterMark = "later";
+const char* const kNowMark = "now";
+const char* const kActivity = "activity";
+const char* const kPlanActivity = "plan_activity";
+
 // The last word of `text` (marks and spaces at the end dropped).
 std::string lastWord(const std::string& text) {
     std::vector<std::string> chars;
@@ -182,8 +190,19 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     type = Q::YES_NO;
     // Laughter and marks before a question are no words before it: "ㅋㅋ 어디야"
     // starts with its where-word as "어디야" does.
-    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2)))
-        if (v != Label::FALSE_LABEL) type = v;
+    bool later = false, now = false;
+    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2))) {
+        if (v == kLaterMark)
+            later = true;
+        else if (v == kNowMark)
+            now = true;
+        else if (v != Label::FALSE_LABEL)
+            type = v;
+    }
+    // What the reader does at a time still to come is a plan ("주말에 뭐
+    // 해?", "퇴근하고 뭐 하세요?"), unless it is asked about the past ("주말에
+    // 뭐 했어?") or about now ("지금 뭐 해?").
+    if (type == kActivity && later && !now && !askedInPast(text, text2, verbTable.get())) type = kPlanActivity;
     // A where or money question asked in the past tense asks what the reader
     // did or paid ("어디서 주웠어", "택시비 얼마 나왔어"), not a plan or a price.
     const auto twin = kPastTwins.find(type);
