@@ -1,6 +1,7 @@
 // The Korean engine on the shipped resources, as the build packs them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -93,6 +94,13 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
     // What the reader does at a time still to come is a plan, not what they are doing now.
     EXPECT_TRUE(anyContains(suggest(*engine, "이번 주말에 뭐 해?"), "계획"));
     EXPECT_FALSE(anyContains(suggest(*engine, "이번 주말에 뭐 해?"), "쉬고 있어"));
+    // Asked what or how many to bring, the reader answers that; one thanks may follow, never lead.
+    const auto bring = suggest(*engine, "몇 개 사 갈까?");
+    ASSERT_FALSE(bring.empty());
+    EXPECT_EQ(bring.front().find("고마워"), std::string::npos) << bring.front();
+    EXPECT_LE(std::count_if(bring.begin(), bring.end(),
+                            [](const std::string& r) { return r.find("고마워") != std::string::npos; }),
+              1);
     // A favour asked is never refused with 싫어.
     EXPECT_FALSE(anyContains(suggest(*engine, "차 좀 빼 주실 수 있나요?"), "싫어"));
     // Bad news gets concern, never thanks or congratulations.

@@ -47,6 +47,15 @@ const std::map<std::string, std::string> kPastTwins = {
 // present ("지금", "요즘").
 const char* const kLaterMark = "later";
 const char* const kNowMark = "now";
+// ... and a verb that offers to get or do something for the reader ("사 갈까",
+// "사다 줄까"): a yes/no question with it is an offer.
+const char* const kOfferMark = "offering";
+const char* const kOffer = "offer";
+// ... and an ending that asks what one should do ("사 가면 돼?", "하면
+// 되겠습니까"): a count asked with it is a plan ("몇 개 사 가면 돼?").
+const char* const kShouldMark = "should";
+const char* const kCount = "count";
+const char* const kPlanCount = "plan_count";
 const char* const kActivity = "activity";
 const char* const kPlanActivity = "plan_activity";
 
@@ -190,12 +199,16 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     type = Q::YES_NO;
     // Laughter and marks before a question are no words before it: "ㅋㅋ 어디야"
     // starts with its where-word as "어디야" does.
-    bool later = false, now = false;
+    bool later = false, now = false, offering = false, should = false;
     for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2))) {
         if (v == kLaterMark)
             later = true;
         else if (v == kNowMark)
             now = true;
+        else if (v == kOfferMark)
+            offering = true;
+        else if (v == kShouldMark)
+            should = true;
         else if (v != Label::FALSE_LABEL)
             type = v;
     }
@@ -203,6 +216,7 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // 해?", "퇴근하고 뭐 하세요?"), unless it is asked about the past ("주말에
     // 뭐 했어?") or about now ("지금 뭐 해?").
     if (type == kActivity && later && !now && !askedInPast(text, text2, verbTable.get())) type = kPlanActivity;
+    if (type == kCount && should) type = kPlanCount;
     // A where or money question asked in the past tense asks what the reader
     // did or paid ("어디서 주웠어", "택시비 얼마 나왔어"), not a plan or a price.
     const auto twin = kPastTwins.find(type);
@@ -215,6 +229,8 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     std::vector<std::string> choices;
     if (type == Q::YES_NO && multiChoiceDetector->detect(text, "", choices) != KoreanMultiChoiceDetector::NONE)
         type = Q::CHOOSE_ONE;
+    // "커피 사 갈까?" offers; "뭐 사 갈까?" and "몇 개 사 갈까?" keep their wh-type.
+    if (type == Q::YES_NO && offering) type = kOffer;
     if (multi && type != Q::CHOOSE_ONE) type = Q::MULTI_QUESTION;
 }
 

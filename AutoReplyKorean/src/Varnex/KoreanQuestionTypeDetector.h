@@ -13,7 +13,11 @@
 // for "time" at the start of its type ("time_past", "time_past_date"); a
 // what-are-you-doing question ("activity") with a word for a time still to
 // come (the rules' mark "later": 내일, 주말에, 퇴근하고) and none for now
-// ("now": 지금) asks for plans, "plan_activity", unless asked in the past. For
+// ("now": 지금) asks for plans, "plan_activity", unless asked in the past; a
+// yes/no question with a verb that offers to get something for the reader
+// (the mark "offering": 사 갈까, 사다 줄까) is an "offer"; a count asked
+// with what one should do (the mark "should": 사 가면 돼, 하면 되겠습니까)
+// is a "plan_count". For
 // yes/no and time questions it
 // adds the verb table's answers ("yes_candidate", "no_candidate",
 // "not_sure_candidate") and the verb's key, sentence type and tense; for
