@@ -63,6 +63,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"주말에 뭐 했어?", "activity"},       {"몇 개 샀어?", "count"},
         {"언제 와?", "time"},                  {"몇 시에 끝나?", "time_time"},
         {"언제 이사했어?", "time_past"},       {"언제 온다고 했어?", "time"},
+        {"상담 날짜 언제로 잡으셨어요?", "time"}, {"몇 시였죠?", "time_time"},
         {"퇴근하고 뭐 하세요?", "plan_activity"}, {"주말에 뭐 했어?", "activity"},
         {"커피 사 갈까?", "offer"},            {"몇 개 사 가면 돼?", "plan_count"},
         {"무슨 요일에 만나?", "time_dayofweek"}, {"피자 먹을래 치킨 먹을래?", "choose_one"},

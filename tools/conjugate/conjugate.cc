@@ -817,6 +817,11 @@ std::vector<Kind> VerbList::kinds(const VerbEntry& e) const {
 
 std::string VerbList::affirm(const VerbEntry& e, Kind kind, Register reg) const {
     Split sp = splitEntry(e);
+    if (kind == Kind::Request && sp.head.empty() && sp.core.lemma == "오다") {
+        // Asked to come (와 줄래?, 와 주실 수 있을까요?), one answers that one
+        // goes: 갈게, not the grudging-sounding 와 줄게.
+        return reg == Register::Plain ? "갈게" : reg == Register::Polite ? "갈게요" : "가겠습니다";
+    }
     Conjugator c(sp.core);
     return joinHead(sp.head, kindForm(c, kind, reg));
 }

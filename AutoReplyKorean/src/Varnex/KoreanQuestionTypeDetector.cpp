@@ -103,6 +103,16 @@ bool askedInPast(const std::string& text, const std::string& text2, const Korean
     return hasPastSyllable(lastWord(text));
 }
 
+// A when-question in the past tense that asks when something happened, not
+// the time something was set to ("언제로 잡으셨어요", "몇 시로 정했어") nor a
+// time being recalled with the past copula ("몇 시였죠", "언제까지였지").
+bool asksWhenItHappened(const std::string& text) {
+    for (const char* setTo : {"언제로", "몇시로", "몇 시로", "며칠로", "몇일로", "요일로", "날짜로"})
+        if (text.find(setTo) != std::string::npos) return false;
+    const std::string last = lastWord(text);
+    return last.find("였") == std::string::npos;
+}
+
 // The question classifier is sure the message asks nothing.
 bool classifierDenies(const Annotation& annotation) {
     if (!annotation.hasClassification(Category::QUESTION)) return false;
@@ -224,7 +234,7 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // A when-question in the past tense asks when something happened ("언제
     // 이사했어"): its answers lie behind, not ahead (곧, 아직 모르겠어).
     if (StringUtil::startWith(type, Q::TIME) && !StringUtil::startWith(type, Q::TIME_PAST) &&
-        askedInPast(text, text2, verbTable.get()))
+        askedInPast(text, text2, verbTable.get()) && asksWhenItHappened(text))
         type = Q::TIME_PAST + type.substr(std::string(Q::TIME).size());
     std::vector<std::string> choices;
     if (type == Q::YES_NO && multiChoiceDetector->detect(text, "", choices) != KoreanMultiChoiceDetector::NONE)
