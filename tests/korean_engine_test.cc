@@ -91,6 +91,21 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
     EXPECT_FALSE(suggest(*engine, "이거 뭐야?").empty());
     EXPECT_FALSE(suggest(*engine, "언제 와?").empty());
     EXPECT_FALSE(suggest(*engine, "왜 안 와?").empty());
+    // A when-question about the past is answered with what lies behind.
+    EXPECT_TRUE(anyContains(suggest(*engine, "언제 이사했어?"), "얼마 전에"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "언제 이사했어?"), "곧"));
+    // What the reader does at a time still to come is a plan, not what they are doing now.
+    EXPECT_TRUE(anyContains(suggest(*engine, "이번 주말에 뭐 해?"), "계획"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "이번 주말에 뭐 해?"), "쉬고 있어"));
+    // Asked what or how many to bring, the reader answers that; one thanks may follow, never lead.
+    const auto bring = suggest(*engine, "몇 개 사 갈까?");
+    ASSERT_FALSE(bring.empty());
+    EXPECT_EQ(bring.front().find("고마워"), std::string::npos) << bring.front();
+    EXPECT_LE(std::count_if(bring.begin(), bring.end(),
+                            [](const std::string& r) { return r.find("고마워") != std::string::npos; }),
+              1);
+    // A favour asked is never refused with 싫어.
+    EXPECT_FALSE(anyContains(suggest(*engine, "차 좀 빼 주실 수 있나요?"), "싫어"));
     // Bad news gets concern, never thanks or congratulations.
     for (const char* bad : {"할머니가 돌아가셨어", "시험 떨어졌어 ㅠㅠ", "나 감기 걸렸어", "ㅠㅠ"}) {
         auto replies = suggest(*engine, bad);

@@ -62,6 +62,10 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"왜 안 와?", "reason"},               {"뭐 먹을래?", "food"},
         {"주말에 뭐 했어?", "activity"},       {"몇 개 샀어?", "count"},
         {"언제 와?", "time"},                  {"몇 시에 끝나?", "time_time"},
+        {"언제 이사했어?", "time_past"},       {"언제 온다고 했어?", "time"},
+        {"상담 날짜 언제로 잡으셨어요?", "time"}, {"몇 시였죠?", "time_time"},
+        {"퇴근하고 뭐 하세요?", "plan_activity"}, {"주말에 뭐 했어?", "activity"},
+        {"커피 사 갈까?", "offer"},            {"몇 개 사 가면 돼?", "plan_count"},
         {"무슨 요일에 만나?", "time_dayofweek"}, {"피자 먹을래 치킨 먹을래?", "choose_one"},
         {"버스 아니면 택시?", "choose_one"},   {"점심 먹었어? 뭐 먹었어?", "multi_question"},
         {"오늘 비 온대", "FALSE"},             {"이게 말이 돼??", "FALSE"},
@@ -143,10 +147,15 @@ TEST(AnswerGenerator, RegistersAndPlaceholdersFromTheAnnotation) {
     EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "yes_no"}}))), "응. | 아니.");
     EXPECT_EQ(joined(answers(with("none", {{K::REPLY_ANSWER, "yes_no"}}))), "응. | 아니.");
     EXPECT_EQ(joined(answers(with("NORMAL", {{K::REPLY_ANSWER, "yes_no"}}))), "네. | 아뇨.");
-    // A command's denial never carries the verb; a yes without its no uses neither.
+    // A request is declined with the table's polite decline as it stands, or
+    // not at all; a yes without its no uses neither.
     EXPECT_EQ(joined(answers(with("NORMAL", {{K::REPLY_ANSWER, "yes_no"}, {K::YES_CANDIDATE, "가요"},
-                                             {K::NO_CANDIDATE, "안 가요"}, {K::VERB_TYPE, "command"}}))),
-              "네. 가요 | 싫어요.");
+                                             {K::NO_CANDIDATE, "죄송해요 지금은 좀 어려울 것 같아요"},
+                                             {K::VERB_TYPE, "command"}}))),
+              "네. 가요 | 죄송해요 지금은 좀 어려울 것 같아요");
+    EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "yes_no"}, {K::YES_CANDIDATE, "가"},
+                                       {K::NO_CANDIDATE, ""}, {K::VERB_TYPE, "command"}}))),
+              "그래. 가");
     EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "yes_no"}, {K::YES_CANDIDATE, "가"}}))), "응. | 아니.");
     // Time questions: three placeholders, or one for a specific kind; a
     // verb answer beginning with 그 is not used.

@@ -457,6 +457,10 @@ const std::vector<Want> kShippedWants = {
     {"우리 안 갈까?", kCasual, "가다/suggest/future", nullptr, "가지 말자", ""},
     {"우리 안 갈까요?", kPolite, "가다/suggest/future", nullptr, "가지 말아요", ""},
     {"뭐 하고 있어?", kCasual, nullptr},  // 하다 wants a word in front
+    // A form glued to the start of a longer verb: that verb when listed, else no answers with a cut-off start.
+    {"안경 맞췄어?", kCasual, "맞추다/question/past", nullptr, "맞췄어", "안 맞췄어"},
+    {"사실 인정했어?", kCasual, "정하다/question/past", nullptr, "", ""},
+    {"밥먹었어?", kCasual, "먹다/question/past", "밥(D)", "먹었어", "안 먹었어"},
     {"누가?", kCasual, nullptr},
     {"내일 갈까 생각 중이야", kCasual, nullptr},
     {"늦을까 봐 걱정이야", kCasual, nullptr},

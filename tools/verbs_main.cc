@@ -6,7 +6,8 @@
 //
 // DIR is a packed resource tree (the one holding 1.0/model/*.enc); by default
 // the tree of the build. For each message every verb form found is printed,
-// left to right, with its verb, sentence type, time and compound word, and
+// left to right, with its verb, sentence type, time and compound word ("glued"
+// when it is glued to a syllable with no compound word in front), and
 // the yes, no, not-sure and choice answers of the register(s) asked for
 // (casual is what the engine uses for the honorific value "FALSE").
 // --prebuild writes the table's single-file form instead.
@@ -116,10 +117,11 @@ int main(int argc, char** argv) {
         }
         for (size_t i = 0; i < casual.size(); ++i) {
             const Varnex::DetectedVerbInfo& d = casual[i];
-            std::printf("  %s [%d,%d)  verb %s  type %s  time %s  compound %s%s\n", quoted(d.surface).c_str(), d.begin,
-                        d.end, d.verb.c_str(), d.type.c_str(), d.time.c_str(),
+            std::printf("  %s [%d,%d)  verb %s  type %s  time %s  compound %s%s%s\n", quoted(d.surface).c_str(),
+                        d.begin, d.end, d.verb.c_str(), d.type.c_str(), d.time.c_str(),
                         d.compoundWord.empty() ? "-" : d.compoundWord.c_str(),
-                        d.compoundWord.empty() ? "" : (" (" + d.compoundValue + ")").c_str());
+                        d.compoundWord.empty() ? "" : (" (" + d.compoundValue + ")").c_str(),
+                        d.glued ? "  glued" : "");
             if (reg != "polite") printAnswers("casual", d);
             if (reg != "casual" && i < polite.size()) printAnswers("polite", polite[i]);
         }

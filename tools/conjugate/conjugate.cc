@@ -817,13 +817,25 @@ std::vector<Kind> VerbList::kinds(const VerbEntry& e) const {
 
 std::string VerbList::affirm(const VerbEntry& e, Kind kind, Register reg) const {
     Split sp = splitEntry(e);
+    if (kind == Kind::Request && sp.head.empty() && sp.core.lemma == "오다") {
+        // Asked to come (와 줄래?, 와 주실 수 있을까요?), one answers that one
+        // goes: 갈게, not the grudging-sounding 와 줄게.
+        return reg == Register::Plain ? "갈게" : reg == Register::Polite ? "갈게요" : "가겠습니다";
+    }
     Conjugator c(sp.core);
     return joinHead(sp.head, kindForm(c, kind, reg));
 }
 
 std::string VerbList::deny(const VerbEntry& e, Kind kind, Register reg) const {
-    if (kind == Kind::Suggest || kind == Kind::Request) {
-        // A refused suggestion or request is not phrased with the verb.
+    if (kind == Kind::Request) {
+        // A request or favour is declined politely and without the verb:
+        // never with a bare 싫어.
+        return reg == Register::Plain    ? "미안 지금은 좀 어려워"
+               : reg == Register::Polite ? "죄송해요 지금은 좀 어려울 것 같아요"
+                                         : "죄송합니다만 지금은 어렵겠습니다";
+    }
+    if (kind == Kind::Suggest) {
+        // A refused suggestion is not phrased with the verb.
         return "";
     }
     if (e.antonym == "-") {
@@ -884,6 +896,12 @@ Replies VerbList::replies(const VerbEntry& e, Kind kind, Register reg) const {
     r.yes = std::string(yesWord) + ", " + a.yes;
     r.no = a.no.empty() ? std::string(noWord) : std::string(noWord) + ", " + a.no;
     r.notSure = reg == Register::Plain ? "글쎄" : "글쎄요";
+    if (kind == Kind::Request) {
+        // The decline stands alone, and a hesitant 글쎄 to a favour asked
+        // sounds like an unwilling no.
+        r.no = a.no;
+        r.notSure.clear();
+    }
     return r;
 }
 
@@ -925,6 +943,11 @@ struct Row {
 
 Form Q(const std::string& s) { return Form{removeSpaces(s), true}; }
 Form B(const std::string& s) { return Form{removeSpaces(s), false}; }
+// A form that counts only with a compound word in front, whatever its length.
+Form C(Form f) {
+    f.compoundOnly = true;
+    return f;
+}
 
 Slot slot(std::initializer_list<Form> forms) { return Slot{std::vector<Form>(forms)}; }
 
@@ -1142,14 +1165,22 @@ void Generator::buildRows(const VerbEntry& given, std::vector<Row>& out, bool fu
             row.plain.push_back(slot({Q(inf + "줄래")}));
             row.plain.push_back(slot({Q(inf + "줄수있어")}));
             row.plain.push_back(slot({Q(inf + "줄수있니")}));
+            row.plain.push_back(slot({Q(inf + "줄수있을까")}));
+            // 닫아 줘? asks a favour after 좀 (창문 좀 닫아 줘?) but offers
+            // one on its own (도와줘?): it counts only with a word in front.
+            row.plain.push_back(slot({C(Q(inf + "줘"))}));
             row.polite.push_back(slot({Q(inf + "줄래요")}));
             row.polite.push_back(slot({Q(inf + "주실래요")}));
             row.polite.push_back(slot({Q(inf + "줄수있어요")}));
             row.polite.push_back(slot({Q(inf + "주실수있어요")}));
             row.polite.push_back(slot({B(inf + "주실수있나요")}));
             row.polite.push_back(slot({Q(inf + "주시겠어요")}));
+            row.polite.push_back(slot({Q(inf + "주세요")}));
+            row.polite.push_back(slot({Q(inf + "주실수있으세요")}));
+            row.polite.push_back(slot({Q(inf + "줄수있을까요"), Q(inf + "주실수있을까요")}));
             formalRow.polite.push_back(slot({B(inf + "주시겠습니까")}));
             formalRow.polite.push_back(slot({B(inf + "주실수있습니까")}));
+            formalRow.polite.push_back(slot({B(inf + "주실수있겠습니까")}));
             break;
         case Kind::Want:
             row.plain.push_back(slot({Q(ending("고") + "싶어")}));
@@ -1165,11 +1196,18 @@ void Generator::buildRows(const VerbEntry& given, std::vector<Row>& out, bool fu
         }
         row.politeAnswers = list_.answers(e, kind, Register::Polite);
         row.casualAnswers = list_.answers(e, kind, Register::Plain);
+        if (kind == Kind::Request) {
+            // No hesitant 글쎄 to a favour asked (see VerbList::replies).
+            row.politeNotSure.clear();
+            row.casualNotSure.clear();
+        }
         markCompoundOnly(e, row, full);
         out.push_back(row);
         if (!formalRow.polite.empty()) {
             formalRow.politeAnswers = list_.answers(e, kind, Register::Formal);
             formalRow.casualAnswers = row.casualAnswers;
+            formalRow.politeNotSure = row.politeNotSure;
+            formalRow.casualNotSure = row.casualNotSure;
             markCompoundOnly(e, formalRow, full);
             out.push_back(formalRow);
         }
@@ -1198,8 +1236,8 @@ void Generator::markCompoundOnly(const VerbEntry& e, Row& row, bool full) {
                     int n = syllableCount(f.text);
                     c = n == 1 || (n == 2 && openOneSyllableStem && t[0] == core[0]);
                 }
-                f.compoundOnly = c;
-                any = any || c;
+                f.compoundOnly = f.compoundOnly || c;
+                any = any || f.compoundOnly;
             }
         }
     }

@@ -20,8 +20,11 @@ int politenessOf(const Annotation& annotation) {
 
 void appendYesNo(int level, const std::string& verbType, const std::string& yes, const std::string& no,
                  const std::string& notSure, std::vector<ReplyScenario>& candidates) {
-    candidates.emplace_back(KoreanAnswerReplyGenerator::makeYesNoAnswer(true, level, verbType, yes),
-                            KoreanAnswerReplyGenerator::makeYesNoAnswer(false, level, verbType, no));
+    const std::string denial = KoreanAnswerReplyGenerator::makeYesNoAnswer(false, level, verbType, no);
+    if (denial.empty())
+        candidates.emplace_back(KoreanAnswerReplyGenerator::makeYesNoAnswer(true, level, verbType, yes));
+    else
+        candidates.emplace_back(KoreanAnswerReplyGenerator::makeYesNoAnswer(true, level, verbType, yes), denial);
     if (!notSure.empty()) candidates.emplace_back(notSure);
 }
 
@@ -51,8 +54,10 @@ std::string KoreanAnswerReplyGenerator::makeYesNoAnswer(bool yes, int level, con
     const bool polite = level != 0;
     const std::string suffix = answer.empty() ? "" : " " + answer;
     if (verbType == KoreanVerbKind::COMMAND) {
+        // A request or favour: declined only with the verb table's polite
+        // decline as it stands, or not at all; never with a bare 싫어.
         if (yes) return (polite ? "네." : "그래.") + suffix;
-        return polite ? "싫어요." : "싫어.";
+        return answer;
     }
     if (verbType == KoreanVerbKind::SUGGEST) {
         if (yes) return (polite ? "네." : "그래.") + suffix;

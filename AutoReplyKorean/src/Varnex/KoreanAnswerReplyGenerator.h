@@ -24,7 +24,9 @@ public:
                   std::vector<ReplyScenario>& candidates) const override;
 
     // One yes or no reply: the fixed answer word of the register and
-    // sentence type, followed by the verb answer where it fits.
+    // sentence type, followed by the verb answer where it fits. A request
+    // (sentence type "command") is denied with the verb answer alone, the
+    // table's polite decline, and not at all ("") without one.
     static std::string makeYesNoAnswer(bool yes, int level, const std::string& verbType, const std::string& answer);
     // A placeholder answer of `kind` ("DATE", "TIME", "DAYOFWEEK") to a
     // time question.

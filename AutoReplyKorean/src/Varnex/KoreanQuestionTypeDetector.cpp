@@ -42,6 +42,23 @@ const std::map<std::string, std::string> kPastTwins = {
     {"income", "got_money"},        {"gift_money", "gift_given"},
 };
 
+// Values of the question-type rules that name no type but mark a word of
+// the message: a time still to come ("내일", "주말에", "퇴근하고") or the
+// present ("지금", "요즘").
+const char* const kLaterMark = "later";
+const char* const kNowMark = "now";
+// ... and a verb that offers to get or do something for the reader ("사 갈까",
+// "사다 줄까"): a yes/no question with it is an offer.
+const char* const kOfferMark = "offering";
+const char* const kOffer = "offer";
+// ... and an ending that asks what one should do ("사 가면 돼?", "하면
+// 되겠습니까"): a count asked with it is a plan ("몇 개 사 가면 돼?").
+const char* const kShouldMark = "should";
+const char* const kCount = "count";
+const char* const kPlanCount = "plan_count";
+const char* const kActivity = "activity";
+const char* const kPlanActivity = "plan_activity";
+
 // The last word of `text` (marks and spaces at the end dropped).
 std::string lastWord(const std::string& text) {
     std::vector<std::string> chars;
@@ -70,15 +87,30 @@ bool hasPastSyllable(const std::string& word) {
 
 // The question is asked about the past: its last verb is in a past tense
 // (the verb table's reading, or a past syllable in the last word). "-기로
-// 했어" reports a decision about what is still to come.
+// 했어" reports a decision about what is still to come, and so does a plan
+// reported in quoted speech ("언제 온다고 했어", "어디 가자고 했어").
 bool askedInPast(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
     if (text.find("기로") != std::string::npos) return false;
+    for (const char* quoted : {"다고", "라고", "자고", "냐고"}) {
+        const size_t at = text.find(quoted);
+        if (at != std::string::npos && hasPastSyllable(lastWord(text.substr(at)))) return false;
+    }
     DetectedVerbInfo info;
     if (verbTable &&
         (verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info))) &&
         (info.time == KoreanVerbKind::PAST || info.time == KoreanVerbKind::PAST_PERFECT))
         return true;
     return hasPastSyllable(lastWord(text));
+}
+
+// A when-question in the past tense that asks when something happened, not
+// the time something was set to ("언제로 잡으셨어요", "몇 시로 정했어") nor a
+// time being recalled with the past copula ("몇 시였죠", "언제까지였지").
+bool asksWhenItHappened(const std::string& text) {
+    for (const char* setTo : {"언제로", "몇시로", "몇 시로", "며칠로", "몇일로", "요일로", "날짜로"})
+        if (text.find(setTo) != std::string::npos) return false;
+    const std::string last = lastWord(text);
+    return last.find("였") == std::string::npos;
 }
 
 // The question classifier is sure the message asks nothing.
@@ -177,15 +209,38 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     type = Q::YES_NO;
     // Laughter and marks before a question are no words before it: "ㅋㅋ 어디야"
     // starts with its where-word as "어디야" does.
-    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2)))
-        if (v != Label::FALSE_LABEL) type = v;
+    bool later = false, now = false, offering = false, should = false;
+    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2))) {
+        if (v == kLaterMark)
+            later = true;
+        else if (v == kNowMark)
+            now = true;
+        else if (v == kOfferMark)
+            offering = true;
+        else if (v == kShouldMark)
+            should = true;
+        else if (v != Label::FALSE_LABEL)
+            type = v;
+    }
+    // What the reader does at a time still to come is a plan ("주말에 뭐
+    // 해?", "퇴근하고 뭐 하세요?"), unless it is asked about the past ("주말에
+    // 뭐 했어?") or about now ("지금 뭐 해?").
+    if (type == kActivity && later && !now && !askedInPast(text, text2, verbTable.get())) type = kPlanActivity;
+    if (type == kCount && should) type = kPlanCount;
     // A where or money question asked in the past tense asks what the reader
     // did or paid ("어디서 주웠어", "택시비 얼마 나왔어"), not a plan or a price.
     const auto twin = kPastTwins.find(type);
     if (twin != kPastTwins.end() && askedInPast(text, text2, verbTable.get())) type = twin->second;
+    // A when-question in the past tense asks when something happened ("언제
+    // 이사했어"): its answers lie behind, not ahead (곧, 아직 모르겠어).
+    if (StringUtil::startWith(type, Q::TIME) && !StringUtil::startWith(type, Q::TIME_PAST) &&
+        askedInPast(text, text2, verbTable.get()) && asksWhenItHappened(text))
+        type = Q::TIME_PAST + type.substr(std::string(Q::TIME).size());
     std::vector<std::string> choices;
     if (type == Q::YES_NO && multiChoiceDetector->detect(text, "", choices) != KoreanMultiChoiceDetector::NONE)
         type = Q::CHOOSE_ONE;
+    // "커피 사 갈까?" offers; "뭐 사 갈까?" and "몇 개 사 갈까?" keep their wh-type.
+    if (type == Q::YES_NO && offering) type = kOffer;
     if (multi && type != Q::CHOOSE_ONE) type = Q::MULTI_QUESTION;
 }
 

@@ -9,7 +9,16 @@
 // the past tense becomes its past reading: a plan, an event, a way or an
 // untyped where-question asked about the past is "where_done", a running
 // cost "cost_paid", a price "paid_price", income "got_money", a gift of
-// money "gift_given". For yes/no and time questions it
+// money "gift_given"; a when-question asked in the past tense has "time_past"
+// for "time" at the start of its type ("time_past", "time_past_date"); a
+// what-are-you-doing question ("activity") with a word for a time still to
+// come (the rules' mark "later": 내일, 주말에, 퇴근하고) and none for now
+// ("now": 지금) asks for plans, "plan_activity", unless asked in the past; a
+// yes/no question with a verb that offers to get something for the reader
+// (the mark "offering": 사 갈까, 사다 줄까) is an "offer"; a count asked
+// with what one should do (the mark "should": 사 가면 돼, 하면 되겠습니까)
+// is a "plan_count". For
+// yes/no and time questions it
 // adds the verb table's answers ("yes_candidate", "no_candidate",
 // "not_sure_candidate") and the verb's key, sentence type and tense; for
 // either/or questions the choices ("multi_choice"); for several questions a

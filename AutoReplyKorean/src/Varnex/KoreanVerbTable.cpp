@@ -42,6 +42,18 @@ std::string part(const std::vector<std::string>& parts, size_t index) {
     return index < parts.size() ? parts[index] : std::string();
 }
 
+// The character in front of byte offset `begin` is a Hangul syllable: the
+// text there belongs to the same word.
+bool gluedToSyllable(const std::string& text, int begin) {
+    if (begin <= 0 || static_cast<size_t>(begin) > text.size()) return false;
+    std::string ch;
+    StringUtil::getPreviousChar(text, begin - 1, ch);
+    if (ch.size() != 3) return false;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(ch.data());
+    const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+    return c >= 0xAC00 && c <= 0xD7A3;
+}
+
 }  // namespace
 
 KoreanVerbTable::~KoreanVerbTable() = default;
@@ -172,7 +184,10 @@ bool KoreanVerbTable::buildDetectedVerbInfo(DetectedVerbInfo& info, const std::s
         return checkCompoundRule(text, info);
     }
     const bool ok = checkCompoundRule(text, info);
-    if (ok) getAnswer(honorific, info);
+    if (ok) {
+        info.glued = info.compoundWord.empty() && gluedToSyllable(text, begin);
+        getAnswer(honorific, info);
+    }
     return ok;
 }
 
@@ -219,7 +234,10 @@ void KoreanVerbTable::getAnswer(const std::string& honorific, DetectedVerbInfo& 
     std::string no = part(parts, 1);
     const std::string choice = part(parts, 2);
 
-    if (!exception && !info.compoundWord.empty()) {
+    if (info.glued) {
+        yes.clear();
+        no.clear();
+    } else if (!exception && !info.compoundWord.empty()) {
         if (info.compoundWord == kNot || info.compoundWord == kCannot) {
             // "안 가?" is affirmed with the negation and denied with the plain
             // form. The negation stays a word of its own: "안 가", not "안가".

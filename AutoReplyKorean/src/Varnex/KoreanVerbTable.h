@@ -35,6 +35,13 @@
 //
 // An answer list is "yes,no,choice" (later parts may be missing).
 //
+// Forms carry no start boundary, so a form also matches as the tail of a
+// longer word. A form glued to a syllable in front of it counts as the verb
+// it belongs to, but without a compound word there its yes/no answers are
+// left empty: the word in front may be the start of another verb, and an
+// answer with that start cut off ("응. 췄어." to 맞췄어?) is worse than a
+// bare one.
+//
 // The loaders distrust their input: a line with too few fields, a value whose
 // row is not a number of an existing row, an exception naming a verb the
 // table does not have, a form that is empty once its marker and spaces are
@@ -88,6 +95,11 @@ public:
     std::string surface;        // the text matched
     std::string compoundWord;   // the word found in front of the verb, or ""
     std::string compoundValue;  // its marker: "C", "D", "N", "-", "안" or "못"
+    // The form is glued to a Hangul syllable in front of it and no compound
+    // word stands there: the word may be a longer verb the table does not
+    // have (맞췄어 is no form of 추다, 조정해 none of 정하다), so the
+    // detection gives no verb-specific yes/no answers.
+    bool glued = false;
     std::string yesAnswer;
     std::string noAnswer;
     std::string notSureAnswer;

@@ -63,13 +63,16 @@ inline constexpr char MODEL[] = "model";
 
 // Labels of REPLY_ANSWER. Wh-question types come from the question-type
 // rule file; a type whose name starts with TIME is also answered with the
-// question's verb.
+// question's verb. A when-question asked in the past tense has TIME_PAST in
+// front of the rest of its type ("time_date" asked in the past is
+// "time_past_date").
 namespace KoreanQuestionKind {
 inline constexpr char YES_NO[] = "yes_no";
 inline constexpr char CHOOSE_ONE[] = "choose_one";
 inline constexpr char MULTI_QUESTION[] = "multi_question";
 inline constexpr char LOCATION[] = "location";
 inline constexpr char TIME[] = "time";
+inline constexpr char TIME_PAST[] = "time_past";
 }  // namespace KoreanQuestionKind
 
 // Sentence types and tenses of the verb table's detections.
