@@ -14,6 +14,7 @@
 // several threads; loading replaces the trie and must not overlap scans.
 #pragma once
 
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -63,7 +64,9 @@ public:
                       bool skipSpaces, bool ignoreLeadingMark) const;
     // The same scan, always testing leading marks; appends key and value of
     // every match (only the value when `valuesOnly`). `features` is not
-    // cleared.
+    // cleared. The last scan of each thread is remembered, so detectors that
+    // scan the same text with the same dictionary one after the other (the
+    // question classifier and the question-type detector) pay for it once.
     void getFeature(const std::string& text, std::vector<std::string>& features, bool valuesOnly,
                     bool skipSpaces) const;
     // The same scan; appends (raw key, value) to `matches` and the byte span
@@ -74,12 +77,20 @@ public:
                      bool ignoreLeadingMark) const;
 
 private:
+    // getFeature's scan itself.
+    void scan(const std::string& text, std::vector<std::string>& features, bool valuesOnly, bool skipSpaces) const;
     // The entry chosen at `offset`, or false. `length` receives the bytes covered.
     bool matchAt(const std::string& text, int offset, bool skipSpaces, bool ignoreLeadingMark,
                  std::vector<std::pair<std::string, std::string>>& scratch, std::pair<std::string, std::string>& entry,
                  int& length) const;
 
+    // Sets the trie and gives this dictionary's contents a new generation.
+    void install(std::shared_ptr<DoubleArrayTrie> fresh);
+
     std::shared_ptr<DoubleArrayTrie> trie;
+    // Tells apart every trie any dictionary ever held: the scan memo of
+    // getFeature is keyed by it.
+    std::uint64_t generation = 0;
 };
 
 }  // namespace Varnex

@@ -1,5 +1,6 @@
 #include "Varnex/DictionaryFeature.h"
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -15,7 +16,13 @@ namespace {
 const char* const kTag = "AutoReply/src/Varnex/DictionaryFeature";
 }  // namespace
 
-DictionaryFeature::DictionaryFeature() : trie(std::make_shared<DoubleArrayTrie>()) {}
+DictionaryFeature::DictionaryFeature() { install(std::make_shared<DoubleArrayTrie>()); }
+
+void DictionaryFeature::install(std::shared_ptr<DoubleArrayTrie> fresh) {
+    static std::atomic<std::uint64_t> generations{0};
+    trie = std::move(fresh);
+    generation = ++generations;
+}
 
 DictionaryFeature::DictionaryFeature(const std::string& path, bool binary) { loadDictionary(path, binary); }
 
@@ -113,24 +120,24 @@ void DictionaryFeature::loadDictionary(const std::string& path, bool binary) {
     if (binary) {
         auto fresh = std::make_shared<DoubleArrayTrie>();
         fresh->load(path);
-        trie = fresh;
+        install(fresh);
         return;
     }
     auto compiled = loadCompiled(path);
-    trie = compiled ? compiled : buildFromText(path);
+    install(compiled ? compiled : buildFromText(path));
 }
 
 void DictionaryFeature::loadDictionary(std::vector<std::pair<std::string, std::string>> entries) {
     auto fresh = std::make_shared<DoubleArrayTrie>();
     for (const auto& e : entries) fresh->insert(e.first, e.second);
     fresh->build();
-    trie = fresh;
+    install(fresh);
 }
 
 void DictionaryFeature::load(std::ifstream& in) {
     auto fresh = std::make_shared<DoubleArrayTrie>();
     fresh->load(in);
-    trie = fresh;
+    install(fresh);
 }
 
 void DictionaryFeature::save(std::ofstream& out) const { trie->save(out); }
@@ -189,6 +196,28 @@ int DictionaryFeature::findLastMatch(const std::string& text, std::string& key, 
 
 void DictionaryFeature::getFeature(const std::string& text, std::vector<std::string>& features, bool valuesOnly,
                                    bool skipSpaces) const {
+    struct Memo {
+        std::uint64_t generation = 0;
+        bool valuesOnly = false, skipSpaces = false;
+        std::string text;
+        std::vector<std::string> found;
+    };
+    thread_local Memo last;
+    if (last.generation != generation || last.valuesOnly != valuesOnly || last.skipSpaces != skipSpaces ||
+        last.text != text) {
+        last.generation = 0;  // invalid while it is refilled
+        last.found.clear();
+        scan(text, last.found, valuesOnly, skipSpaces);
+        last.text = text;
+        last.valuesOnly = valuesOnly;
+        last.skipSpaces = skipSpaces;
+        last.generation = generation;
+    }
+    features.insert(features.end(), last.found.begin(), last.found.end());
+}
+
+void DictionaryFeature::scan(const std::string& text, std::vector<std::string>& features, bool valuesOnly,
+                             bool skipSpaces) const {
     std::vector<std::pair<std::string, std::string>> scratch;
     std::pair<std::string, std::string> entry;
     int length = 0;
