@@ -65,9 +65,11 @@ TEST(DictionaryLoading, TextLinesWithExactlyTwoFieldsPlainOrScrambled) {
     EXPECT_TRUE(log.contains(dir.file("nothing.dictionary.enc") + ": no such file"));
     EXPECT_EQ(std::get<0>(first(d, "안녕")), -1);
     DictionaryFeature listed(Entries{{"안녕", "OLD"}});
+    EXPECT_EQ(features(listed, "안녕 고마워", true), std::vector<std::string>{"OLD"});
     listed.loadDictionary(Entries{{"고마워", "NEW"}});
     EXPECT_EQ(std::get<0>(first(listed, "안녕")), -1);
     EXPECT_EQ(firstValue(listed, "고마워"), "NEW");
+    EXPECT_EQ(features(listed, "안녕 고마워", true), std::vector<std::string>{"NEW"}) << "a reloaded dictionary is scanned anew";
 }
 
 // A compiled form is read in place of its text only while it was made from
