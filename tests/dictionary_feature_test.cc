@@ -69,7 +69,8 @@ TEST(DictionaryLoading, TextLinesWithExactlyTwoFieldsPlainOrScrambled) {
     listed.loadDictionary(Entries{{"고마워", "NEW"}});
     EXPECT_EQ(std::get<0>(first(listed, "안녕")), -1);
     EXPECT_EQ(firstValue(listed, "고마워"), "NEW");
-    EXPECT_EQ(features(listed, "안녕 고마워", true), std::vector<std::string>{"NEW"}) << "a reloaded dictionary is scanned anew";
+    EXPECT_EQ(features(listed, "안녕 고마워", true), std::vector<std::string>{"NEW"})
+        << "a reloaded dictionary is scanned anew";
 }
 
 // A compiled form is read in place of its text only while it was made from
