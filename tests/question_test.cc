@@ -82,21 +82,14 @@ TEST(QuestionType, LabelledSamplesGetTheirType) {
     namespace K = KoreanCategory;
     std::ifstream in(std::string(VARNEX_SOURCE_DIR) + "/tests/data/question_samples.tsv");
     std::string line;
-    int total = 0, agree = 0;
-    std::string misses;
+    VarnexTest::Agreement samples;
     while (std::getline(in, line)) {
         std::vector<std::string> f;
         Utilities::StringUtil::split(line, '\t', f);
-        if (f.size() != 2) continue;
-        const std::string got = analysed(f[1]).getLabel(K::REPLY_ANSWER);
-        ++total;
-        if (got == f[0])
-            ++agree;
-        else
-            misses += "  " + line + " -> " + got + "\n";
+        if (f.size() == 2) samples.add(line, f[0], analysed(f[1]).getLabel(K::REPLY_ANSWER));
     }
-    ASSERT_GT(total, 400);
-    EXPECT_GE(agree * 100, total * 95) << agree << "/" << total << " agree; misses:\n" << misses;
+    ASSERT_GT(samples.total, 400);
+    EXPECT_TRUE(samples.atLeast(95)) << samples.agree << "/" << samples.total << " agree; misses:\n" << samples.misses;
 }
 
 // A greeting or a call is no question: FALSE and no answer material, so

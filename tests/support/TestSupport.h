@@ -35,6 +35,22 @@ private:
     Varnex::LogType previousLevel;
 };
 
+// Agreement of labelled samples with what the engine decided: counts, and
+// the lines that disagree, for the failure message.
+struct Agreement {
+    int total = 0, agree = 0;
+    std::string misses;
+    void add(const std::string& line, const std::string& expected, const std::string& got) {
+        ++total;
+        if (got == expected)
+            ++agree;
+        else
+            misses += "  " + line + " -> " + got + "\n";
+    }
+    // True when at least `percent` of the samples agree.
+    bool atLeast(int percent) const { return agree * 100 >= total * percent; }
+};
+
 // A fresh directory under the system temporary directory.
 class TempDir {
 public:
