@@ -144,7 +144,9 @@ TEST(SharedTrieTable, TrieByteTrieAndDoubleArrayGiveTheSameMatches) {
         {{"ab", "/abc/"}, "abcde", 0, true, false, 2, "a longer key that fails its tests hides no shorter one"},
         {{"/ab/", "/abc/"}, "abcde", 0, true, false, 0, "... and none that passes: no match"},
         {{"/a/", "ab c", "abc~"}, "ab c", 0, true, false, 4, "the spaced path's key passes"},
-        {{"a", "/ab c/"}, "ab cde", 0, true, false, 1, "a failing spaced key falls back along the path"}};
+        {{"a", "/ab c/"}, "ab cde", 0, true, false, 1, "a failing spaced key falls back along the path"},
+        {{"\x98"}, "잘", 2, true, false, 1, "a key that starts inside a character is found there"},
+        {{"잘"}, "잘", 1, true, false, 0, "no whole-character key starts inside a character"}};
     for (const auto& [keys, text, start, skipSpaces, ignoreLeadingMark, length, why] : cases) {
         const Hit d = searchFresh<DoubleArrayTrie>(keys, text, start, skipSpaces, ignoreLeadingMark);
         EXPECT_EQ(d.found, length > 0) << why;

@@ -94,7 +94,8 @@ TEST(FeatureIndex, ReadingToleratesAMissingOffsetLineCrlfAndRepeatsButNotMalform
     }
     SVMFeatureIndex index(1);
     index.insert("kept");
-    for (const char* bad : {"1\n5:1\n6:\n", "1\n5:1\nx:2\n", "1\n5:1:2\n", "1\n99999999999:1\n", "1\n5 1\n"}) {
+    for (const char* bad : {"1\n5:1\n6:\n", "1\n5:1\nx:2\n", "1\n5:1:2\n", "1\n99999999999:1\n", "1\n5 1\n",
+                            "1\n5:-1\n6:2\n"}) {
         LogCapture log;
         EXPECT_FALSE(index.readFromFile(dir.write("b.index", bad))) << bad;
         EXPECT_TRUE(log.hasError("Malformed feature index line")) << bad;

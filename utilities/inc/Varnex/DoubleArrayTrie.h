@@ -105,6 +105,7 @@ private:
         std::vector<std::string> values;
         std::vector<Entry> entries;
         std::vector<std::uint32_t> groupStart;  // one per group, then entries.size()
+        bool keysStartMidCharacter = false;     // some key begins with a UTF-8 continuation byte
 
         size_t groups() const { return groupStart.empty() ? 0 : groupStart.size() - 1; }
         std::string key(const Entry& e) const { return keyArena.substr(e.keyOffset, e.keyLength); }

@@ -153,6 +153,11 @@ public:
         table.entries.push_back({static_cast<std::uint32_t>(table.keyArena.size()),
                                  static_cast<std::uint32_t>(keyLength), it->second});
         table.keyArena.append(key, keyLength);
+        for (size_t i = 0; i < keyLength; ++i) {
+            if (key[i] == '/' || key[i] == '~') continue;
+            if ((static_cast<unsigned char>(key[i]) & 0xC0) == 0x80) table.keysStartMidCharacter = true;
+            break;
+        }
         return true;
     }
     void finish() {
@@ -399,9 +404,11 @@ bool DoubleArrayTrie::search(const std::string& text, int start,
                              std::vector<std::pair<std::string, std::string>>& results, int& matchLength,
                              bool skipSpaces, bool ignoreLeadingMark) const {
     if (!array || start < 0 || start >= static_cast<int>(text.size())) return !results.empty();
-    // Every key begins with a whole character, so no match starts on a
-    // continuation byte; scanners try every offset, and most are those.
-    if ((static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) return !results.empty();
+    // Scanners try every offset, and most fall inside a character; when
+    // every key begins with a whole character (as every real dictionary
+    // does) none of them can start a match.
+    if (!table.keysStartMidCharacter && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+        return !results.empty();
     DartsCursor cursor{static_cast<const RawUnit*>(array->darts.array()), array->darts.size()};
     size_t node = 0;
     // The longest key with an entry whose boundary tests pass: a shorter key

@@ -127,7 +127,9 @@ bool SVMFeatureIndex::readFromStream(std::FILE* in, const std::string& name, lon
         }
         if (line.empty()) continue;
         int h, index;
-        if (!parseEntry(line, h, index)) {
+        // Indexes count from the offset, never below zero (-1 marks a free
+        // slot of the lookup table).
+        if (!parseEntry(line, h, index) || index < 0) {
             varnex_print_log(LOG_ERROR, kTag, "Malformed feature index line %d in [%s]: [%s]", lineNo, name.c_str(),
                              TextParsing::excerpt(line).c_str());
             return false;
