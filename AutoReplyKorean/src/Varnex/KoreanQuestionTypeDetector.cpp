@@ -113,6 +113,37 @@ bool asksWhenItHappened(const std::string& text) {
     return last.find("였") == std::string::npos;
 }
 
+// Drops the words at the end that all choices share ("케이크 사 가자", "빵
+// 사 가자" -> "케이크", "빵"), as long as every choice keeps a word.
+void dropSharedTail(std::vector<std::string>& choices) {
+    if (choices.size() < 2) return;
+    std::vector<std::vector<std::string>> words;
+    for (const auto& c : choices) {
+        std::vector<std::string> parts, w;
+        StringUtil::split(StringUtil::trim(c), ' ', parts);
+        for (const auto& p : parts)
+            if (!p.empty()) w.push_back(p);
+        words.push_back(w);
+    }
+    size_t shared = 0;
+    for (;; ++shared) {
+        bool same = true;
+        for (const auto& w : words) {
+            if (w.size() <= shared + 1 || w[w.size() - 1 - shared] != words[0][words[0].size() - 1 - shared]) {
+                same = false;
+                break;
+            }
+        }
+        if (!same) break;
+    }
+    if (shared == 0) return;
+    for (size_t i = 0; i < choices.size(); ++i) {
+        std::string kept;
+        for (size_t j = 0; j + shared < words[i].size(); ++j) kept += (kept.empty() ? "" : " ") + words[i][j];
+        choices[i] = kept;
+    }
+}
+
 // The question classifier is sure the message asks nothing.
 bool classifierDenies(const Annotation& annotation) {
     if (!annotation.hasClassification(Category::QUESTION)) return false;
@@ -202,26 +233,33 @@ bool KoreanQuestionTypeDetector::splitQuestions(const std::string& text, std::ve
     return pieces.size() >= 2;
 }
 
+KoreanQuestionTypeDetector::Marks KoreanQuestionTypeDetector::marks(const std::string& text,
+                                                                    const std::string& text2) const {
+    Marks m;
+    // Laughter and marks before a question are no words before it: "ㅋㅋ 어디야"
+    // starts with its where-word as "어디야" does.
+    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2))) {
+        if (v == kLaterMark)
+            m.later = true;
+        else if (v == kNowMark)
+            m.now = true;
+        else if (v == kOfferMark)
+            m.offering = true;
+        else if (v == kShouldMark)
+            m.should = true;
+        else if (v != Label::FALSE_LABEL)
+            m.type = v;
+    }
+    return m;
+}
+
 void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const std::string& text2,
                                                  std::string& type) const {
     std::vector<std::string> pieces;
     const bool multi = splitQuestions(text, pieces);
-    type = Q::YES_NO;
-    // Laughter and marks before a question are no words before it: "ㅋㅋ 어디야"
-    // starts with its where-word as "어디야" does.
-    bool later = false, now = false, offering = false, should = false;
-    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2))) {
-        if (v == kLaterMark)
-            later = true;
-        else if (v == kNowMark)
-            now = true;
-        else if (v == kOfferMark)
-            offering = true;
-        else if (v == kShouldMark)
-            should = true;
-        else if (v != Label::FALSE_LABEL)
-            type = v;
-    }
+    const Marks m = marks(text, text2);
+    type = m.type.empty() ? std::string(Q::YES_NO) : m.type;
+    const bool later = m.later, now = m.now, offering = m.offering, should = m.should;
     // What the reader does at a time still to come is a plan ("주말에 뭐
     // 해?", "퇴근하고 뭐 하세요?"), unless it is asked about the past ("주말에
     // 뭐 했어?") or about now ("지금 뭐 해?").
@@ -253,8 +291,13 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
         if (!verbTable->detectLast(text, honorific, info) &&
             (text2.empty() || !verbTable->detectLast(text2, honorific, info)))
             return;
-        annotation.addCategory(K::YES_CANDIDATE, info.yesAnswer);
-        annotation.addCategory(K::NO_CANDIDATE, info.noAnswer);
+        // "몇 시에 가면 돼?" asks when to go: its 돼 is no verb to answer the
+        // time with ("오후 2시에 돼"), so the time stands alone.
+        const bool timeToDo = StringUtil::startWith(type, Q::TIME) && marks(text, text2).should;
+        if (!timeToDo) {
+            annotation.addCategory(K::YES_CANDIDATE, info.yesAnswer);
+            annotation.addCategory(K::NO_CANDIDATE, info.noAnswer);
+        }
         if (!info.notSureAnswer.empty()) annotation.addCategory(K::NOT_SURE_CANDIDATE, info.notSureAnswer);
         annotation.addCategory(K::VERB, info.verb);
         annotation.addCategory(K::VERB_TYPE, info.type);
@@ -262,6 +305,10 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
     } else if (type == Q::CHOOSE_ONE) {
         std::vector<std::string> choices;
         if (multiChoiceDetector->detect(text, honorific, choices) == KoreanMultiChoiceDetector::NONE) return;
+        // An offer between two things ("케이크 사 갈까 빵 사 갈까?") is answered
+        // with the thing: the words the choices share ("사 가자", a suggestion
+        // to go together) are dropped.
+        if (marks(text, text2).offering) dropSharedTail(choices);
         std::string joined;
         for (const auto& c : choices) {
             const std::string choice = StringUtil::trim(fieldSafe(c));

@@ -20,8 +20,11 @@
 // is a "plan_count". For
 // yes/no and time questions it
 // adds the verb table's answers ("yes_candidate", "no_candidate",
-// "not_sure_candidate") and the verb's key, sentence type and tense; for
-// either/or questions the choices ("multi_choice"); for several questions a
+// "not_sure_candidate") and the verb's key, sentence type and tense, except
+// the yes and no of a time asked with what one should do ("몇 시에 가면
+// 돼?": the time alone answers it); for either/or questions the choices
+// ("multi_choice"), only the things offered when the question offers them
+// ("케이크 사 갈까 빵 사 갈까?": 케이크, 빵); for several questions a
 // summary of each ("multi_question_candidate").
 //
 // A message is a question when a question rule phrase ("TRUE") is in it or
@@ -73,6 +76,15 @@ public:
     static constexpr double kClassifierVeto = 0.9;
 
 private:
+    // What the question-type rules find in a message: the last type named
+    // ("" for none) and the marks of words for later, now, offering and
+    // what one should do.
+    struct Marks {
+        std::string type;
+        bool later = false, now = false, offering = false, should = false;
+    };
+    Marks marks(const std::string& text, const std::string& text2) const;
+
     enum class Cue { Vetoed, None, Phrase, VerbForm };
     Cue questionCue(const std::string& text, const std::string& text2) const;
 
