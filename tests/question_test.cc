@@ -70,6 +70,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"버스 아니면 택시?", "choose_one"},   {"점심 먹었어? 뭐 먹었어?", "multi_question"},
         {"오늘 비 온대", "FALSE"},             {"이게 말이 돼??", "FALSE"},
         {"버스가 왜 이렇게 안 오지", "FALSE"}, {"회의 3시로 바뀌었습니다", "FALSE"},
+        {"사진 몇 장 보냈어", "FALSE"},        {"사진 몇 장 보냈어?", "count"},  // 몇 = a few, unless asked
     };
     for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
 }

@@ -144,6 +144,24 @@ void dropSharedTail(std::vector<std::string>& choices) {
     }
 }
 
+// "사진 몇 장 보냈어", "몇 번 전화했는데", "자료 몇 가지 보내드렸습니다": 몇
+// counts "a few" in a report of what was done, not a question. A count or a
+// span ("몇 분 후에 도착합니다") asked with 몇 but without a question mark,
+// whose last word reports (a past tense, a formal statement in -니다, or a
+// recollection in -더라) is no question. 몇 개 필요해, 몇 명이야 and every
+// count with a question mark stay questions.
+bool reportsAFew(const std::string& text, const std::string& type) {
+    if (type != kCount && type != Q::TIME) return false;
+    if (text.find('?') != std::string::npos) return false;
+    if (text.find("몇") == std::string::npos && text.find("며칠") == std::string::npos) return false;
+    const std::string last = lastWord(text);
+    auto endsWith = [&last](const std::string& tail) {
+        return last.size() >= tail.size() && last.compare(last.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    return hasPastSyllable(last) || endsWith("니다") || endsWith("더라") || endsWith("더라고") ||
+           endsWith("더라고요");
+}
+
 // The question classifier is sure the message asks nothing.
 bool classifierDenies(const Annotation& annotation) {
     if (!annotation.hasClassification(Category::QUESTION)) return false;
@@ -194,7 +212,10 @@ bool KoreanQuestionTypeDetector::process(Annotation& annotation) const {
         const bool question = cue == Cue::Phrase || (cue == Cue::VerbForm && !classifierDenies(annotation));
         if (question) {
             getQuestionType(text, text2, type);
-            addReplySentence(type, text, text2, annotation);
+            if (reportsAFew(text, type))
+                type = Label::FALSE_LABEL;
+            else
+                addReplySentence(type, text, text2, annotation);
         }
     }
     annotation.addCategory(K::REPLY_ANSWER, Classification(K::REPLY_ANSWER, type));

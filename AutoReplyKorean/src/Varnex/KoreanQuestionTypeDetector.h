@@ -31,7 +31,10 @@
 // the verb table finds an interrogative verb form at its end; a "FALSE"
 // phrase (a look-alike such as an exclamatory 뭐야 ㅋㅋ) vetoes both, and so
 // does the question classifier when it is confident the message asks
-// nothing. Built once; read-only afterwards.
+// nothing. A count or span with 몇 and no question mark that ends as a
+// report ("사진 몇 장 보냈어", "몇 번 전화했는데", "몇 가지 보내드렸습니다":
+// a past tense, -니다, -더라) says "a few" and asks nothing. Built once;
+// read-only afterwards.
 #pragma once
 
 #include <memory>
