@@ -76,6 +76,24 @@ TEST(QuestionType, RealMessagesGetTheirType) {
     for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
 }
 
+// Self-talk is told from questions to the reader by its ending, and gets
+// the kind of musing its words name.
+TEST(Musing, SelfTalkEndingsWithTheirKind) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"택시가 왜 이렇게 안 잡히지", "why"},   {"내 이어폰 어디 갔지 ㅠㅠ", "lost"},
+        {"오늘 저녁 뭐 해 먹지", "food"},        {"비가 언제쯤 그치려나요", "wait"},
+        {"이 노래 제목이 뭐였더라", "recall"},   {"저녁 뭐 시켜 먹을까", "food"},
+        {"오늘 비 오려나", "TRUE"},              {"왜 이렇게 배가 고프죠 ㅠㅠ", "why"},
+        // Put to the reader, or no wondering at all.
+        {"어디 갔지?", "FALSE"},                 {"회의실이 어디죠", "FALSE"},
+        {"우리 언제 만나지", "FALSE"},           {"주말에 어디 갈까", "FALSE"},
+        {"너 왜 안 오지", "FALSE"},              {"왜 이렇게 맛있지", "FALSE"},
+        {"이거 맛있지", "FALSE"},                {"언제 밥 한번 먹어야지", "FALSE"},
+    };
+    for (const auto& [message, kind] : cases)
+        EXPECT_EQ(analysed(message).getLabel(KoreanCategory::REPLY_MUSING), kind) << message;
+}
+
 // The labelled question samples (type TAB message) were written apart from
 // the rule lines; the shipped rules must keep giving most of them the type a
 // native speaker expects, FALSE for musing, rhetorical questions and
