@@ -72,6 +72,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"버스가 왜 이렇게 안 오지", "FALSE"}, {"회의 3시로 바뀌었습니다", "FALSE"},
         {"사진 몇 장 보냈어", "FALSE"},        {"사진 몇 장 보냈어?", "count"},  // 몇 = a few, unless asked
         {"언제 일어났어?", "time_past_time"},  // no morning greeting
+        {"몇 분 걸려요?", "how_long"},         {"몇 분 남았어?", "how_long"},  // no date or time of day
     };
     for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
 }

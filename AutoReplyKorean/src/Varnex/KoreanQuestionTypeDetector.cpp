@@ -39,7 +39,7 @@ std::vector<std::string> values(const DictionaryFeature& dictionary, const std::
 const std::map<std::string, std::string> kPastTwins = {
     {"where_other", "where_done"},  {"where_trip", "where_done"}, {"where_event", "where_done"},
     {"where_todo", "where_done"},   {"cost_ongoing", "cost_paid"}, {"price", "paid_price"},
-    {"income", "got_money"},        {"gift_money", "gift_given"},
+    {"income", "got_money"},        {"gift_money", "gift_given"}, {"how_long", "took_long"},
 };
 
 // Values of the question-type rules that name no type but mark a word of
@@ -55,6 +55,8 @@ const char* const kOffer = "offer";
 // 되겠습니까"): a count asked with it is a plan ("몇 개 사 가면 돼?").
 const char* const kShouldMark = "should";
 const char* const kCount = "count";
+const char* const kHowLong = "how_long";
+const char* const kTookLong = "took_long";
 const char* const kPlanCount = "plan_count";
 const char* const kActivity = "activity";
 const char* const kPlanActivity = "plan_activity";
@@ -88,9 +90,12 @@ bool hasPastSyllable(const std::string& word) {
 // The question is asked about the past: its last verb is in a past tense
 // (the verb table's reading, or a past syllable in the last word). "-기로
 // 했어" reports a decision about what is still to come, and so does a plan
-// reported in quoted speech ("언제 온다고 했어", "어디 가자고 했어").
+// reported in quoted speech ("언제 온다고 했어", "어디 가자고 했어"); 남았어
+// is what is left now.
 bool askedInPast(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
     if (text.find("기로") != std::string::npos) return false;
+    // 남았어 tells what is left now ("며칠 남았어?", "몇 분 남았어요?").
+    if (StringUtil::startWith(lastWord(text), "남았")) return false;
     for (const char* quoted : {"다고", "라고", "자고", "냐고"}) {
         const size_t at = text.find(quoted);
         if (at != std::string::npos && hasPastSyllable(lastWord(text.substr(at)))) return false;
@@ -146,20 +151,30 @@ void dropSharedTail(std::vector<std::string>& choices) {
 
 // "사진 몇 장 보냈어", "몇 번 전화했는데", "자료 몇 가지 보내드렸습니다": 몇
 // counts "a few" in a report of what was done, not a question. A count or a
-// span ("몇 분 후에 도착합니다") asked with 몇 but without a question mark,
+// span ("몇 분 후에 도착합니다": how_long) asked with 몇 but without a question mark,
 // whose last word reports (a past tense, a formal statement in -니다, or a
 // recollection in -더라) is no question. 몇 개 필요해, 몇 명이야 and every
 // count with a question mark stay questions.
 bool reportsAFew(const std::string& text, const std::string& type) {
-    if (type != kCount && type != Q::TIME) return false;
+    if (type != kCount && type != kHowLong && type != kTookLong) return false;
     if (text.find('?') != std::string::npos) return false;
-    if (text.find("몇") == std::string::npos && text.find("며칠") == std::string::npos) return false;
-    const std::string last = lastWord(text);
-    auto endsWith = [&last](const std::string& tail) {
-        return last.size() >= tail.size() && last.compare(last.size() - tail.size(), tail.size(), tail) == 0;
+    size_t few = text.find("몇");
+    if (few == std::string::npos) few = text.find("며칠");
+    if (few == std::string::npos) return false;
+    auto endsWith = [](const std::string& word, const std::string& tail) {
+        return word.size() >= tail.size() && word.compare(word.size() - tail.size(), tail.size(), tail) == 0;
     };
-    return hasPastSyllable(last) || endsWith("니다") || endsWith("더라") || endsWith("더라고") ||
-           endsWith("더라고요");
+    const std::string last = lastWord(text);
+    if (hasPastSyllable(last) || endsWith(last, "니다") || endsWith(last, "더라") || endsWith(last, "더라고") ||
+        endsWith(last, "더라고요"))
+        return true;
+    // ... or a clause after it that reports what was done: "몇 명한테
+    // 물어봤는데 다 모른대".
+    std::vector<std::string> words;
+    StringUtil::split(text.substr(few), ' ', words);
+    for (const auto& w : words)
+        if (hasPastSyllable(w) && endsWith(w, "데")) return true;
+    return false;
 }
 
 // The question classifier is sure the message asks nothing.

@@ -9,7 +9,7 @@
 // the past tense becomes its past reading: a plan, an event, a way or an
 // untyped where-question asked about the past is "where_done", a running
 // cost "cost_paid", a price "paid_price", income "got_money", a gift of
-// money "gift_given"; a when-question asked in the past tense has "time_past"
+// money "gift_given", how long something takes "took_long"; a when-question asked in the past tense has "time_past"
 // for "time" at the start of its type ("time_past", "time_past_date"); a
 // what-are-you-doing question ("activity") with a word for a time still to
 // come (the rules' mark "later": 내일, 주말에, 퇴근하고) and none for now
