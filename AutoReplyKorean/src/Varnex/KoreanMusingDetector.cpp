@@ -20,6 +20,8 @@ const char* const kWhy = "why";
 const char* const kLost = "lost";
 const char* const kFood = "food";
 const char* const kRecall = "recall";
+const char* const kPlan = "plan";
+const char* const kWait = "wait";
 
 // The code point of a precomposed Hangul syllable, or -1.
 int syllable(const std::string& ch) {
@@ -51,7 +53,20 @@ std::string lastSentence(const std::string& text) {
     return "";
 }
 
-enum class Ending { None, Wonder, Self, Recall, Jyo, Kka, KkaOrNot };
+// The last word has a syllable with the final ㅆ of the past (먹었지, 갔더라),
+// other than 있 and 겠.
+bool pastLastWord(const std::string& sentence) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(sentence, chars);
+    while (!chars.empty() && syllable(chars.back()) < 0) chars.pop_back();
+    for (size_t i = chars.size(); i > 0 && chars[i - 1] != " "; --i) {
+        const int c = syllable(chars[i - 1]);
+        if (c >= 0 && (c - 0xAC00) % 28 == 20 && chars[i - 1] != "있" && chars[i - 1] != "겠") return true;
+    }
+    return false;
+}
+
+enum class Ending { None, Wonder, Self, Recall, Jyo, Kka };
 
 // What the sentence ends in, once laughter, tears, marks and spaces after
 // its last syllable are set aside.
@@ -78,8 +93,10 @@ Ending endingOf(const std::string& sentence) {
     if (endsWith(compact, "더라")) return Ending::Recall;
     if (last == "지") return Ending::Self;
     if (last == "죠") return Ending::Jyo;
-    if (last == "까" && chars.size() >= 2 && endsInRieul(chars[chars.size() - 2]))
-        return compact.find("까말까") != std::string::npos ? Ending::KkaOrNot : Ending::Kka;
+    // -ㄹ까 말까 weighs two choices, which the either/or answers take up.
+    if (last == "까" && chars.size() >= 2 && endsInRieul(chars[chars.size() - 2]) &&
+        compact.find("까말까") == std::string::npos)
+        return Ending::Kka;
     return Ending::None;
 }
 
@@ -112,15 +129,16 @@ std::string KoreanMusingDetector::musing(const std::string& text) const {
     case Ending::Wonder:
         return label.empty() ? Label::TRUE_LABEL : label;
     case Ending::Self:
-        return !asked && !label.empty() ? label : Label::FALSE_LABEL;
+        if (asked || label.empty()) return Label::FALSE_LABEL;
+        // A meal, a plan or a wait in the past (점심 뭐 먹었지, 언제 왔지) is
+        // being remembered, not weighed.
+        return pastLastWord(sentence) && (label == kFood || label == kPlan || label == kWait) ? kRecall : label;
     case Ending::Recall:  // 어디서 봤더라: trying to remember
         return asked || label.empty() ? Label::FALSE_LABEL : label == Label::TRUE_LABEL ? kRecall : label;
     case Ending::Jyo:
         return !asked && (label == kWhy || label == kLost) ? label : Label::FALSE_LABEL;
     case Ending::Kka:
         return !asked && label == kFood ? label : Label::FALSE_LABEL;
-    case Ending::KkaOrNot:
-        return asked ? Label::FALSE_LABEL : label.empty() ? Label::TRUE_LABEL : label;
     case Ending::None:
         break;
     }

@@ -10,13 +10,16 @@
 // it must go with:
 //   -려나, -려나요               always (it only wonders), even with "?"
 //   -지, -(는)지 모르겠다, -(ㄹ)지 고민이다, 기억이 안 나
-//                                 with a musing phrase and no "?"
+//                                 with a musing phrase and no "?"; a meal,
+//                                 plan or wait in the past tense ("점심 뭐
+//                                 먹었지") is being remembered ("recall")
 //   -더라                         the same; trying to remember ("recall")
 //                                 unless a phrase names the kind
 //   -죠                           with a "why" or "lost" phrase and no "?"
 //                                 (other -죠 questions are put to the reader)
-//   -ㄹ까                         with a "food" phrase or as -ㄹ까 말까, no "?"
-//                                 (other -ㄹ까 suggest something to the reader)
+//   -ㄹ까                         with a "food" phrase and no "?" (other
+//                                 -ㄹ까 suggest something to the reader, and
+//                                 -ㄹ까 말까 gets its two choices)
 // The rule file holds "LABEL TAB phrase" lines as the reply-type phrase
 // files do; its labels name the kind ("TRUE" for none), and a "FALSE" phrase
 // (a word for the reader, 너, 니가, or a pleasant wonder, 왜 이렇게 맛있지)
