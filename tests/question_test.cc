@@ -151,6 +151,7 @@ TEST(AnswerGenerator, AnswersFollowTheVerbTenseAndSpeechLevel) {
         {"버스 아니면 택시?", "버스 | 택시"},
         {"너희 집에서 볼까 우리 집에서 볼까?", "너희 집에서 보자 | 우리 집에서 보자"},
         {"케이크 사 갈까 빵 사 갈까?", "케이크 | 빵"},  // an offer: the things, not 사 가자
+        {"빨간색 살까 파란색 살까?", "빨간색 | 파란색"},  // 살까 is two verbs: the words asked twice
         {"올래 안 올래?", "응. 갈게 | 아니. 못 갈 것 같아 | 글쎄"},  // asked to come, one goes
         {"몇 시에 가면 돼?", "TIME&'TIME'"},  // the time alone, not 'TIME'에 돼
         {"점심 먹었어? 뭐 먹었어?", "응. 먹었어 | 아니. 안 먹었어"},  // the yes/no one of the two
