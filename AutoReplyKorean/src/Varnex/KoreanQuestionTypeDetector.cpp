@@ -151,7 +151,7 @@ void dropSharedTail(std::vector<std::string>& choices) {
 
 // "사진 몇 장 보냈어", "몇 번 전화했는데", "자료 몇 가지 보내드렸습니다": 몇
 // counts "a few" in a report of what was done, not a question. A count or a
-// span ("몇 분 후에 도착합니다": how_long) asked with 몇 but without a question mark,
+// span ("몇 분 후에 도착합니다") asked with 몇 but without a question mark,
 // whose last word reports (a past tense, a formal statement in -니다, or a
 // recollection in -더라) is no question. 몇 개 필요해, 몇 명이야 and every
 // count with a question mark stay questions.
