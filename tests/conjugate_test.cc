@@ -140,8 +140,13 @@ const AnswerCase kAnswerCases[] = {
     {"잘하다", Kind::Present, Register::Plain, "잘해|잘 못해"},
     {"필요하다", Kind::Present, Register::Plain, "필요해|필요 없어"},
     {"맞다", Kind::Present, Register::Plain, "맞아|", "응, 맞아|아니|글쎄"},
-    // Suggestions and requests are not denied with the verb, a request politely; ability with 못.
-    {"가다", Kind::Suggest, Register::Plain, "가자|"},
+    // A suggestion to go out is put off (later), others are not denied with
+    // the verb; a request is declined politely; ability with 못.
+    {"가다", Kind::Suggest, Register::Plain, "가자|다음에 가자", "그래, 가자|다음에 가자|글쎄"},
+    {"열다", Kind::Suggest, Register::Plain, "열자|"},
+    // Coming to the asker is answered with going there.
+    {"오다", Kind::Intent, Register::Polite, "갈게요|못 갈 것 같아요"},
+    {"가져오다", Kind::Request, Register::Plain, "가져갈게|미안 지금은 좀 어려워"},
     {"가다", Kind::Request, Register::Plain, "가줄게|미안 지금은 좀 어려워", "그래, 가줄게|미안 지금은 좀 어려워|"},
     {"가다", Kind::Ability, Register::Polite, "갈 수 있어요|못 가요"},
 };
@@ -219,7 +224,7 @@ TEST(ConjugateResources, FormsCarryTheirRowAndSharedOrStatementFormsAreLeftOut) 
         {"몰라?", "모르다 question present|몰라요,알아요|몰라,알아"},
         {"공부했어?", "공부하다 question past|공부했어요,공부 안 했어요|공부했어,공부 안 했어"},
         {"도와줄래?", "돕다 command present|도와드릴게요,죄송해요 지금은 좀 어려울 것 같아요|도와줄게,미안 지금은 좀 어려워"},
-        {"갈까/", "가다 suggest future|가요|가자"},
+        {"갈까/", "가다 suggest future|가요,다음에 가요|가자,다음에 가자"},
         {"올까/", "오다 question future|올 거예요,안 올 거예요|올 거야,안 올 거야"},
         {"갔어?", "가다 question past|갔어요,안 갔어요|갔어,안 갔어"},
         // Short forms that end other words too need a compound word in front.

@@ -101,6 +101,11 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
               1);
     // A favour asked is never refused with 싫어.
     EXPECT_FALSE(anyContains(suggest(*engine, "차 좀 빼 주실 수 있나요?"), "싫어"));
+    // Self-talk gets a light reaction, never reasons or yes and no.
+    const auto musing = suggest(*engine, "택시가 왜 이렇게 안 잡히지");
+    EXPECT_TRUE(anyContains(musing, "그러게"));
+    EXPECT_FALSE(anyContains(musing, "사정이"));
+    EXPECT_TRUE(anyContains(suggest(*engine, "내 이어폰 어디 갔지"), "찾아"));
     // Bad news gets concern, never thanks or congratulations.
     for (const char* bad : {"할머니가 돌아가셨어", "시험 떨어졌어 ㅠㅠ", "나 감기 걸렸어", "ㅠㅠ"}) {
         auto replies = suggest(*engine, bad);

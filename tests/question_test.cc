@@ -70,8 +70,29 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"버스 아니면 택시?", "choose_one"},   {"점심 먹었어? 뭐 먹었어?", "multi_question"},
         {"오늘 비 온대", "FALSE"},             {"이게 말이 돼??", "FALSE"},
         {"버스가 왜 이렇게 안 오지", "FALSE"}, {"회의 3시로 바뀌었습니다", "FALSE"},
+        {"사진 몇 장 보냈어", "FALSE"},        {"사진 몇 장 보냈어?", "count"},  // 몇 = a few, unless asked
+        {"언제 일어났어?", "time_past_time"},  // no morning greeting
+        {"몇 분 걸려요?", "how_long"},         {"몇 분 남았어?", "how_long"},  // no date or time of day
     };
     for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
+}
+
+// Self-talk is told from questions to the reader by its ending, and gets
+// the kind of musing its words name.
+TEST(Musing, SelfTalkEndingsWithTheirKind) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"택시가 왜 이렇게 안 잡히지", "why"},   {"내 이어폰 어디 갔지 ㅠㅠ", "lost"},
+        {"오늘 저녁 뭐 해 먹지", "food"},        {"비가 언제쯤 그치려나요", "wait"},
+        {"이 노래 제목이 뭐였더라", "recall"},   {"저녁 뭐 시켜 먹을까", "food"},
+        {"오늘 비 오려나", "TRUE"},              {"왜 이렇게 배가 고프죠 ㅠㅠ", "why"},
+        // Put to the reader, or no wondering at all.
+        {"어디 갔지?", "FALSE"},                 {"회의실이 어디죠", "FALSE"},
+        {"우리 언제 만나지", "FALSE"},           {"주말에 어디 갈까", "FALSE"},
+        {"너 왜 안 오지", "FALSE"},              {"왜 이렇게 맛있지", "FALSE"},
+        {"이거 맛있지", "FALSE"},                {"언제 밥 한번 먹어야지", "FALSE"},
+    };
+    for (const auto& [message, kind] : cases)
+        EXPECT_EQ(analysed(message).getLabel(KoreanCategory::REPLY_MUSING), kind) << message;
 }
 
 // The labelled question samples (type TAB message) were written apart from
@@ -118,10 +139,14 @@ TEST(AnswerGenerator, AnswersFollowTheVerbTenseAndSpeechLevel) {
         {"저녁 먹었어?", "응. 먹었어 | 아니. 안 먹었어"},  // past: no hesitant answer
         {"저녁 드셨어요?", "네. 먹었어요 | 아뇨. 안 먹었어요"},
         {"내일 시간 있어?", "응. 있어 | 아니. 없어 | 글쎄"},
-        {"주말에 카페 갈까?", "그래. 가자 | 안돼. | 글쎄"},
+        {"주말에 카페 갈까?", "그래. 가자 | 다음에 가자 | 글쎄"},
         {"피자 먹을래 치킨 먹을래?", "피자 먹을래 | 치킨 먹을래"},
         {"버스 아니면 택시?", "버스 | 택시"},
         {"너희 집에서 볼까 우리 집에서 볼까?", "너희 집에서 보자 | 우리 집에서 보자"},
+        {"케이크 사 갈까 빵 사 갈까?", "케이크 | 빵"},  // an offer: the things, not 사 가자
+        {"빨간색 살까 파란색 살까?", "빨간색 | 파란색"},  // 살까 is two verbs: the words asked twice
+        {"올래 안 올래?", "응. 갈게 | 아니. 못 갈 것 같아 | 글쎄"},  // asked to come, one goes
+        {"몇 시에 가면 돼?", "TIME&'TIME'"},  // the time alone, not 'TIME'에 돼
         {"점심 먹었어? 뭐 먹었어?", "응. 먹었어 | 아니. 안 먹었어"},  // the yes/no one of the two
         {"지금 어디 있어?", "LOCATION&여기"},
     };

@@ -432,8 +432,13 @@ const std::vector<Want> kShippedWants = {
     {"전에 먹었었어요?", kPolite, "먹다/question/past_perfect", nullptr, "먹었었어요", "안 먹었었어요"},
     {"내일 와요?", kPolite, "오다/question/present", nullptr, "와요", "안 와요"},
     {"같이 갈래?", kCasual, "가다/question/future", "같이(D)", "갈래", "안 갈래"},
-    {"영화 볼까?", kCasual, "보다/suggest/future", "영화(D)", "보자", ""},
-    {"영화 볼까요?", kPolite, "보다/suggest/future", nullptr, "봐요", ""},
+    {"영화 볼까?", kCasual, "보다/suggest/future", "영화(D)", "보자", "다음에 보자"},
+    {"영화 볼까요?", kPolite, "보다/suggest/future", nullptr, "봐요", "다음에 봐요"},
+    {"창문 열까?", kCasual, "열다/suggest/future", nullptr, "열자", ""},  // no outing to put off
+    // Asked to come, one answers that one goes; 도 in front may name a third person.
+    {"내일 올래?", kCasual, "오다/question/future", nullptr, "갈게", "못 갈 것 같아"},
+    {"우산 가져올 수 있어요?", kPolite, "가져오다/question/present", nullptr, "가져갈 수 있어요", "못 가져가요"},
+    {"민수도 올 수 있어?", kCasual, "오다/question/present", "도(N)", "", ""},
     {"연락했어?", kCasual, "연락하다/question/past", nullptr, "연락했어", "연락 안 했어"},
     {"연락했어요?", kPolite, "연락하다/question/past", nullptr, "연락했어요", "연락 안 했어요"},
     {"음악 들었어?", kCasual, "듣다/question/past", nullptr, "들었어", "안 들었어"},

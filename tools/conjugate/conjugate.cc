@@ -759,7 +759,7 @@ bool VerbList::parseLine(const std::string& line, std::string& error) {
             } else if (!flag.empty()) {
                 static const std::set<std::string> known = {"noyn",   "sep",   "nosug",  "noint", "noprog",
                                                             "noabl",  "noexp", "noreq",  "nowant", "c",
-                                                            "csimple", "noc",   "nokka"};
+                                                            "csimple", "noc",   "nokka", "later"};
                 if (!known.count(flag)) {
                     error = "unknown flag " + flag;
                     return false;
@@ -815,13 +815,45 @@ std::vector<Kind> VerbList::kinds(const VerbEntry& e) const {
     return out;
 }
 
-std::string VerbList::affirm(const VerbEntry& e, Kind kind, Register reg) const {
-    Split sp = splitEntry(e);
-    if (kind == Kind::Request && sp.head.empty() && sp.core.lemma == "오다") {
-        // Asked to come (와 줄래?, 와 주실 수 있을까요?), one answers that one
-        // goes: 갈게, not the grudging-sounding 와 줄게.
-        return reg == Register::Plain ? "갈게" : reg == Register::Polite ? "갈게요" : "가겠습니다";
+// Asked whether one will come, can come, would come or wants to come to the
+// asker (올래?, 올 수 있어?, 와 줄래?, 오고 싶어?, 가져올래?), one answers that
+// one goes there: the verb in -오다 becomes its twin in -가다 (갈게, 갈 수
+// 있어, 가져갈게), when the list has it. Only these kinds: they ask about the
+// reader's own coming, while 와?, 왔어? and 올 거야? are as often about a third
+// person or a thing (버스 와?, 택배 왔어?), answered with 오다 as asked.
+const VerbEntry* VerbList::towardAsker(const VerbEntry& e, Kind kind) const {
+    if (kind != Kind::Intent && kind != Kind::Ability && kind != Kind::Request && kind != Kind::Want) {
+        return nullptr;
     }
+    static const std::string come = "오다";
+    const std::string& lemma = e.verb.lemma;
+    if (lemma.size() < come.size() || lemma.compare(lemma.size() - come.size(), come.size(), come) != 0) {
+        return nullptr;
+    }
+    return find(lemma.substr(0, lemma.size() - come.size()) + "가다");
+}
+
+namespace {
+
+// The promise to go, for the twin of a verb in -오다: 갈게, 갈게요, 가겠습니다.
+std::string promiseForm(const VerbEntry& e, Register reg) {
+    Split sp = splitEntry(e);
+    Conjugator c(sp.core);
+    return joinHead(sp.head, reg == Register::Plain    ? c.futureAdnominal() + "게"
+                             : reg == Register::Polite ? c.futureAdnominal() + "게요"
+                                                       : c.withEnding("겠습니다"));
+}
+
+}  // namespace
+
+std::string VerbList::affirm(const VerbEntry& e, Kind kind, Register reg) const {
+    if (const VerbEntry* twin = towardAsker(e, kind)) {
+        // 올래? and 와 줄래? invite: one promises to go (갈게, not 갈래 or the
+        // grudging-sounding 와 줄게).
+        if (kind == Kind::Intent || kind == Kind::Request) return promiseForm(*twin, reg);
+        return affirm(*twin, kind, reg);
+    }
+    Split sp = splitEntry(e);
     Conjugator c(sp.core);
     return joinHead(sp.head, kindForm(c, kind, reg));
 }
@@ -835,8 +867,19 @@ std::string VerbList::deny(const VerbEntry& e, Kind kind, Register reg) const {
                                          : "죄송합니다만 지금은 어렵겠습니다";
     }
     if (kind == Kind::Suggest) {
-        // A refused suggestion is not phrased with the verb.
-        return "";
+        // An outing or an activity together is put off, not refused (다음에
+        // 가자, 다음에 만나요); other suggestions (창문 열까?, 택시 탈까?) are
+        // declined without the verb by the engine.
+        return e.has("later") ? "다음에 " + affirm(e, kind, reg) : "";
+    }
+    if (const VerbEntry* twin = towardAsker(e, kind)) {
+        if (kind != Kind::Intent) return deny(*twin, kind, reg);
+        // Declining an invitation to come: 못 갈 것 같아, not 안 올래.
+        Split sp = splitEntry(*twin);
+        Conjugator c(sp.core);
+        return joinNegated(sp.head, "못", c.futureAdnominal() + (reg == Register::Plain    ? " 것 같아"
+                                                                  : reg == Register::Polite ? " 것 같아요"
+                                                                                            : " 것 같습니다"));
     }
     if (e.antonym == "-") {
         return "";
@@ -902,6 +945,7 @@ Replies VerbList::replies(const VerbEntry& e, Kind kind, Register reg) const {
         r.no = a.no;
         r.notSure.clear();
     }
+    if (kind == Kind::Suggest && !a.no.empty()) r.no = a.no;  // 다음에 가자 stands alone
     return r;
 }
 
@@ -1146,8 +1190,11 @@ void Generator::buildRows(const VerbEntry& given, std::vector<Row>& out, bool fu
             row.polite.push_back(slot({Q(honFuture + "수있어요")}));
             row.polite.push_back(slot({B(fut + "수있나요")}));
             row.polite.push_back(slot({B(honFuture + "수있나요")}));
+            row.polite.push_back(slot({Q(honFuture + "수있으세요")}));
             formalRow.polite.push_back(slot({B(fut + "수있습니까")}));
             formalRow.polite.push_back(slot({B(honFuture + "수있습니까")}));
+            formalRow.polite.push_back(slot({B(honFuture + "수있으십니까")}));
+            formalRow.polite.push_back(slot({B(fut + "수있겠습니까"), B(honFuture + "수있겠습니까")}));
             break;
         case Kind::Experience:
             row.plain.push_back(slot({Q(inf + "봤어")}));

@@ -130,7 +130,9 @@ const char* kindTime(Kind kind);
 // One line of the verb list: lemma, class, part of speech and flags.
 struct VerbEntry {
     Verb verb;
-    std::set<std::string> flags;  // plain flags such as "sep", "nosug"
+    // Plain flags such as "sep", "nosug"; "later": a suggestion with the
+    // verb (같이 갈까?) is put off with it (다음에 가자) rather than declined.
+    std::set<std::string> flags;
     std::string antonym;          // lemma whose forms answer "no" (있다 → 없다); "-" for no "no" answer
     bool has(const std::string& flag) const { return flags.count(flag) > 0; }
 };
@@ -170,6 +172,9 @@ public:
 private:
     std::string affirm(const VerbEntry& entry, Kind kind, Register reg) const;
     std::string deny(const VerbEntry& entry, Kind kind, Register reg) const;
+    // The -가다 twin that answers a question of `kind` about coming to the
+    // asker (올래? → 갈게), or null.
+    const VerbEntry* towardAsker(const VerbEntry& entry, Kind kind) const;
     std::vector<VerbEntry> entries_;
 };
 

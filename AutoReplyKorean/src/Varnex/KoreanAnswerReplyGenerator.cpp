@@ -61,7 +61,10 @@ std::string KoreanAnswerReplyGenerator::makeYesNoAnswer(bool yes, int level, con
     }
     if (verbType == KoreanVerbKind::SUGGEST) {
         if (yes) return (polite ? "네." : "그래.") + suffix;
-        return polite ? "안돼요." : "안돼.";
+        // Put off with the verb table's 다음에 가자 as it stands; otherwise
+        // declined gently, never with a bare 안돼.
+        if (!answer.empty()) return answer;
+        return level == 0 ? "아니 괜찮아." : level == 1 ? "아뇨 괜찮아요." : "아닙니다 괜찮습니다.";
     }
     if (yes) return (polite ? "네." : "응.") + suffix;
     return (polite ? "아뇨." : "아니.") + suffix;

@@ -26,10 +26,14 @@ public:
     // One yes or no reply: the fixed answer word of the register and
     // sentence type, followed by the verb answer where it fits. A request
     // (sentence type "command") is denied with the verb answer alone, the
-    // table's polite decline, and not at all ("") without one.
+    // table's polite decline, and not at all ("") without one; a suggestion
+    // with the verb answer alone (다음에 가자), and without one by a gentle
+    // 아니 괜찮아 of the register.
     static std::string makeYesNoAnswer(bool yes, int level, const std::string& verbType, const std::string& answer);
     // A placeholder answer of `kind` ("DATE", "TIME", "DAYOFWEEK") to a
-    // time question.
+    // time question: with the question's verb ("'TIME'에 가요") or, without
+    // one, the time alone, with 요 in both polite registers ("'TIME'",
+    // "'TIME'요").
     static std::string makeTimeAnswer(const Annotation& annotation, const std::string& questionType,
                                       const std::string& kind, int level);
 

@@ -6,6 +6,7 @@
 #include "KoreanEmojiMessageDetector.h"
 #include "KoreanGreetingDetector.h"
 #include "KoreanHonorificDetector.h"
+#include "KoreanMusingDetector.h"
 #include "KoreanNoReplyDetector.h"
 #include "KoreanNotSureTypeDetector.h"
 #include "KoreanQuestionClassifier.h"
@@ -111,6 +112,9 @@ void _KoreanMessageAnalyzer::init(const std::string& resourceDir,
     for (const auto& rule : rules) chain.push_back(std::make_shared<KoreanRuleDetector>(rule.first, text(*rule.second), false));
     // Message-initial templates run after the rules and may override them.
     chain.push_back(std::make_shared<KoreanTemplateMatcher>(text(R::REPLY_TEMPLATE), false, calls));
+    // Self-talk ("택시가 왜 이렇게 안 잡히지"); the ranker lets it set aside the
+    // reasons and answers the rules above may have found.
+    chain.push_back(std::make_shared<KoreanMusingDetector>(text(R::MUSING_RULE), false));
 #if VARNEX_REPLY_TYPE_FALLBACK
     // What the rules and templates left undecided, the reply-type models may fill in.
     chain.push_back(std::make_shared<KoreanReplyTypeFallback>(model(R::REPLY_TYPE_MODEL_DIR), Category::REPLY_TYPE,

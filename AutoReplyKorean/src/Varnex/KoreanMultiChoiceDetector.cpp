@@ -79,8 +79,29 @@ std::string KoreanMultiChoiceDetector::choiceAnswerOf(const DetectedVerbInfo& in
 int KoreanMultiChoiceDetector::detect(const std::string& text, const std::string& honorific,
                                       std::vector<std::string>& choices) const {
     const std::string collapsed = collapseQuestionMarks(text);
-    const int found = detectVerbPair(collapsed, honorific, choices);
-    return found != NONE ? found : detectPatterns(collapsed, honorific, choices);
+    int found = detectVerbPair(collapsed, honorific, choices);
+    if (found == NONE) found = detectPatterns(collapsed, honorific, choices);
+    return found != NONE ? found : detectRepeatedWord(collapsed, choices);
+}
+
+int KoreanMultiChoiceDetector::detectRepeatedWord(const std::string& text, std::vector<std::string>& choices) {
+    std::vector<std::string> parts, words;
+    StringUtil::split(text, ' ', parts);
+    for (auto w : parts) {
+        while (!w.empty() && (w.back() == '?' || w.back() == ',' || w.back() == '!' || w.back() == '.')) w.pop_back();
+        if (!w.empty()) words.push_back(w);
+    }
+    const size_t n = words.size();
+    if (n < 4) return NONE;
+    const std::string& asked = words[n - 1];
+    bool asking = false;
+    for (const char* ending : {"까", "까요", "래", "래요"})
+        asking = asking || (asked.size() > std::string(ending).size() &&
+                            asked.compare(asked.size() - std::string(ending).size(), std::string::npos, ending) == 0);
+    if (!asking || words[n - 3] != asked || words[n - 4] == words[n - 2]) return NONE;
+    choices.push_back(words[n - 4]);
+    choices.push_back(words[n - 2]);
+    return ALTERNATIVES;
 }
 
 int KoreanMultiChoiceDetector::detectVerbPair(const std::string& text, const std::string& honorific,

@@ -10,7 +10,10 @@
 //   - two pattern words that the pattern rule file pairs ("아니면",
 //     "중에", "랑 ... 중에"), the words before each being the choices. A
 //     choice that is no verb form must not be vetoed ("FALSE") by the
-//     negative rule file.
+//     negative rule file;
+//   - the same asking word twice at the end after two different words
+//     ("빨간색 살까 파란색 살까?"), when the verb table cannot read it (살까
+//     is both 사다 and 살다): the two words are the choices.
 //
 // Rule files: verb pairs "verb TAB verb"; patterns "first word TAB word
 // that may follow [TAB more words]"; negatives "FALSE TAB phrase". A
@@ -47,6 +50,8 @@ public:
                        std::vector<std::string>& choices) const;
     int detectPatterns(const std::string& text, const std::string& honorific,
                        std::vector<std::string>& choices) const;
+    // "A W B W?" with W ending in -까, -까요, -래 or -래요: A and B.
+    static int detectRepeatedWord(const std::string& text, std::vector<std::string>& choices);
     // 1 when `second` negates `first` (same verb with 안, or 할까 / 말까),
     // 2 for two alternatives, 0 for no pair.
     int checkVerbPair(const DetectedVerbInfo& first, const DetectedVerbInfo& second) const;

@@ -39,7 +39,7 @@ std::vector<std::string> values(const DictionaryFeature& dictionary, const std::
 const std::map<std::string, std::string> kPastTwins = {
     {"where_other", "where_done"},  {"where_trip", "where_done"}, {"where_event", "where_done"},
     {"where_todo", "where_done"},   {"cost_ongoing", "cost_paid"}, {"price", "paid_price"},
-    {"income", "got_money"},        {"gift_money", "gift_given"},
+    {"income", "got_money"},        {"gift_money", "gift_given"}, {"how_long", "took_long"},
 };
 
 // Values of the question-type rules that name no type but mark a word of
@@ -55,6 +55,8 @@ const char* const kOffer = "offer";
 // 되겠습니까"): a count asked with it is a plan ("몇 개 사 가면 돼?").
 const char* const kShouldMark = "should";
 const char* const kCount = "count";
+const char* const kHowLong = "how_long";
+const char* const kTookLong = "took_long";
 const char* const kPlanCount = "plan_count";
 const char* const kActivity = "activity";
 const char* const kPlanActivity = "plan_activity";
@@ -88,9 +90,12 @@ bool hasPastSyllable(const std::string& word) {
 // The question is asked about the past: its last verb is in a past tense
 // (the verb table's reading, or a past syllable in the last word). "-기로
 // 했어" reports a decision about what is still to come, and so does a plan
-// reported in quoted speech ("언제 온다고 했어", "어디 가자고 했어").
+// reported in quoted speech ("언제 온다고 했어", "어디 가자고 했어"); 남았어
+// is what is left now.
 bool askedInPast(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
     if (text.find("기로") != std::string::npos) return false;
+    // 남았어 tells what is left now ("며칠 남았어?", "몇 분 남았어요?").
+    if (StringUtil::startWith(lastWord(text), "남았")) return false;
     for (const char* quoted : {"다고", "라고", "자고", "냐고"}) {
         const size_t at = text.find(quoted);
         if (at != std::string::npos && hasPastSyllable(lastWord(text.substr(at)))) return false;
@@ -111,6 +116,65 @@ bool asksWhenItHappened(const std::string& text) {
         if (text.find(setTo) != std::string::npos) return false;
     const std::string last = lastWord(text);
     return last.find("였") == std::string::npos;
+}
+
+// Drops the words at the end that all choices share ("케이크 사 가자", "빵
+// 사 가자" -> "케이크", "빵"), as long as every choice keeps a word.
+void dropSharedTail(std::vector<std::string>& choices) {
+    if (choices.size() < 2) return;
+    std::vector<std::vector<std::string>> words;
+    for (const auto& c : choices) {
+        std::vector<std::string> parts, w;
+        StringUtil::split(StringUtil::trim(c), ' ', parts);
+        for (const auto& p : parts)
+            if (!p.empty()) w.push_back(p);
+        words.push_back(w);
+    }
+    size_t shared = 0;
+    for (;; ++shared) {
+        bool same = true;
+        for (const auto& w : words) {
+            if (w.size() <= shared + 1 || w[w.size() - 1 - shared] != words[0][words[0].size() - 1 - shared]) {
+                same = false;
+                break;
+            }
+        }
+        if (!same) break;
+    }
+    if (shared == 0) return;
+    for (size_t i = 0; i < choices.size(); ++i) {
+        std::string kept;
+        for (size_t j = 0; j + shared < words[i].size(); ++j) kept += (kept.empty() ? "" : " ") + words[i][j];
+        choices[i] = kept;
+    }
+}
+
+// "사진 몇 장 보냈어", "몇 번 전화했는데", "자료 몇 가지 보내드렸습니다": 몇
+// counts "a few" in a report of what was done, not a question. A count or a
+// span ("몇 분 후에 도착합니다") asked with 몇 but without a question mark,
+// whose last word reports (a past tense, a formal statement in -니다, or a
+// recollection in -더라) is no question. 몇 개 필요해, 몇 명이야 and every
+// count with a question mark stay questions.
+bool reportsAFew(const std::string& text, const std::string& type) {
+    if (type != kCount && type != kHowLong && type != kTookLong) return false;
+    if (text.find('?') != std::string::npos) return false;
+    size_t few = text.find("몇");
+    if (few == std::string::npos) few = text.find("며칠");
+    if (few == std::string::npos) return false;
+    auto endsWith = [](const std::string& word, const std::string& tail) {
+        return word.size() >= tail.size() && word.compare(word.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    const std::string last = lastWord(text);
+    if (hasPastSyllable(last) || endsWith(last, "니다") || endsWith(last, "더라") || endsWith(last, "더라고") ||
+        endsWith(last, "더라고요"))
+        return true;
+    // ... or a clause after it that reports what was done: "몇 명한테
+    // 물어봤는데 다 모른대".
+    std::vector<std::string> words;
+    StringUtil::split(text.substr(few), ' ', words);
+    for (const auto& w : words)
+        if (hasPastSyllable(w) && endsWith(w, "데")) return true;
+    return false;
 }
 
 // The question classifier is sure the message asks nothing.
@@ -163,7 +227,10 @@ bool KoreanQuestionTypeDetector::process(Annotation& annotation) const {
         const bool question = cue == Cue::Phrase || (cue == Cue::VerbForm && !classifierDenies(annotation));
         if (question) {
             getQuestionType(text, text2, type);
-            addReplySentence(type, text, text2, annotation);
+            if (reportsAFew(text, type))
+                type = Label::FALSE_LABEL;
+            else
+                addReplySentence(type, text, text2, annotation);
         }
     }
     annotation.addCategory(K::REPLY_ANSWER, Classification(K::REPLY_ANSWER, type));
@@ -202,26 +269,33 @@ bool KoreanQuestionTypeDetector::splitQuestions(const std::string& text, std::ve
     return pieces.size() >= 2;
 }
 
+KoreanQuestionTypeDetector::Marks KoreanQuestionTypeDetector::marks(const std::string& text,
+                                                                    const std::string& text2) const {
+    Marks m;
+    // Laughter and marks before a question are no words before it: "ㅋㅋ 어디야"
+    // starts with its where-word as "어디야" does.
+    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2))) {
+        if (v == kLaterMark)
+            m.later = true;
+        else if (v == kNowMark)
+            m.now = true;
+        else if (v == kOfferMark)
+            m.offering = true;
+        else if (v == kShouldMark)
+            m.should = true;
+        else if (v != Label::FALSE_LABEL)
+            m.type = v;
+    }
+    return m;
+}
+
 void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const std::string& text2,
                                                  std::string& type) const {
     std::vector<std::string> pieces;
     const bool multi = splitQuestions(text, pieces);
-    type = Q::YES_NO;
-    // Laughter and marks before a question are no words before it: "ㅋㅋ 어디야"
-    // starts with its where-word as "어디야" does.
-    bool later = false, now = false, offering = false, should = false;
-    for (const auto& v : values(*questionTypeDictionary, StringUtil::trim(text), StringUtil::trim(text2))) {
-        if (v == kLaterMark)
-            later = true;
-        else if (v == kNowMark)
-            now = true;
-        else if (v == kOfferMark)
-            offering = true;
-        else if (v == kShouldMark)
-            should = true;
-        else if (v != Label::FALSE_LABEL)
-            type = v;
-    }
+    const Marks m = marks(text, text2);
+    type = m.type.empty() ? std::string(Q::YES_NO) : m.type;
+    const bool later = m.later, now = m.now, offering = m.offering, should = m.should;
     // What the reader does at a time still to come is a plan ("주말에 뭐
     // 해?", "퇴근하고 뭐 하세요?"), unless it is asked about the past ("주말에
     // 뭐 했어?") or about now ("지금 뭐 해?").
@@ -253,8 +327,13 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
         if (!verbTable->detectLast(text, honorific, info) &&
             (text2.empty() || !verbTable->detectLast(text2, honorific, info)))
             return;
-        annotation.addCategory(K::YES_CANDIDATE, info.yesAnswer);
-        annotation.addCategory(K::NO_CANDIDATE, info.noAnswer);
+        // "몇 시에 가면 돼?" asks when to go: its 돼 is no verb to answer the
+        // time with ("오후 2시에 돼"), so the time stands alone.
+        const bool timeToDo = StringUtil::startWith(type, Q::TIME) && marks(text, text2).should;
+        if (!timeToDo) {
+            annotation.addCategory(K::YES_CANDIDATE, info.yesAnswer);
+            annotation.addCategory(K::NO_CANDIDATE, info.noAnswer);
+        }
         if (!info.notSureAnswer.empty()) annotation.addCategory(K::NOT_SURE_CANDIDATE, info.notSureAnswer);
         annotation.addCategory(K::VERB, info.verb);
         annotation.addCategory(K::VERB_TYPE, info.type);
@@ -262,6 +341,10 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
     } else if (type == Q::CHOOSE_ONE) {
         std::vector<std::string> choices;
         if (multiChoiceDetector->detect(text, honorific, choices) == KoreanMultiChoiceDetector::NONE) return;
+        // An offer between two things ("케이크 사 갈까 빵 사 갈까?") is answered
+        // with the thing: the words the choices share ("사 가자", a suggestion
+        // to go together) are dropped.
+        if (marks(text, text2).offering) dropSharedTail(choices);
         std::string joined;
         for (const auto& c : choices) {
             const std::string choice = StringUtil::trim(fieldSafe(c));

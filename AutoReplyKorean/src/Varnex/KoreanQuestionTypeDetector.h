@@ -9,7 +9,7 @@
 // the past tense becomes its past reading: a plan, an event, a way or an
 // untyped where-question asked about the past is "where_done", a running
 // cost "cost_paid", a price "paid_price", income "got_money", a gift of
-// money "gift_given"; a when-question asked in the past tense has "time_past"
+// money "gift_given", how long something takes "took_long"; a when-question asked in the past tense has "time_past"
 // for "time" at the start of its type ("time_past", "time_past_date"); a
 // what-are-you-doing question ("activity") with a word for a time still to
 // come (the rules' mark "later": 내일, 주말에, 퇴근하고) and none for now
@@ -20,15 +20,21 @@
 // is a "plan_count". For
 // yes/no and time questions it
 // adds the verb table's answers ("yes_candidate", "no_candidate",
-// "not_sure_candidate") and the verb's key, sentence type and tense; for
-// either/or questions the choices ("multi_choice"); for several questions a
+// "not_sure_candidate") and the verb's key, sentence type and tense, except
+// the yes and no of a time asked with what one should do ("몇 시에 가면
+// 돼?": the time alone answers it); for either/or questions the choices
+// ("multi_choice"), only the things offered when the question offers them
+// ("케이크 사 갈까 빵 사 갈까?": 케이크, 빵); for several questions a
 // summary of each ("multi_question_candidate").
 //
 // A message is a question when a question rule phrase ("TRUE") is in it or
 // the verb table finds an interrogative verb form at its end; a "FALSE"
 // phrase (a look-alike such as an exclamatory 뭐야 ㅋㅋ) vetoes both, and so
 // does the question classifier when it is confident the message asks
-// nothing. Built once; read-only afterwards.
+// nothing. A count or span with 몇 and no question mark that ends as a
+// report ("사진 몇 장 보냈어", "몇 번 전화했는데", "몇 가지 보내드렸습니다":
+// a past tense, -니다, -더라) says "a few" and asks nothing. Built once;
+// read-only afterwards.
 #pragma once
 
 #include <memory>
@@ -73,6 +79,15 @@ public:
     static constexpr double kClassifierVeto = 0.9;
 
 private:
+    // What the question-type rules find in a message: the last type named
+    // ("" for none) and the marks of words for later, now, offering and
+    // what one should do.
+    struct Marks {
+        std::string type;
+        bool later = false, now = false, offering = false, should = false;
+    };
+    Marks marks(const std::string& text, const std::string& text2) const;
+
     enum class Cue { Vetoed, None, Phrase, VerbForm };
     Cue questionCue(const std::string& text, const std::string& text2) const;
 

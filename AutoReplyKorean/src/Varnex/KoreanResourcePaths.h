@@ -56,6 +56,7 @@ inline const std::string COMPLIMENT_RULE = "/model/reply_type_compliment.rule";
 inline const std::string APOLOGY_RULE = "/model/reply_type_apology.rule";
 inline const std::string SARCASM_RULE = "/model/sarcasm.rule";
 inline const std::string NO_REPLY_RULE = "/model/no_reply.rule";
+inline const std::string MUSING_RULE = "/model/reply_type_musing.rule";
 inline const std::string ARBITRATION_RULE = "/model/arbitration.rule";
 inline const std::string VERB_TABLE_DICTIONARY = "/model/verb_table.dictionary";
 // The reply-type models: "/model/reply_type_" + type + ".model" (.category,

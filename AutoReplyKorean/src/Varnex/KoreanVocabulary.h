@@ -33,6 +33,9 @@ inline constexpr char REPLY_ACK[] = "reply_type_ack";
 inline constexpr char REPLY_NOT_SURE[] = "reply_type_not_sure";
 // A message no person needs to answer (a code, an advertisement, a notice).
 inline constexpr char REPLY_NO_REPLY[] = "reply_type_no_reply";
+// The sender musing aloud about their own situation ("내 이어폰 어디 갔지"):
+// FALSE, TRUE or the kind of musing (lost, food, plan, wait, why, recall).
+inline constexpr char REPLY_MUSING[] = "reply_type_musing";
 // A message of emoji only; the scenario rows answer its "emotion".
 inline constexpr char REPLY_EMOJI[] = "reply_type_emoji";
 // The question type of a message (a label of KoreanQuestionKind), or FALSE.

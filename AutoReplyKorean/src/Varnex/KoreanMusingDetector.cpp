@@ -1,0 +1,157 @@
+#include "KoreanMusingDetector.h"
+
+#include <vector>
+
+#include "KoreanRuleDetector.h"
+#include "KoreanVocabulary.h"
+#include "Varnex/DictionaryFeature.h"
+#include "Varnex/Log.h"
+#include "Varnex/Trie.h"
+#include "Varnex/Utilities/StringUtil.h"
+
+namespace Varnex {
+
+using Utilities::StringUtil;
+
+namespace {
+
+const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanMusingDetector";
+const char* const kWhy = "why";
+const char* const kLost = "lost";
+const char* const kFood = "food";
+const char* const kRecall = "recall";
+const char* const kPlan = "plan";
+const char* const kWait = "wait";
+
+// The code point of a precomposed Hangul syllable, or -1.
+int syllable(const std::string& ch) {
+    if (ch.size() != 3) return -1;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(ch.data());
+    const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+    return c >= 0xAC00 && c <= 0xD7A3 ? c : -1;
+}
+
+// The syllable ends in ㄹ (갈, 먹을).
+bool endsInRieul(const std::string& ch) {
+    const int c = syllable(ch);
+    return c >= 0 && (c - 0xAC00) % 28 == 8;
+}
+
+bool endsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The last sentence that holds a Hangul syllable.
+std::string lastSentence(const std::string& text) {
+    const std::vector<std::string> sentences = KoreanTemplateMatcher::sentencesOf(text);
+    for (auto it = sentences.rbegin(); it != sentences.rend(); ++it) {
+        std::vector<std::string> chars;
+        StringUtil::getCharactors(*it, chars);
+        for (const auto& ch : chars)
+            if (syllable(ch) >= 0) return *it;
+    }
+    return "";
+}
+
+// The last word has a syllable with the final ㅆ of the past (먹었지, 갔더라),
+// other than 있 and 겠.
+bool pastLastWord(const std::string& sentence) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(sentence, chars);
+    while (!chars.empty() && syllable(chars.back()) < 0) chars.pop_back();
+    for (size_t i = chars.size(); i > 0 && chars[i - 1] != " "; --i) {
+        const int c = syllable(chars[i - 1]);
+        if (c >= 0 && (c - 0xAC00) % 28 == 20 && chars[i - 1] != "있" && chars[i - 1] != "겠") return true;
+    }
+    return false;
+}
+
+enum class Ending { None, Wonder, Self, Recall, Jyo, Kka };
+
+// What the sentence ends in, once laughter, tears, marks and spaces after
+// its last syllable are set aside.
+Ending endingOf(const std::string& sentence) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(sentence, chars);
+    while (!chars.empty() && syllable(chars.back()) < 0) chars.pop_back();
+    if (chars.empty()) return Ending::None;
+    std::string compact;  // without spaces
+    for (const auto& ch : chars)
+        if (ch != " ") compact += ch;
+    if (endsWith(compact, "려나") || endsWith(compact, "려나요")) return Ending::Wonder;
+    // Not knowing or pondering what the wh-word asks: 어디 뒀는지 모르겠어요,
+    // 뭘 먹어야 할지 고민이에요, 이름이 기억이 안 나.
+    for (const char* unsure : {"모르겠다", "모르겠네", "모르겠어", "모르겠어요", "모르겠네요", "모르겠습니다", "모르겠음",
+                               "고민이다", "고민이야", "고민이네", "고민이에요", "고민이네요", "고민입니다", "고민중"}) {
+        if (endsWith(compact, unsure) && endsWith(compact.substr(0, compact.size() - std::string(unsure).size()), "지"))
+            return Ending::Self;
+    }
+    for (const char* forgot : {"기억이안나", "기억이안나요", "기억이안난다", "기억안나", "기억이안납니다",
+                               "기억이나지않습니다", "생각이안나", "생각이안나요", "생각안나"})
+        if (endsWith(compact, forgot)) return Ending::Self;
+    const std::string& last = chars.back();
+    if (endsWith(compact, "더라")) return Ending::Recall;
+    if (last == "지") return Ending::Self;
+    if (last == "죠") return Ending::Jyo;
+    // -ㄹ까 말까 weighs two choices, which the either/or answers take up.
+    if (last == "까" && chars.size() >= 2 && endsInRieul(chars[chars.size() - 2]) &&
+        compact.find("까말까") == std::string::npos)
+        return Ending::Kka;
+    return Ending::None;
+}
+
+}  // namespace
+
+KoreanMusingDetector::KoreanMusingDetector(const std::string& rulePath, bool prebuilt)
+    : dictionary(std::make_shared<DictionaryFeature>(rulePath, prebuilt)) {}
+
+KoreanMusingDetector::~KoreanMusingDetector() = default;
+
+std::string KoreanMusingDetector::musing(const std::string& text) const {
+    const std::string sentence = lastSentence(text);
+    const Ending ending = endingOf(sentence);
+    if (ending == Ending::None) return Label::FALSE_LABEL;
+    // The phrases of the sentence: any veto decides, else the longest one.
+    std::vector<std::string> found;
+    dictionary->getFeature(sentence, found, false, true);
+    std::string label;
+    size_t longest = 0;
+    for (size_t i = 0; i + 1 < found.size(); i += 2) {
+        if (found[i + 1] == Label::FALSE_LABEL) return Label::FALSE_LABEL;
+        const size_t length = TrieKeys::normalise(found[i]).size();
+        if (length >= longest) {
+            longest = length;
+            label = found[i + 1];
+        }
+    }
+    const bool asked = sentence.find('?') != std::string::npos;
+    switch (ending) {
+    case Ending::Wonder:
+        return label.empty() ? Label::TRUE_LABEL : label;
+    case Ending::Self:
+        if (asked || label.empty()) return Label::FALSE_LABEL;
+        // A meal, a plan or a wait in the past (점심 뭐 먹었지, 언제 왔지) is
+        // being remembered, not weighed.
+        return pastLastWord(sentence) && (label == kFood || label == kPlan || label == kWait) ? kRecall : label;
+    case Ending::Recall:  // 어디서 봤더라: trying to remember
+        return asked || label.empty() ? Label::FALSE_LABEL : label == Label::TRUE_LABEL ? kRecall : label;
+    case Ending::Jyo:
+        return !asked && (label == kWhy || label == kLost) ? label : Label::FALSE_LABEL;
+    case Ending::Kka:
+        return !asked && label == kFood ? label : Label::FALSE_LABEL;
+    case Ending::None:
+        break;
+    }
+    return Label::FALSE_LABEL;
+}
+
+bool KoreanMusingDetector::process(Annotation& annotation) const {
+    std::string label = musing(annotation.getText());
+    if (label == Label::FALSE_LABEL && annotation.getNormalizedText() != annotation.getText())
+        label = musing(annotation.getNormalizedText());
+    annotation.addCategory(KoreanCategory::REPLY_MUSING, Classification(KoreanCategory::REPLY_MUSING, label));
+    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", KoreanCategory::REPLY_MUSING, label.c_str());
+    return true;
+}
+
+}  // namespace Varnex

@@ -1,0 +1,52 @@
+// Musing and self-talk: a message in which the sender wonders aloud about
+// their own situation ("택시가 왜 이렇게 안 잡히지", "내 이어폰 어디 갔지",
+// "오늘 저녁 뭐 해 먹지", "비가 언제 그치려나") asks the reader nothing; the
+// reasons, yes/no answers and facts a question would get do not fit it, a
+// light reaction does. Writes "reply_type_musing" for every message: FALSE,
+// or the kind of musing its rule phrases name ("lost", "food", "plan",
+// "wait", "why", "recall"), TRUE when they name none.
+//
+// The ending of the last sentence decides whether it is self-talk, and what
+// it must go with:
+//   -려나, -려나요               always (it only wonders), even with "?"
+//   -지, -(는)지 모르겠다, -(ㄹ)지 고민이다, 기억이 안 나
+//                                 with a musing phrase and no "?"; a meal,
+//                                 plan or wait in the past tense ("점심 뭐
+//                                 먹었지") is being remembered ("recall")
+//   -더라                         the same; trying to remember ("recall")
+//                                 unless a phrase names the kind
+//   -죠                           with a "why" or "lost" phrase and no "?"
+//                                 (other -죠 questions are put to the reader)
+//   -ㄹ까                         with a "food" phrase and no "?" (other
+//                                 -ㄹ까 suggest something to the reader, and
+//                                 -ㄹ까 말까 gets its two choices)
+// The rule file holds "LABEL TAB phrase" lines as the reply-type phrase
+// files do; its labels name the kind ("TRUE" for none), and a "FALSE" phrase
+// (a word for the reader, 너, 니가, or a pleasant wonder, 왜 이렇게 맛있지)
+// vetoes. The longest phrase decides among the rest. Read-only after
+// construction.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "Varnex/IAnnotator.h"
+
+namespace Varnex {
+
+class DictionaryFeature;
+
+class KoreanMusingDetector : public IAnnotator {
+public:
+    KoreanMusingDetector(const std::string& rulePath, bool prebuilt);
+    ~KoreanMusingDetector() override;
+    bool process(Annotation& annotation) const override;
+
+    // The label for one text: the kind of musing, "TRUE", or "FALSE".
+    std::string musing(const std::string& text) const;
+
+private:
+    std::shared_ptr<DictionaryFeature> dictionary;
+};
+
+}  // namespace Varnex
