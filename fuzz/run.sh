@@ -4,6 +4,10 @@
 #
 #   fuzz/run.sh SECONDS [BUILD_DIR]      (BUILD_DIR defaults to build-fuzz)
 #
+# VARNEX_FUZZ_SEED fixes libFuzzer's random seed, so that a run that fails
+# fails again the same way on another machine; unset, every run explores
+# anew.
+#
 # Build the targets first, for example:
 #   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVARNEX_BUILD_FUZZ=ON \
 #     -DVARNEX_BUILD_TESTS=OFF -DVARNEX_BUILD_BENCH=OFF
@@ -41,7 +45,7 @@ for bin in "${targets[@]}"; do
   echo "== $name: ${seconds}s"
   if ! ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1} \
        UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
-       "$bin" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=8192 \
+       "$bin" ${VARNEX_FUZZ_SEED:+-seed="$VARNEX_FUZZ_SEED"} -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=8192 \
          -artifact_prefix="$work/$name/artifacts/" -print_final_stats=1 "$corpus" \
          > "$work/$name/log" 2>&1; then
     echo "!! $name failed; log and reproducer kept in $work/$name" >&2
