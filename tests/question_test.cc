@@ -149,6 +149,14 @@ TEST(AnswerGenerator, AnswersFollowTheVerbTenseAndSpeechLevel) {
         {"몇 시에 가면 돼?", "TIME&'TIME'"},  // the time alone, not 'TIME'에 돼
         {"점심 먹었어? 뭐 먹었어?", "응. 먹었어 | 아니. 안 먹었어"},  // the yes/no one of the two
         {"지금 어디 있어?", "LOCATION&여기"},
+        // Formal questions get formal answers, also where a compound word
+        // brings its own (다 했어요 -> 다 했습니다); 것 같다 is answered as a
+        // whole, and the honorific 계시다 with the 있다 one says of oneself.
+        {"숙제 다 했습니까?", "네. 다 했습니다 | 아뇨. 아직입니다"},
+        {"내일 비가 올 것 같습니까?", "네. 그런 것 같습니다 | 아뇨. 아닌 것 같습니다 | 잘 모르겠습니다"},
+        {"걔 벌써 간 것 같아?", "응. 그런 것 같아 | 아니. 아닌 것 같아 | 잘 모르겠어"},
+        {"내일 사무실에 계십니까?", "네. 있습니다 | 아뇨. 없습니다 | 글쎄요"},
+        {"선생님 내일 학교에 계세요?", "네. 있어요 | 아뇨. 없어요 | 글쎄요"},
     };
     for (const auto& [message, want] : cases) EXPECT_EQ(joined(answers(analysed(message))), want) << message;
 }
@@ -179,10 +187,11 @@ TEST(AnswerGenerator, RegistersAndPlaceholdersFromTheAnnotation) {
     // verb answer beginning with 그 is not used.
     EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "time_from"}, {K::YES_CANDIDATE, "가요"}}))),
               "DATE&'DATE'부터 가요 | TIME&'TIME'부터 가요 | DAYOFWEEK&'DAYOFWEEK'부터 가요");
-    EXPECT_EQ(joined(answers(with("HIGH", {{K::REPLY_ANSWER, "time_date"}}))), "DATE&'DATE'요");
+    EXPECT_EQ(joined(answers(with("NORMAL", {{K::REPLY_ANSWER, "time_date"}}))), "DATE&'DATE'요");
+    EXPECT_EQ(joined(answers(with("HIGH", {{K::REPLY_ANSWER, "time_until_date"}}))), "DATE&'DATE'까지입니다");
     EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "time_until_time"}, {K::YES_CANDIDATE, "그래"}}))),
               "TIME&'TIME'까지");
-    EXPECT_EQ(joined(answers(with("HIGH", {{K::REPLY_ANSWER, "location"}}))), "LOCATION&여기예요");
+    EXPECT_EQ(joined(answers(with("HIGH", {{K::REPLY_ANSWER, "location"}}))), "LOCATION&여기입니다");
     // Several choices in order; types without answers give nothing.
     EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "choose_one"}, {K::MULTI_CHOICE, "a/b/c"}}))), "a | b | c");
     for (const char* type : {"FALSE", "person", "price", "reason"})

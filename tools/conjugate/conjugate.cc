@@ -752,6 +752,8 @@ bool VerbList::parseLine(const std::string& line, std::string& error) {
                 e.verb.honorificStem = flag.substr(4);
             } else if (startsWith(flag, "ant=")) {
                 e.antonym = flag.substr(4);
+            } else if (startsWith(flag, "self=")) {
+                e.selfLemma = flag.substr(5);
             } else if (flag == "state") {
                 for (const char* s : {"noint", "nosug", "noprog", "noabl", "noexp", "noreq", "nowant"}) {
                     e.flags.insert(s);
@@ -847,6 +849,7 @@ std::string promiseForm(const VerbEntry& e, Register reg) {
 }  // namespace
 
 std::string VerbList::affirm(const VerbEntry& e, Kind kind, Register reg) const {
+    if (const VerbEntry* self = e.selfLemma.empty() ? nullptr : find(e.selfLemma)) return affirm(*self, kind, reg);
     if (const VerbEntry* twin = towardAsker(e, kind)) {
         // 올래? and 와 줄래? invite: one promises to go (갈게, not 갈래 or the
         // grudging-sounding 와 줄게).
@@ -859,6 +862,7 @@ std::string VerbList::affirm(const VerbEntry& e, Kind kind, Register reg) const 
 }
 
 std::string VerbList::deny(const VerbEntry& e, Kind kind, Register reg) const {
+    if (const VerbEntry* self = e.selfLemma.empty() ? nullptr : find(e.selfLemma)) return deny(*self, kind, reg);
     if (kind == Kind::Request) {
         // A request or favour is declined politely and without the verb:
         // never with a bare 싫어.

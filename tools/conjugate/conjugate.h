@@ -134,6 +134,9 @@ struct VerbEntry {
     // verb (같이 갈까?) is put off with it (다음에 가자) rather than declined.
     std::set<std::string> flags;
     std::string antonym;          // lemma whose forms answer "no" (있다 → 없다); "-" for no "no" answer
+    // Lemma the reader answers with about themself: 계세요? asks in the
+    // honorific 계시다, and one says 있어요 of oneself, never 계세요.
+    std::string selfLemma;
     bool has(const std::string& flag) const { return flags.count(flag) > 0; }
 };
 

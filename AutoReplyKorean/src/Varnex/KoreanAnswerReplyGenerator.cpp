@@ -18,8 +18,46 @@ int politenessOf(const Annotation& annotation) {
     return label == Label::HIGH ? 2 : label == Label::NORMAL ? 1 : 0;
 }
 
-void appendYesNo(int level, const std::string& verbType, const std::string& yes, const std::string& no,
-                 const std::string& notSure, std::vector<ReplyScenario>& candidates) {
+// The final consonant index (0: none) of a precomposed Hangul syllable
+// given as its three UTF-8 bytes; -1 for anything else.
+int hangulFinal(const std::string& syllable) {
+    if (syllable.size() != 3) return -1;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(syllable.data());
+    const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+    if (c < 0xAC00 || c > 0xD7A3) return -1;
+    return (c - 0xAC00) % 28;
+}
+
+// An answer the verb table gives in the polite 해요 style ("다 했어요",
+// "아직이요", "그런 것 같아요"), turned into the formal style a formal
+// question gets ("다 했습니다", "아직입니다", "그런 것 같습니다"). Only endings
+// whose formal form follows from the text alone are turned; anything else
+// (a vowel stem such as 가요, whose formal form needs the verb) stays.
+std::string formalFromPolite(const std::string& answer) {
+    auto endsWith = [&](const std::string& tail) {
+        return answer.size() >= tail.size() && answer.compare(answer.size() - tail.size(), tail.size(), tail) == 0;
+    };
+    auto cut = [&](size_t bytes) { return answer.substr(0, answer.size() - bytes); };
+    if (endsWith("이에요")) return cut(9) + "입니다";
+    if (endsWith("예요") || endsWith("이요")) return cut(6) + "입니다";
+    if (endsWith("해요")) return cut(6) + "합니다";
+    if (endsWith("돼요")) return cut(6) + "됩니다";
+    if ((endsWith("어요") || endsWith("아요")) && answer.size() >= 9) {
+        // 했어요, 있어요, 같아요: a stem ending in a consonant other than ㄹ
+        // (whose stems change: 알아요 -> 압니다) takes 습니다.
+        const int final = hangulFinal(answer.substr(answer.size() - 9, 3));
+        if (final > 0 && final != 8) return cut(6) + "습니다";
+    }
+    return answer;
+}
+
+void appendYesNo(int level, const std::string& verbType, std::string yes, std::string no, std::string notSure,
+                 std::vector<ReplyScenario>& candidates) {
+    if (level == 2) {
+        yes = formalFromPolite(yes);
+        no = formalFromPolite(no);
+        notSure = formalFromPolite(notSure);
+    }
     const std::string denial = KoreanAnswerReplyGenerator::makeYesNoAnswer(false, level, verbType, no);
     if (denial.empty())
         candidates.emplace_back(KoreanAnswerReplyGenerator::makeYesNoAnswer(true, level, verbType, yes));
@@ -77,9 +115,10 @@ std::string KoreanAnswerReplyGenerator::makeTimeAnswer(const Annotation& annotat
     const std::string placeholder = kind + "&'" + kind + "'";
     const std::string yes = annotation.getLabel(K::YES_CANDIDATE, "");
     if (!yes.empty() && !KoreanVerbTable::isCommonAnswer(yes))
-        return placeholder + (from ? "부터" : until ? "까지" : "에") + " " + yes;
+        return placeholder + (from ? "부터" : until ? "까지" : "에") + " " + (level == 2 ? formalFromPolite(yes) : yes);
     std::string ending = from ? "부터" : until ? "까지" : "";
-    if (level != 0) ending += "요";
+    if (level == 1) ending += "요";
+    if (level == 2) ending += "입니다";
     return placeholder + ending;
 }
 
@@ -138,7 +177,7 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
             candidates.emplace_back(makeTimeAnswer(annotation, type, kind, level));
         }
     } else if (type == Q::LOCATION) {
-        candidates.emplace_back(std::string("LOCATION&") + (level == 0 ? "여기" : level == 1 ? "여기요" : "여기예요"));
+        candidates.emplace_back(std::string("LOCATION&") + (level == 0 ? "여기" : level == 1 ? "여기요" : "여기입니다"));
     }
 }
 
