@@ -123,6 +123,24 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
     for (const char* m : {"고마워 덕분에 부장님한테 엄청 혼났어", "축하해 줘 나 또 야간 당직이야"})
         for (const auto& r : suggest(*engine, m))
             for (const char* wrong : {"뭘", "별거", "고마워", "축하"}) EXPECT_EQ(r.find(wrong), std::string::npos) << m << " -> " << r;
+    // One reading must not speak for the whole message: a message, a reply
+    // it needs among the suggestions ("" for none), and replies it must not get.
+    for (const auto& [m, needed, wrong] : std::vector<std::tuple<std::string, std::string, std::vector<std::string>>>{
+             {"주말에 워크숍 잡아 주셔서 참 감사합니다", "죄송", {"아닙니다", "별것", "감사"}},
+             {"와 대단하다 또 지각이네", "미안", {"고마워", "아니야"}},
+             {"축하한다 ㅋㅋ 이번 달도 적자", "", {"고마워", "축하"}},
+             {"주말에 시간 내 줘서 진짜 고마워", "뭘", {"미안"}},
+             {"고마워요 덕분에 문제 해결됐어요", "다행", {"축하", "대박"}},
+             {"수술은 잘 됐대 걱정해줘서 고마워", "다행", {"축하", "잘됐"}},
+             {"이제 수업 끝났다", "수고", {"축하", "대박"}},
+             {"오늘 저녁 먹으러 가자", "좋아", {"맛있게", "뭐 먹어"}},
+             {"오늘 고마웠어 조심히 들어가~", "잘 있어", {"별거", "뭘"}},
+             {"오늘 감사했습니다 조심히 들어가겠습니다", "들어가십시오", {"별것", "신경 써"}}}) {
+        const auto replies = suggest(*engine, m);
+        if (!needed.empty()) EXPECT_TRUE(anyContains(replies, needed)) << m;
+        for (const auto& r : replies)
+            for (const auto& w : wrong) EXPECT_EQ(r.find(w), std::string::npos) << m << " -> " << r;
+    }
     // A wish to be gone gets the check-in, never a me-too.
     const auto gone = suggest(*engine, "잠들면 안 깼으면 좋겠다");
     EXPECT_TRUE(anyContains(gone, "들어줄게"));

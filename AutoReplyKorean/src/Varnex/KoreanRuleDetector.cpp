@@ -13,6 +13,39 @@ namespace {
 const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanRuleDetector";
 // The rule id of a FALSE that a veto phrase decided.
 const char* const kVetoRule = KoreanRuleId::VETO;
+
+// The text without spaces, the form a phrase's companion words are looked
+// for in.
+std::string withoutSpaces(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\n') out += c;
+    return out;
+}
+
+// A value "LABEL@word|word...@word|word..." holds only when the message
+// also has a word of every "@" group; `label` receives LABEL. A plain value
+// always holds.
+bool companionsPresent(const std::string& value, const std::string& text, const std::string& normalized,
+                       std::string& label) {
+    size_t at = value.find('@');
+    label = value.substr(0, at);
+    while (at != std::string::npos) {
+        const size_t groupEnd = value.find('@', at + 1);
+        const std::string group = value.substr(at + 1, groupEnd == std::string::npos ? std::string::npos : groupEnd - at - 1);
+        bool any = false;
+        for (size_t start = 0; !any && start <= group.size();) {
+            size_t end = group.find('|', start);
+            if (end == std::string::npos) end = group.size();
+            const std::string word = group.substr(start, end - start);
+            any = !word.empty() && (text.find(word) != std::string::npos || normalized.find(word) != std::string::npos);
+            start = end + 1;
+        }
+        if (!any) return false;
+        at = groupEnd;
+    }
+    return true;
+}
 }
 
 KoreanRuleDetector::KoreanRuleDetector(const std::string& c, const std::string& p, bool pre)
@@ -49,11 +82,16 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
     // Any veto decides. Otherwise the most specific phrase does: the longest
     // one, so a vague word after specific news ("할머니가 돌아가셨어 ... 힘들다")
     // does not override it; among equally long ones the last.
+    // A phrase valued "LABEL@word|word@..." counts only beside a word of each
+    // group ("일 만에" is a complaint in thanks for a reply: "@감사|고마@답장").
     std::string label = Label::FALSE_LABEL;
     bool veto = false;
     size_t longest = 0;
+    const std::string text = withoutSpaces(annotation.getText());
+    const std::string normalized = withoutSpaces(annotation.getNormalizedText());
     for (size_t i = 0; i + 1 < found.size(); i += 2) {
-        const std::string& value = found[i + 1];
+        std::string value;
+        if (!companionsPresent(found[i + 1], text, normalized, value)) continue;
         if (value == Label::FALSE_LABEL) {
             veto = true;
             label = value;

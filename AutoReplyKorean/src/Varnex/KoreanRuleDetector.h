@@ -4,7 +4,9 @@
 // thank the user?") from a phrase file of "LABEL TAB phrase" lines and
 // always writes its category: any "FALSE" phrase found vetoes, otherwise the
 // longest phrase found decides (the last of equally long ones), and no
-// phrase means "FALSE".
+// phrase means "FALSE". A phrase valued "LABEL@word|word...@word|word..."
+// counts (as LABEL) only when the message, spaces aside, also holds a word
+// of every "@" group.
 //
 // KoreanTemplateMatcher recognises phrases that begin the message (after
 // stop characters became spaces), or begin it after a leading call or
