@@ -87,11 +87,19 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
     std::string label = Label::FALSE_LABEL;
     bool veto = false;
     size_t longest = 0;
-    const std::string text = withoutSpaces(annotation.getText());
-    const std::string normalized = withoutSpaces(annotation.getNormalizedText());
+    // The space-free texts are made only for a phrase that has companions.
+    std::string text, normalized;
+    bool stripped = false;
     for (size_t i = 0; i + 1 < found.size(); i += 2) {
-        std::string value;
-        if (!companionsPresent(found[i + 1], text, normalized, value)) continue;
+        std::string value = found[i + 1];
+        if (value.find('@') != std::string::npos) {
+            if (!stripped) {
+                text = withoutSpaces(annotation.getText());
+                normalized = withoutSpaces(annotation.getNormalizedText());
+                stripped = true;
+            }
+            if (!companionsPresent(found[i + 1], text, normalized, value)) continue;
+        }
         if (value == Label::FALSE_LABEL) {
             veto = true;
             label = value;
