@@ -183,6 +183,8 @@ TEST(AnswerGenerator, RegistersAndPlaceholdersFromTheAnnotation) {
                                        {K::NO_CANDIDATE, ""}, {K::VERB_TYPE, "command"}}))),
               "그래. 가");
     EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "yes_no"}, {K::YES_CANDIDATE, "가"}}))), "응. | 아니.");
+    // A favour without the verb's answers is left to the favour replies.
+    EXPECT_TRUE(answers(with("", {{K::REPLY_ANSWER, "yes_no"}, {K::REPLY_FAVOR, "TRUE"}})).empty());
     // Time questions: three placeholders, or one for a specific kind; a
     // verb answer beginning with 그 is not used.
     EXPECT_EQ(joined(answers(with("", {{K::REPLY_ANSWER, "time_from"}, {K::YES_CANDIDATE, "가요"}}))),

@@ -145,6 +145,9 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
             no = annotation.getLabel(K::NO_CANDIDATE, "");
             verbType = annotation.getLabel(K::VERB_TYPE, "");
         }
+        // A favour asked ("올 때 두부 좀 사다 줄래?") is answered by its own
+        // replies (응 알겠어, 미안 지금은 좀 어려워); a bare 아니 would refuse it.
+        if (yes.empty() && no.empty() && annotation.getLabel(K::REPLY_FAVOR, "") == Label::TRUE_LABEL) return;
         // The user knows what they did: a question about the past gets no
         // hesitant answer.
         const std::string tense = annotation.getLabel(K::VERB_TIME, "");
