@@ -63,11 +63,11 @@ const char* const kPlanActivity = "plan_activity";
 // Who-questions: who does something ("누가 해?"), asked in the past who
 // did it ("누가 먹었어?"); who holds a role or whom something goes to
 // ("담당자가 누구예요?", "누구한테 보내?"), and the same asked of the
-// reader with no word before it ("누구세요?").
+// reader with no word before it ("누구세요?": "identity", left unanswered).
 const char* const kPersonDoer = "person_doer";
 const char* const kPersonDid = "person_did";
 const char* const kPersonRole = "person_role";
-const char* const kPersonYou = "person_you";
+const char* const kPersonYou = "identity";
 // A where-question asked with what one should do ("주차 어디에 하면 돼요?",
 // "어디로 보내면 됩니까?") asks for directions.
 const char* const kWhereShould = "where_should";
