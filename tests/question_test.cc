@@ -57,7 +57,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
     namespace K = KoreanCategory;
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"내일 시간 있어?", "yes_no"},         {"저녁 드셨어요?", "yes_no"},
-        {"지금 어디 있어?", "location"},       {"누구랑 밥 먹어?", "person"},
+        {"지금 어디 있어?", "location"},       {"누구랑 밥 먹어?", "person_with"},
         {"이 가방 얼마예요?", "price"},        {"몇 살이야?", "age"},
         {"왜 안 와?", "reason"},               {"뭐 먹을래?", "food"},
         {"주말에 뭐 했어?", "activity"},       {"몇 개 샀어?", "count"},
@@ -157,6 +157,17 @@ TEST(AnswerGenerator, AnswersFollowTheVerbTenseAndSpeechLevel) {
         {"걔 벌써 간 것 같아?", "응. 그런 것 같아 | 아니. 아닌 것 같아 | 잘 모르겠어"},
         {"내일 사무실에 계십니까?", "네. 있습니다 | 아뇨. 없습니다 | 글쎄요"},
         {"선생님 내일 학교에 계세요?", "네. 있어요 | 아뇨. 없어요 | 글쎄요"},
+        // Who and where, in the question's own verb and level.
+        {"내일 발표 누가 해요?", "제가 할게요"},
+        {"설거지 누가 할래?", "내가 할게"},
+        {"누가 내 과자 먹었어??", ""},  // past: no offer
+        {"화장실이 어디예요?", "LOCATION&'LOCATION'에 있어요"},
+        {"어디 사세요?", "LOCATION&'LOCATION'에 살아요"},
+        {"회사 어디 다녀?", "LOCATION&'LOCATION' 다녀"},
+        {"그 옷 어디서 샀어?", "LOCATION&'LOCATION'에서 샀어"},
+        {"그 사진 어디서 찍은 거야?", "LOCATION&'LOCATION'에서 찍었어"},
+        {"주차 어디에 하면 돼요?", "LOCATION&'LOCATION'에 하시면 돼요"},
+        {"이 서류 어디로 보내면 됩니까?", "LOCATION&'LOCATION' 쪽으로 보내시면 됩니다"},
     };
     for (const auto& [message, want] : cases) EXPECT_EQ(joined(answers(analysed(message))), want) << message;
 }

@@ -79,6 +79,116 @@ std::string politeChoice(const std::string& choice) {
     return choice + ((c - 0xAC00) % 28 != 0 ? "이요" : "요");
 }
 
+// The code point of a three-byte Hangul syllable, or -1.
+int syllable(const std::string& ch) {
+    if (ch.size() != 3) return -1;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(ch.data());
+    const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+    return c >= 0xAC00 && c <= 0xD7A3 ? c : -1;
+}
+
+std::string byLevel(int level, const char* casual, const char* polite, const char* formal) {
+    return level == 0 ? casual : level == 1 ? polite : formal;
+}
+
+// The particle a place takes in the answer, after the where-word of the
+// question: 어디서 -> "에서", 어디로 -> " 쪽으로" (로 and 으로 hang on the
+// place's last sound), anything else -> "에".
+std::string placeParticle(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    if (s.find("어디서") != std::string::npos || s.find("어디에서") != std::string::npos) return "에서";
+    if (s.find("어디로") != std::string::npos || s.find("어느쪽으로") != std::string::npos) return " 쪽으로";
+    return "에";
+}
+
+const char* const kPlace = "LOCATION&'LOCATION'";
+
+// "주차 어디에 하면 돼요?": the place with the question's own verb in the
+// honorific, "'LOCATION'에 하시면 돼요" ("하면 돼" among friends). The word
+// before 되다 must end in 면; a stem whose last syllable has a final
+// consonant other than 으's is left alone ("걸면": 거시면), and so is a
+// question without such a word.
+std::string directionAnswer(const std::string& text, int level) {
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    std::string verb;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        const size_t at = w.find("면");
+        if (at == std::string::npos || at == 0) continue;
+        const std::string rest = w.substr(at + 3) + (i + 1 < words.size() ? words[i + 1] : "");
+        if (StringUtil::startWith(rest, "돼") || StringUtil::startWith(rest, "되") ||
+            StringUtil::startWith(rest, "됩") || StringUtil::startWith(rest, "됨"))
+            verb = w.substr(0, at);
+    }
+    if (verb.empty()) return "";
+    std::string last;
+    StringUtil::getPreviousChar(verb, static_cast<int>(verb.size()) - 1, last);
+    const int c = syllable(last);
+    if (c < 0) return "";
+    std::string honoured = verb;
+    if (last != "시") {
+        if (last != "으" && (c - 0xAC00) % 28 != 0) return "";
+        honoured += "시";
+    }
+    const std::string place = kPlace + placeParticle(text) + " ";
+    return place + (level == 0 ? verb + "면 돼" : honoured + (level == 1 ? "면 돼요" : "면 됩니다"));
+}
+
+// Who offers to do it: "제가 할게요" for the verbs one takes on for others.
+std::string volunteer(const std::string& verb, int level) {
+    static const std::vector<std::vector<const char*>> forms = {
+        {"하다", "내가 할게", "제가 할게요", "제가 하겠습니다"},
+        {"사다", "내가 살게", "제가 살게요", "제가 사겠습니다"},
+        {"쏘다", "내가 쏠게", "제가 쏠게요", "제가 쏘겠습니다"},
+        {"내다", "내가 낼게", "제가 낼게요", "제가 내겠습니다"},
+        {"맡다", "내가 맡을게", "제가 맡을게요", "제가 맡겠습니다"},
+        {"가다", "내가 갈게", "제가 갈게요", "제가 가겠습니다"},
+        {"챙기다", "내가 챙길게", "제가 챙길게요", "제가 챙기겠습니다"},
+        {"준비하다", "내가 준비할게", "제가 준비할게요", "제가 준비하겠습니다"},
+    };
+    for (const auto& f : forms)
+        if (verb == f[0]) return byLevel(level, f[1], f[2], f[3]);
+    // Any other 하다 verb ("운전하다", "예약하다"): 할게 stands for it.
+    if (verb.size() > 6 && verb.compare(verb.size() - 6, 6, "하다") == 0)
+        return byLevel(level, "내가 할게", "제가 할게요", "제가 하겠습니다");
+    return "";
+}
+
+// A place answered with the question's verb: "어디 살아?" -> "'LOCATION'에
+// 살아", "어디서 샀어요?" -> "'LOCATION'에서 샀어요", "어느 학교 다녀?" ->
+// "'LOCATION' 다녀" (다니다 and 나오다 take the school or firm bare). Without
+// the verb's answer: where one lives 살아 when the question has 살/사세,
+// where one's home or work is "'LOCATION' 쪽이야", what one bought 샀어, an
+// event held 해 when asked with 하다; otherwise nothing.
+std::string placeAnswer(const Annotation& annotation, const std::string& type, int level) {
+    const std::string& text = annotation.getText();
+    std::string yes = annotation.getLabel(K::YES_CANDIDATE, "");
+    std::string particle = placeParticle(text);
+    std::string squeezed = text;
+    StringUtil::replace(squeezed, " ", "");
+    if (yes.empty()) {
+        if (type == "where_self") {
+            if (squeezed.find("어디살") != std::string::npos || squeezed.find("어디사") != std::string::npos ||
+                squeezed.find("어디에살") != std::string::npos || squeezed.find("어디에사") != std::string::npos ||
+                squeezed.find("동네살") != std::string::npos)
+                yes = byLevel(level, "살아", "살아요", "삽니다");
+            else
+                return kPlace + byLevel(level, " 쪽이야", " 쪽이에요", " 쪽입니다");
+        } else if (type == "where_bought") {
+            yes = byLevel(level, "샀어", "샀어요", "샀습니다");
+        } else if (type == "where_event" && annotation.getLabel(K::VERB, "") == "하다") {
+            yes = byLevel(level, "해", "해요", "합니다");
+        } else {
+            return "";
+        }
+    }
+    for (const char* bare : {"다녀", "다니", "다닙", "나왔", "나와", "나옵", "졸업"})
+        if (StringUtil::startWith(yes, bare)) particle = "";
+    return kPlace + particle + " " + yes;
+}
+
 std::vector<std::string> fields(const std::string& s, char separator) {
     std::vector<std::string> out;
     StringUtil::split(s, separator, out);
@@ -179,6 +289,30 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
                                                                             : "TIME";
             candidates.emplace_back(makeTimeAnswer(annotation, type, kind, level));
         }
+    } else if (type == "person_doer") {
+        // 하다 counts in the verb table only with its noun in front ("발표해");
+        // "발표 누가 해요?" puts 누가 between them, so a word after 누가 that
+        // is a form of 하다 (해, 할래, 하실, 합니까) stands for it.
+        std::string verb = annotation.getLabel(K::VERB, "");
+        const std::string& text = annotation.getText();
+        const size_t who = text.find("누가");
+        if (verb.empty() && who != std::string::npos) {
+            std::vector<std::string> words;
+            StringUtil::split(text.substr(who), ' ', words);
+            for (size_t i = 1; i < words.size(); ++i)
+                for (const char* form : {"해", "하", "할", "합"})
+                    if (StringUtil::startWith(words[i], form)) verb = "하다";
+        }
+        const std::string offer = volunteer(verb, level);
+        if (!offer.empty()) candidates.emplace_back(offer);
+    } else if (type == "where_place") {
+        candidates.emplace_back(kPlace + byLevel(level, "에 있어", "에 있어요", "에 있습니다"));
+    } else if (type == "where_should") {
+        const std::string direction = directionAnswer(annotation.getText(), level);
+        if (!direction.empty()) candidates.emplace_back(direction);
+    } else if (type == "where_self" || type == "where_bought" || type == "where_done" || type == "where_event") {
+        const std::string answer = placeAnswer(annotation, type, level);
+        if (!answer.empty()) candidates.emplace_back(answer);
     } else if (type == Q::LOCATION) {
         candidates.emplace_back(std::string("LOCATION&") + (level == 0 ? "여기" : level == 1 ? "여기요" : "여기입니다"));
     }

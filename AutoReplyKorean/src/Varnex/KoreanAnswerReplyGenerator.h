@@ -1,7 +1,10 @@
 // Generated answers to questions, ahead of the scenario replies: yes and no
 // in the question's own verb, tense and speech level ("응 먹었어" / "아니 안
 // 먹었어"), a hesitant answer, each choice of an either/or question, and
-// placeholder answers to when and where questions.
+// placeholder answers to when and where questions: a place in the
+// question's verb ("'LOCATION'에 살아요", "'LOCATION'에서 샀어",
+// "'LOCATION'에 하시면 돼요"), and an offer to take on what someone is asked
+// to do ("누가 해요?": "제가 할게요").
 //
 // Placeholder replies start with a kind and "&": "DATE&'DATE'에 가요",
 // "TIME&'TIME'까지", "DAYOFWEEK&'DAYOFWEEK'요", "LOCATION&여기". The host

@@ -60,6 +60,25 @@ const char* const kTookLong = "took_long";
 const char* const kPlanCount = "plan_count";
 const char* const kActivity = "activity";
 const char* const kPlanActivity = "plan_activity";
+// Who-questions: who does something ("누가 해?"), asked in the past who
+// did it ("누가 먹었어?"); who holds a role or whom something goes to
+// ("담당자가 누구예요?", "누구한테 보내?"), and the same asked of the
+// reader with no word before it ("누구세요?": "identity", left unanswered).
+const char* const kPersonDoer = "person_doer";
+const char* const kPersonDid = "person_did";
+const char* const kPersonRole = "person_role";
+const char* const kPersonYou = "identity";
+// A where-question asked with what one should do ("주차 어디에 하면 돼요?",
+// "어디로 보내면 됩니까?") asks for directions.
+const char* const kWhereShould = "where_should";
+
+// Where-questions whose answers are built on the question's verb: the
+// detector leaves the verb table's affirming answer for them ("어디 살아?":
+// 살아, "어디서 샀어?": 샀어) and, for who does something, the verb.
+bool answeredWithVerb(const std::string& type) {
+    return type == kPersonDoer || type == "where_self" || type == "where_bought" || type == "where_done" ||
+           type == "where_event";
+}
 
 // The last word of `text` (marks and spaces at the end dropped).
 std::string lastWord(const std::string& text) {
@@ -174,6 +193,17 @@ bool reportsAFew(const std::string& text, const std::string& type) {
     StringUtil::split(text.substr(few), ' ', words);
     for (const auto& w : words)
         if (hasPastSyllable(w) && endsWith(w, "데")) return true;
+    return false;
+}
+
+// "어디로 보내면 됩니까?", "어디서 갈아타야 돼?": asked with what one should
+// do. The rules' mark "should" can be hidden by a longer where-phrase that
+// covers its 면 ("어디로보내면"), so the words are looked for here as well.
+bool asksWhatToDo(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    for (const char* should : {"면돼", "면되", "면됩", "면됨", "야돼", "야되", "야됩", "야하", "야해", "야합"})
+        if (s.find(should) != std::string::npos) return true;
     return false;
 }
 
@@ -301,6 +331,10 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // 뭐 했어?") or about now ("지금 뭐 해?").
     if (type == kActivity && later && !now && !askedInPast(text, text2, verbTable.get())) type = kPlanActivity;
     if (type == kCount && should) type = kPlanCount;
+    if ((should || asksWhatToDo(text)) && (type == "where_other" || type == "where_todo" || type == "where_put")) type = kWhereShould;
+    if (type == kPersonDoer && askedInPast(text, text2, verbTable.get())) type = kPersonDid;
+    // "누구세요?", "누구야?": who the reader is, not who holds a role.
+    if (type == kPersonRole && StringUtil::startWith(StringUtil::trim(text), "누구")) type = kPersonYou;
     // A where or money question asked in the past tense asks what the reader
     // did or paid ("어디서 주웠어", "택시비 얼마 나왔어"), not a plan or a price.
     const auto twin = kPastTwins.find(type);
@@ -338,6 +372,14 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
         annotation.addCategory(K::VERB, info.verb);
         annotation.addCategory(K::VERB_TYPE, info.type);
         annotation.addCategory(K::VERB_TIME, info.time);
+    } else if (answeredWithVerb(type)) {
+        DetectedVerbInfo info;
+        if (!verbTable || (!verbTable->detectLast(text, honorific, info) &&
+                           (text2.empty() || !verbTable->detectLast(text2, honorific, info))))
+            return;
+        if (!info.yesAnswer.empty() && !KoreanVerbTable::isCommonAnswer(info.yesAnswer))
+            annotation.addCategory(K::YES_CANDIDATE, info.yesAnswer);
+        annotation.addCategory(K::VERB, info.verb);
     } else if (type == Q::CHOOSE_ONE) {
         std::vector<std::string> choices;
         if (multiChoiceDetector->detect(text, honorific, choices) == KoreanMultiChoiceDetector::NONE) return;
