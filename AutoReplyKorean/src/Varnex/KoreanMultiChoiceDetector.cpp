@@ -206,7 +206,9 @@ int KoreanMultiChoiceDetector::detect(const std::string& text, const std::string
 bool KoreanMultiChoiceDetector::isVerbForm(const std::string& word) const {
     DetectedVerbInfo d;
     const std::string asked = word + "?";
-    return verbTable && verbTable->detectLast(asked, "", d) && d.end >= static_cast<int>(word.size());
+    // A form read from the middle of a word ("떡볶이" as 볶다) is none.
+    return verbTable && verbTable->detectLast(asked, "", d) && d.end >= static_cast<int>(word.size()) &&
+           (d.begin <= 0 || asked[d.begin - 1] == ' ');
 }
 
 bool KoreanMultiChoiceDetector::isBareChoice(const std::string& word) const {
@@ -224,8 +226,12 @@ int KoreanMultiChoiceDetector::detectSeparated(const std::string& text, const st
     if (k == 0 || k + 1 >= words.size()) return NONE;
     std::vector<std::string> left(words.begin(), words.begin() + k), right(words.begin() + k + 1, words.end());
     // "A 아니면 B" is a choice; "A 아님 말고" (never mind) is none.
-    if (right.size() > 4 || right.front() == "말고" || right.front() == "말구" || hasQuestionWord(right)) return NONE;
-    const bool leftVerb = isVerbForm(left.back()), rightVerb = isVerbForm(right.back());
+    if (right.size() > 4 || right.front() == "말고" || right.front() == "말구") return NONE;
+    // "국밥 아니면 냉면 어떠세요?": the words after the choices ask about them.
+    const std::string& tail = right.back();
+    const bool leftVerb = isVerbForm(left.back());
+    const bool rightVerb = isVerbForm(tail) || endsAsked(tail) || StringUtil::startWith(tail, "어때") ||
+                           StringUtil::startWith(tail, "어떠") || StringUtil::startWith(tail, "괜찮");
     std::string first, second;
     if (rightVerb && !leftVerb && right.size() >= 2) {
         // "짜장 아니면 짬뽕 먹을래?": the two things.
@@ -245,6 +251,11 @@ int KoreanMultiChoiceDetector::detectSeparated(const std::string& text, const st
         if (isVerbForm(choice)) {
             // Some forms are read only with their question mark.
             std::string asked = choice + "?";
+            // A verb read from the middle of a word ("내일 할까요" as 일하다)
+            // is no answer.
+            DetectedVerbInfo d;
+            if (!verbTable->detectLast(asked, honorific, d) || (d.begin > 0 && asked[d.begin - 1] != ' '))
+                return false;
             if (!getAnswerString(honorific, asked)) return false;
             choice = asked;
             return true;
@@ -254,6 +265,9 @@ int KoreanMultiChoiceDetector::detectSeparated(const std::string& text, const st
         return !last.empty() && checkNegRule(last) && !endsInCaseParticle(last) && !endsAsked(last);
     };
     if (!accept(first) || !accept(second) || first == second) return NONE;
+    // A choice still asking ("내일 할까요", its verb misread) is no answer.
+    for (const auto* c : {&first, &second})
+        if (endsWith(*c, "까") || endsWith(*c, "까요")) return NONE;
     choices.push_back(first);
     choices.push_back(second);
     return ALTERNATIVES;
@@ -385,6 +399,10 @@ int KoreanMultiChoiceDetector::detectVerbPair(const std::string& text, const std
         }
         if (pair == ALTERNATIVES) {
             if (StringUtil::getLength(text) > kMaxAlternativesLength) return NONE;
+            // A verb read from the middle of a word ("내일 할까요" as 일하다)
+            // cuts the choice in two; the words asked twice may still tell.
+            for (const auto& f : filtered)
+                if (f.begin > 0 && text[f.begin - 1] != ' ') return NONE;
             std::string c0, c1;
             if (makeChooseOneAnswer(text, filtered[0], 0, c0, false) &&
                 makeChooseOneAnswer(text, filtered[1], filtered[0].end, c1, false)) {
@@ -486,7 +504,7 @@ bool KoreanMultiChoiceDetector::makeChooseOneAnswer(const std::string& text, con
 bool KoreanMultiChoiceDetector::getAnswerString(const std::string& honorific, std::string& text) const {
     if (!verbTable) return false;
     DetectedVerbInfo d;
-    if (!verbTable->detectLast(text, honorific, d)) return false;
+    if (!verbTable->detectLast(text, honorific, d) || choiceAnswerOf(d).empty()) return false;
     text = text.substr(0, std::min(text.size(), static_cast<size_t>(std::max(0, d.begin)))) + choiceAnswerOf(d);
     return true;
 }
@@ -531,7 +549,9 @@ int KoreanMultiChoiceDetector::detectPatterns(const std::string& text, const std
         // A choice is a verb form (offered as its answer) or a word the
         // negative rules do not veto; a rejected pair leaves nothing behind
         // and the next pair of pattern words gets its chance.
-        auto accept = [&](std::string& choice) { return getAnswerString(honorific, choice) || checkNegRule(choice); };
+        auto accept = [&](std::string& choice) {
+            return getAnswerString(honorific, choice) || (checkNegRule(choice) && !endsAsked(choice));
+        };
         if (accept(first) && accept(second)) {
             choices.push_back(first);
             choices.push_back(second);
