@@ -1,5 +1,7 @@
 #include "KoreanMultiChoiceDetector.h"
 
+#include <algorithm>
+
 #include "KoreanVocabulary.h"
 #include "Varnex/DictionaryFeature.h"
 #include "Varnex/Utilities/StringUtil.h"
@@ -31,6 +33,106 @@ std::string collapseQuestionMarks(std::string text) {
     while (StringUtil::replace(text, "??", "?") > 0) {
     }
     return text;
+}
+
+// The code point of the last character of `w`, 0 for none.
+int lastCodePoint(const std::string& w) {
+    std::string last;
+    if (w.empty()) return 0;
+    StringUtil::getPreviousChar(w, static_cast<int>(w.size()) - 1, last);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(last.data());
+    if (last.size() == 1) return p[0];
+    if (last.size() == 2) return ((p[0] & 0x1F) << 6) | (p[1] & 0x3F);
+    if (last.size() == 3) return ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+    return -1;  // four bytes: an emoji
+}
+
+bool isSyllable(int c) { return c >= 0xAC00 && c <= 0xD7A3; }
+bool isJamo(int c) { return c >= 0x3131 && c <= 0x318E; }
+
+bool endsWith(const std::string& w, const std::string& tail) {
+    return w.size() >= tail.size() && w.compare(w.size() - tail.size(), std::string::npos, tail) == 0;
+}
+
+// The words of a message without the marks, laughter (ㅋㅋ, ㅠㅠ) and emoji
+// around them; `asked` tells whether a question mark was among them.
+std::vector<std::string> plainWords(const std::string& text, bool& asked) {
+    std::vector<std::string> parts, words;
+    StringUtil::split(text, ' ', parts);
+    asked = false;
+    for (auto w : parts) {
+        for (;;) {
+            const int c = lastCodePoint(w);
+            if (c == 0) break;
+            const bool mark = c < 0x80 ? std::string("?!.,~^;:)(-_").find(static_cast<char>(c)) != std::string::npos
+                                       : (c < 0 || isJamo(c) || c == 0x2661 || c == 0x2665 || c == 0x2026);
+            if (!mark) break;
+            if (c == '?') asked = true;
+            std::string last;
+            StringUtil::getPreviousChar(w, static_cast<int>(w.size()) - 1, last);
+            w.erase(w.size() - std::max<size_t>(1, last.size()));
+        }
+        if (!w.empty()) words.push_back(w);
+    }
+    return words;
+}
+
+// Words that name no choice of their own: question words, which a choice
+// made of them would answer with a question.
+bool hasQuestionWord(const std::vector<std::string>& words) {
+    static const char* const asking[] = {"뭐", "뭘", "무슨", "어디", "어딨", "언제", "누구", "누가", "왜",  "어떻게",
+                                         "어떡", "어때", "어땠", "몇",   "며칠", "얼마", "어느", "어떤", "모해", "안",
+                                         "못"};
+    for (const auto& w : words)
+        for (const char* a : asking)
+            if (StringUtil::startWith(w, a)) return true;
+    return false;
+}
+
+std::string joinWords(const std::vector<std::string>& words, size_t from, size_t to) {
+    std::string s;
+    for (size_t i = from; i < to && i < words.size(); ++i) s += (s.empty() ? "" : " ") + words[i];
+    return s;
+}
+
+// A word that ends in a particle that makes it no bare choice ("짜장은",
+// "오늘도", "너를").
+bool endsInCaseParticle(const std::string& w) {
+    static const char* const particles[] = {"을", "를", "은", "는", "에", "도", "만", "랑", "께", "야", "님", "씨"};
+    if (StringUtil::getLength(w) < 2) return false;
+    for (const char* p : particles)
+        if (endsWith(w, p)) return true;
+    return false;
+}
+
+// A word that ends as a sentence does (제출하시겠습니까, 갈래, 된다, 했다),
+// though the verb table may not know it: no thing to pick.
+bool endsAsked(const std::string& w) {
+    for (const char* ending : {"까", "래", "냐", "니", "죠", "나요", "세요"})
+        if (endsWith(w, ending) && StringUtil::getLength(w) > 1) return true;
+    if (StringUtil::getLength(w) < 2) return false;
+    std::string last;
+    StringUtil::getPreviousChar(w, static_cast<int>(w.size()) - 1, last);
+    const int before = lastCodePoint(w.substr(0, w.size() - last.size()));
+    if (!isSyllable(before)) return false;
+    const int final = (before - 0xAC00) % 28;
+    // ㄴ다, ㅆ다, 온대, 했어, 갔어: a sentence's end after a tense.
+    if (last == "다" || last == "대") return (final == 4 && w != "순대") || final == 20;
+    return (last == "어" || last == "아" || last == "지") && final == 20;
+}
+
+// "달달한 거", "큰 걸로": a thing named by what it is like.
+bool isThingWord(const std::string& w) {
+    return w == "거" || w == "걸로" || w == "걸" || w == "것" || w == "게" || w == "쪽" || w == "쪽으로";
+}
+
+// A word ending in a syllable with a final ㄴ or ㄹ: a modifier (달달한, 큰,
+// 매운, 먹을).
+bool isModifier(const std::string& w) {
+    const int c = lastCodePoint(w);
+    if (!isSyllable(c)) return false;
+    const int final = (c - 0xAC00) % 28;
+    return final == 4 || final == 8;
 }
 
 }  // namespace
@@ -68,6 +170,10 @@ void KoreanMultiChoiceDetector::loadPatternRule(const std::string& patternPath, 
             if (!f.empty()) words.emplace_back(f, f);
         patternPairs[row.fields[0]].insert(row.fields[1]);
     }
+    // A word paired with the question mark stands between two choices
+    // wherever it is ("떡볶이 아님 족발", "쉴래 아니면 놀러 갈래?").
+    for (const auto& row : rows)
+        if (row.fields[1] == "?") separators.insert(row.fields[0]);
     patternDictionary = std::make_shared<DictionaryFeature>(words);
     negativeDictionary = std::make_shared<DictionaryFeature>(negativePath, prebuilt);
 }
@@ -79,9 +185,153 @@ std::string KoreanMultiChoiceDetector::choiceAnswerOf(const DetectedVerbInfo& in
 int KoreanMultiChoiceDetector::detect(const std::string& text, const std::string& honorific,
                                       std::vector<std::string>& choices) const {
     const std::string collapsed = collapseQuestionMarks(text);
-    int found = detectVerbPair(collapsed, honorific, choices);
+    int found = detectSeparated(collapsed, honorific, choices);
+    if (found == NONE) found = detectVerbPair(collapsed, honorific, choices);
     if (found == NONE) found = detectPatterns(collapsed, honorific, choices);
-    return found != NONE ? found : detectRepeatedWord(collapsed, choices);
+    if (found == NONE) found = detectWhichOf(collapsed, choices);
+    if (found == NONE) found = detectRepeatedWord(collapsed, choices);
+    if (found == NONE) found = detectBarePair(collapsed, choices);
+    // "점심 먹었어? 뭐 먹었어?" asks twice; no choice asks what.
+    for (const auto& c : choices) {
+        std::vector<std::string> words;
+        StringUtil::split(c, ' ', words);
+        if (found == ALTERNATIVES && hasQuestionWord(words)) {
+            choices.clear();
+            return NONE;
+        }
+    }
+    return found;
+}
+
+bool KoreanMultiChoiceDetector::isVerbForm(const std::string& word) const {
+    DetectedVerbInfo d;
+    const std::string asked = word + "?";
+    // A form read from the middle of a word ("떡볶이" as 볶다) is none.
+    return verbTable && verbTable->detectLast(asked, "", d) && d.end >= static_cast<int>(word.size()) &&
+           (d.begin <= 0 || asked[d.begin - 1] == ' ');
+}
+
+bool KoreanMultiChoiceDetector::isBareChoice(const std::string& word) const {
+    if (word.empty() || StringUtil::getLength(word) > 6 || endsInCaseParticle(word) || endsAsked(word)) return false;
+    if (hasQuestionWord({word}) || isVerbForm(word)) return false;
+    return checkNegRule(word);
+}
+
+int KoreanMultiChoiceDetector::detectSeparated(const std::string& text, const std::string& honorific,
+                                               std::vector<std::string>& choices) const {
+    bool asked = false;
+    const std::vector<std::string> words = plainWords(text, asked);
+    size_t k = 0;
+    while (k < words.size() && separators.count(words[k]) == 0) ++k;
+    if (k == 0 || k + 1 >= words.size()) return NONE;
+    std::vector<std::string> left(words.begin(), words.begin() + k), right(words.begin() + k + 1, words.end());
+    // "A 아니면 B" is a choice; "A 아님 말고" (never mind) is none.
+    if (right.size() > 4 || right.front() == "말고" || right.front() == "말구") return NONE;
+    // "국밥 아니면 냉면 어떠세요?": the words after the choices ask about them.
+    const std::string& tail = right.back();
+    const bool leftVerb = isVerbForm(left.back());
+    const bool rightVerb = isVerbForm(tail) || endsAsked(tail) || StringUtil::startWith(tail, "어때") ||
+                           StringUtil::startWith(tail, "어떠") || StringUtil::startWith(tail, "괜찮");
+    std::string first, second;
+    if (rightVerb && !leftVerb && right.size() >= 2) {
+        // "짜장 아니면 짬뽕 먹을래?": the two things.
+        first = left.back();
+        second = right.front();
+    } else if (leftVerb && !rightVerb && right.size() == 1 && left.size() >= 2) {
+        // "짜장 먹을래 아님 짬뽕?"
+        first = left[left.size() - 2];
+        second = right.front();
+    } else {
+        const size_t count = std::min(left.size(), right.size());
+        first = joinWords(left, left.size() - count, left.size());
+        second = joinWords(right, 0, right.size());
+    }
+    if (hasQuestionWord({first})) return NONE;
+    auto accept = [&](std::string& choice) {
+        if (isVerbForm(choice)) {
+            // Some forms are read only with their question mark.
+            std::string asked = choice + "?";
+            // A verb read from the middle of a word ("내일 할까요" as 일하다)
+            // is no answer.
+            DetectedVerbInfo d;
+            if (!verbTable->detectLast(asked, honorific, d) || (d.begin > 0 && asked[d.begin - 1] != ' '))
+                return false;
+            if (!getAnswerString(honorific, asked)) return false;
+            choice = asked;
+            return true;
+        }
+        const auto at = choice.rfind(' ');
+        const std::string last = at == std::string::npos ? choice : choice.substr(at + 1);
+        return !last.empty() && checkNegRule(last) && !endsInCaseParticle(last) && !endsAsked(last);
+    };
+    if (!accept(first) || !accept(second) || first == second) return NONE;
+    // A choice still asking ("내일 할까요", its verb misread) is no answer.
+    for (const auto* c : {&first, &second})
+        if (endsWith(*c, "까") || endsWith(*c, "까요")) return NONE;
+    choices.push_back(first);
+    choices.push_back(second);
+    return ALTERNATIVES;
+}
+
+int KoreanMultiChoiceDetector::detectBarePair(const std::string& text, std::vector<std::string>& choices) const {
+    bool asked = false;
+    const std::vector<std::string> words = plainWords(text, asked);
+    const size_t n = words.size();
+    if (!asked || n < 2 || n > 5) return NONE;
+    // "달달한 거 짭짤한 거?", "큰거 작은거?"
+    if (n >= 4 && isThingWord(words[n - 1]) && words[n - 3] == words[n - 1] && isModifier(words[n - 2]) &&
+        isModifier(words[n - 4]) && words[n - 2] != words[n - 4]) {
+        choices.push_back(words[n - 4] + " " + words[n - 3]);
+        choices.push_back(words[n - 2] + " " + words[n - 1]);
+        return ALTERNATIVES;
+    }
+    const std::string& a = words[n - 2];
+    const std::string& b = words[n - 1];
+    if (a == b || !isBareChoice(a) || !isBareChoice(b) || hasQuestionWord(words)) return NONE;
+    for (const auto& w : words)
+        if (w == "아니면" || w == "아님" || w == "혹은" || w == "또는" || separators.count(w)) return NONE;
+    // Choices are said alike: both polite ("아메리카노요 라떼요?") or neither.
+    if (endsWith(a, "요") != endsWith(b, "요")) return NONE;
+    // Every word before the pair must be a bare word as well ("오늘 점심 짜장
+    // 짬뽕?", "민수야 물냉 비냉?"); a verb before it makes a sentence.
+    for (size_t i = 0; i + 2 < n; ++i)
+        if (isVerbForm(words[i]) || endsAsked(words[i])) return NONE;
+    choices.push_back(a);
+    choices.push_back(b);
+    return ALTERNATIVES;
+}
+
+int KoreanMultiChoiceDetector::detectWhichOf(const std::string& text, std::vector<std::string>& choices) const {
+    static const std::set<std::string> which = {"뭐가", "뭐", "뭘", "뭐로", "뭘로", "어디가", "어디", "어디로",
+                                                "어느", "어느게", "어느거", "어느쪽", "어떤", "어떤게", "어떤거",
+                                                "어떤걸로", "누가", "누구"};
+    static const std::set<std::string> among = {"중에", "중", "중에서", "둘중에", "둘중", "둘"};
+    bool asked = false;
+    std::vector<std::string> words = plainWords(text, asked);
+    size_t w = 0;
+    while (w < words.size() && which.count(words[w]) == 0) ++w;
+    if (w < 2 || w >= words.size()) return NONE;
+    size_t end = w;
+    while (end > 0 && among.count(words[end - 1])) --end;
+    if (end < 2) return NONE;
+    std::string a = words[end - 2], b = words[end - 1];
+    for (const char* glued : {"중에서", "중에", "중"})
+        if (end == w && endsWith(b, glued) && b.size() > std::string(glued).size()) {
+            b.erase(b.size() - std::string(glued).size());
+            break;
+        }
+    if (end == w && !StringUtil::startWith(words[w], "뭐") && !StringUtil::startWith(words[w], "어느") &&
+        !StringUtil::startWith(words[w], "어떤") && !StringUtil::startWith(words[w], "어디"))
+        return NONE;
+    for (const char* joiner : {"이랑", "랑", "하고", ","})
+        if (endsWith(a, joiner) && a.size() > std::string(joiner).size()) {
+            a.erase(a.size() - std::string(joiner).size());
+            break;
+        }
+    if (a == b || !isBareChoice(a) || !isBareChoice(b)) return NONE;
+    choices.push_back(a);
+    choices.push_back(b);
+    return ALTERNATIVES;
 }
 
 int KoreanMultiChoiceDetector::detectRepeatedWord(const std::string& text, std::vector<std::string>& choices) {
@@ -89,7 +339,8 @@ int KoreanMultiChoiceDetector::detectRepeatedWord(const std::string& text, std::
     StringUtil::split(text, ' ', parts);
     for (auto w : parts) {
         while (!w.empty() && (w.back() == '?' || w.back() == ',' || w.back() == '!' || w.back() == '.')) w.pop_back();
-        if (!w.empty()) words.push_back(w);
+        // "A W 아니면 B W?" asks as "A W B W?" does.
+        if (!w.empty() && w != "아니면" && w != "아님" && w != "혹은") words.push_back(w);
     }
     const size_t n = words.size();
     if (n < 4) return NONE;
@@ -99,6 +350,18 @@ int KoreanMultiChoiceDetector::detectRepeatedWord(const std::string& text, std::
         asking = asking || (asked.size() > std::string(ending).size() &&
                             asked.compare(asked.size() - std::string(ending).size(), std::string::npos, ending) == 0);
     if (!asking || words[n - 3] != asked || words[n - 4] == words[n - 2]) return NONE;
+    // "볼래 안 볼래?" asks yes or no.
+    if (words[n - 2] == "안" || words[n - 2] == "못") return NONE;
+    // Asked what the reader will do in the formal register ("기차로
+    // 가시겠습니까"): the reader says it of themselves ("기차로 가겠습니다").
+    const std::string formal = "시겠습니까";
+    if (endsWith(asked, formal) && asked.size() > formal.size()) {
+        std::string stem = asked.substr(0, asked.size() - formal.size());
+        if (endsWith(stem, "으") && stem.size() > std::string("으").size()) stem.erase(stem.size() - std::string("으").size());
+        choices.push_back(words[n - 4] + " " + stem + "겠습니다");
+        choices.push_back(words[n - 2] + " " + stem + "겠습니다");
+        return ALTERNATIVES;
+    }
     choices.push_back(words[n - 4]);
     choices.push_back(words[n - 2]);
     return ALTERNATIVES;
@@ -136,6 +399,10 @@ int KoreanMultiChoiceDetector::detectVerbPair(const std::string& text, const std
         }
         if (pair == ALTERNATIVES) {
             if (StringUtil::getLength(text) > kMaxAlternativesLength) return NONE;
+            // A verb read from the middle of a word ("내일 할까요" as 일하다)
+            // cuts the choice in two; the words asked twice may still tell.
+            for (const auto& f : filtered)
+                if (f.begin > 0 && text[f.begin - 1] != ' ') return NONE;
             std::string c0, c1;
             if (makeChooseOneAnswer(text, filtered[0], 0, c0, false) &&
                 makeChooseOneAnswer(text, filtered[1], filtered[0].end, c1, false)) {
@@ -237,7 +504,7 @@ bool KoreanMultiChoiceDetector::makeChooseOneAnswer(const std::string& text, con
 bool KoreanMultiChoiceDetector::getAnswerString(const std::string& honorific, std::string& text) const {
     if (!verbTable) return false;
     DetectedVerbInfo d;
-    if (!verbTable->detectLast(text, honorific, d)) return false;
+    if (!verbTable->detectLast(text, honorific, d) || choiceAnswerOf(d).empty()) return false;
     text = text.substr(0, std::min(text.size(), static_cast<size_t>(std::max(0, d.begin)))) + choiceAnswerOf(d);
     return true;
 }
@@ -282,7 +549,9 @@ int KoreanMultiChoiceDetector::detectPatterns(const std::string& text, const std
         // A choice is a verb form (offered as its answer) or a word the
         // negative rules do not veto; a rejected pair leaves nothing behind
         // and the next pair of pattern words gets its chance.
-        auto accept = [&](std::string& choice) { return getAnswerString(honorific, choice) || checkNegRule(choice); };
+        auto accept = [&](std::string& choice) {
+            return getAnswerString(honorific, choice) || (checkNegRule(choice) && !endsAsked(choice));
+        };
         if (accept(first) && accept(second)) {
             choices.push_back(first);
             choices.push_back(second);

@@ -16,7 +16,8 @@
 //     is both 사다 and 살다): the two words are the choices.
 //
 // Rule files: verb pairs "verb TAB verb"; patterns "first word TAB word
-// that may follow [TAB more words]"; negatives "FALSE TAB phrase". A
+// that may follow [TAB more words]" (a word followed by "?" separates two
+// choices wherever it stands: "떡볶이 아님 족발"); negatives "FALSE TAB phrase". A
 // pattern file that cannot be read finds no patterns and vetoes nothing.
 // Built once by the question-type detector; read-only afterwards.
 #pragma once
@@ -50,6 +51,19 @@ public:
                        std::vector<std::string>& choices) const;
     int detectPatterns(const std::string& text, const std::string& honorific,
                        std::vector<std::string>& choices) const;
+    // "A 아니면 B", "A 아님 B", "A or B": the last words before the
+    // separator and the words after it (verb forms as their answers).
+    int detectSeparated(const std::string& text, const std::string& honorific,
+                        std::vector<std::string>& choices) const;
+    // Two bare words asked with a question mark ("짜장 짬뽕?", "물냉 비냉?"),
+    // or two things named by what they are like ("달달한 거 짭짤한 거?").
+    int detectBarePair(const std::string& text, std::vector<std::string>& choices) const;
+    // "A B 중에 뭐가 나아?", "A B 뭐가 좋을까?", "A랑 B 어느 쪽?": A and B.
+    int detectWhichOf(const std::string& text, std::vector<std::string>& choices) const;
+    // A word that could be offered as a choice on its own: no verb form,
+    // question word, particle or word the negative rules veto.
+    bool isBareChoice(const std::string& word) const;
+    bool isVerbForm(const std::string& word) const;
     // "A W B W?" with W ending in -까, -까요, -래 or -래요: A and B.
     static int detectRepeatedWord(const std::string& text, std::vector<std::string>& choices);
     // 1 when `second` negates `first` (same verb with 안, or 할까 / 말까),
@@ -80,6 +94,7 @@ private:
     std::shared_ptr<KoreanVerbTable> verbTable;
     std::map<std::string, std::set<std::string>> verbPairs;
     std::map<std::string, std::set<std::string>> patternPairs;
+    std::set<std::string> separators;
     std::shared_ptr<DictionaryFeature> patternDictionary;
     std::shared_ptr<DictionaryFeature> negativeDictionary;
 };

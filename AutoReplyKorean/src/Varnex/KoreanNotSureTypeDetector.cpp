@@ -24,6 +24,9 @@ bool KoreanNotSureTypeDetector::process(Annotation& annotation) const {
     if (type != Label::FALSE_LABEL) {
         if (factual.count(type)) {
             label = N::DONT_KNOW;
+        } else if (type == "choose_one" && annotation.hasClassification(K::MULTI_CHOICE)) {
+            // Offered its choices, the user may leave the pick to the asker.
+            label = N::ANYTHING;
         } else if (picking.count(type)) {
             label = N::WELL;
         } else if (annotation.hasClassification(K::VERB_TYPE)) {

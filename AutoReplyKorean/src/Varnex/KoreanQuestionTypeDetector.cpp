@@ -254,7 +254,10 @@ bool KoreanQuestionTypeDetector::process(Annotation& annotation) const {
     std::string type = Label::FALSE_LABEL;
     if (annotation.getLabel(K::REPLY_GREETING) == Label::FALSE_LABEL) {
         const Cue cue = questionCue(text, text2);
-        const bool question = cue == Cue::Phrase || (cue == Cue::VerbForm && !classifierDenies(annotation));
+        // Two bare words with a question mark ("짜장 짬뽕?") ask to pick one.
+        std::vector<std::string> pair;
+        const bool question = cue == Cue::Phrase || (cue == Cue::VerbForm && !classifierDenies(annotation)) ||
+                              (cue != Cue::VerbForm && multiChoiceDetector->detectBarePair(text, pair) != 0);
         if (question) {
             getQuestionType(text, text2, type);
             if (reportsAFew(text, type))
@@ -344,8 +347,13 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if (StringUtil::startWith(type, Q::TIME) && !StringUtil::startWith(type, Q::TIME_PAST) &&
         askedInPast(text, text2, verbTable.get()) && asksWhenItHappened(text))
         type = Q::TIME_PAST + type.substr(std::string(Q::TIME).size());
+    // An either/or question is no yes/no one, nor an invitation or a "which"
+    // question once its two choices are cut out ("쉴래 아니면 놀러 갈래?",
+    // "치킨 피자 뭐가 나아?").
     std::vector<std::string> choices;
-    if (type == Q::YES_NO && multiChoiceDetector->detect(text, "", choices) != KoreanMultiChoiceDetector::NONE)
+    const int choice = multiChoiceDetector->detect(text, "", choices);
+    if (choice != KoreanMultiChoiceDetector::NONE &&
+        (type == Q::YES_NO || (choice == KoreanMultiChoiceDetector::ALTERNATIVES && choices.size() >= 2)))
         type = Q::CHOOSE_ONE;
     // "커피 사 갈까?" offers; "뭐 사 갈까?" and "몇 개 사 갈까?" keep their wh-type.
     if (type == Q::YES_NO && offering) type = kOffer;

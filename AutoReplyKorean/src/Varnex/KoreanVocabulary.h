@@ -91,6 +91,7 @@ inline constexpr char PAST_PERFECT[] = "past_perfect";
 namespace KoreanNotSureKind {
 inline constexpr char DONT_KNOW[] = "dont_know";
 inline constexpr char WELL[] = "well";
+inline constexpr char ANYTHING[] = "anything";
 inline constexpr char WHY[] = "why";
 }  // namespace KoreanNotSureKind
 }  // namespace Varnex
