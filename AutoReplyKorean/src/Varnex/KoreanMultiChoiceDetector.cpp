@@ -212,6 +212,11 @@ bool KoreanMultiChoiceDetector::isVerbForm(const std::string& word) const {
 }
 
 bool KoreanMultiChoiceDetector::isBareChoice(const std::string& word) const {
+    // A determiner points at the noun after it ("이 서류", "그 사람"): it is
+    // never a choice of its own.
+    static const std::set<std::string> determiners = {"이", "그", "저", "요", "이번", "저번", "요번", "그런",
+                                                      "이런", "저런", "무슨", "웬", "한", "두", "몇", "딴"};
+    if (determiners.count(word)) return false;
     if (word.empty() || StringUtil::getLength(word) > 6 || endsInCaseParticle(word) || endsAsked(word)) return false;
     if (hasQuestionWord({word}) || isVerbForm(word)) return false;
     return checkNegRule(word);

@@ -25,8 +25,16 @@ bool KoreanNotSureTypeDetector::process(Annotation& annotation) const {
         if (factual.count(type)) {
             label = N::DONT_KNOW;
         } else if (type == "choose_one" && annotation.hasClassification(K::MULTI_CHOICE)) {
-            // Offered its choices, the user may leave the pick to the asker.
-            label = N::ANYTHING;
+            // Offered its choices, the user may leave the pick to the asker;
+            // whether to do a thing at all (갈까 말까: 가자 / 말자) is no pick
+            // among things, and gets a plain 글쎄.
+            const std::string choices = annotation.getLabel(K::MULTI_CHOICE);
+            const size_t slash = choices.find('/');
+            const std::string second = slash == std::string::npos ? "" : choices.substr(slash + 1);
+            bool doOrNot = false;
+            for (const char* no : {"말자", "말아", "말까", "말죠", "맙시다", "말고"})
+                doOrNot = doOrNot || second.compare(0, std::char_traits<char>::length(no), no) == 0;
+            label = doOrNot ? N::WELL : N::ANYTHING;
         } else if (picking.count(type)) {
             label = N::WELL;
         } else if (annotation.hasClassification(K::VERB_TYPE)) {

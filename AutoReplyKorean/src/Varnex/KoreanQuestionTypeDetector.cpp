@@ -355,6 +355,10 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if (choice != KoreanMultiChoiceDetector::NONE &&
         (type == Q::YES_NO || (choice == KoreanMultiChoiceDetector::ALTERNATIVES && choices.size() >= 2)))
         type = Q::CHOOSE_ONE;
+    // "살까 말까" wonders whether to do it at all: without its two choices a
+    // bare 응 or 아니 would answer nothing, so it is no question to answer.
+    if (type == Q::YES_NO && (text.find("까 말까") != std::string::npos || text.find("까말까") != std::string::npos))
+        type = Label::FALSE_LABEL;
     // "커피 사 갈까?" offers; "뭐 사 갈까?" and "몇 개 사 갈까?" keep their wh-type.
     if (type == Q::YES_NO && offering) type = kOffer;
     if (multi && type != Q::CHOOSE_ONE) type = Q::MULTI_QUESTION;
