@@ -226,6 +226,26 @@ std::string promise(std::string verb, int level) {
                    ("죄송합니다 곧 " + stem + "겠습니다").c_str());
 }
 
+// The bare noun right before the word `word` ("출발 안 했어": 출발), with
+// an object particle dropped; "" when the word before it is an adverb
+// (아직, 또) or missing.
+std::string nounBefore(const std::string& text, const std::string& word) {
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    for (size_t i = 1; i < words.size(); ++i) {
+        if (words[i] != word) continue;
+        std::string noun = words[i - 1];
+        for (const char* particle : {"을", "를"})
+            if (noun.size() > 3 && noun.compare(noun.size() - 3, 3, particle) == 0) noun = noun.substr(0, noun.size() - 3);
+        for (const char* adverb : {"아직", "아직도", "왜", "또", "이제", "여태", "지금", "벌써", "대체", "도대체", "얼른", "빨리"})
+            if (noun == adverb) return "";
+        for (const auto& ch : std::vector<std::string>{noun.size() >= 3 ? noun.substr(noun.size() - 3) : ""})
+            if (syllable(ch) < 0) return "";
+        return noun;
+    }
+    return "";
+}
+
 // The reader's pastime in the question's verb: "요즘 이것저것 보고 있어 ㅎㅎ
 // 너는?"; 요즘 only when the question has it.
 std::string pastimeAnswer(const Annotation& annotation, int level) {
@@ -357,7 +377,10 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
         const std::string offer = volunteer(verb, level);
         if (!offer.empty()) candidates.emplace_back(offer);
     } else if (type == "sorry_pending") {
-        const std::string answer = promise(annotation.getLabel(K::VERB, ""), level);
+        // "출발 안 했어": 하다 takes back its noun from before 안 (출발하다).
+        std::string verb = annotation.getLabel(K::VERB, "");
+        if (verb == "하다") verb = nounBefore(annotation.getText(), "안") + verb;
+        const std::string answer = promise(verb, level);
         if (!answer.empty()) candidates.emplace_back(answer);
     } else if (type == "pastime") {
         const std::string answer = pastimeAnswer(annotation, level);

@@ -301,7 +301,9 @@ std::string reasonKind(const std::string& text, const std::string& text2, const 
                             "답장안", "답장을안", "대답안", "대답을안", "소식이없", "씹", "안받", "못받", "안읽", "안봐",
                             "못봤", "안봤", "잠수"}) ||
         (negated && containsAny(after, {"전화", "카톡", "톡", "문자", "연락", "답장", "메일", "메시지"}));
-    const bool late = containsAny(after, {"늦었", "늦게", "늦으", "늦냐", "늦어", "늦니", "지각"});
+    const bool late = containsAny(after, {"늦었", "늦게", "늦으", "늦냐", "늦어", "늦니", "지각", "이제와", "이제야", "이제오"});
+    // Skipping or forgetting is a failure without a 안 ("왜 수업 빠졌어?").
+    if (containsAny(after, {"빠졌", "빼먹", "결석", "까먹", "잊어", "잊었", "잊으"})) negated = true;
     // "택배는 왜 안 와?" asks about the parcel: only the reader's own coming is put off.
     if (negated && !past && !unanswered && (yet || (verbFound && info.verb == "오다" && asked == Asked::Reader)))
         return kSorryPending;
@@ -327,7 +329,7 @@ bool asksAmountToPay(const std::string& text, bool should) {
                         "술값", "커피값", "식대"}))
         return true;
     return containsAny(s, {"얼마씩", "인당", "명당", "각자", "얼마래", "얼마라고", "얼마랍", "얼마보내", "얼마입금",
-                           "얼마송금", "얼마이체", "얼마드리", "얼마줘야"});
+                           "얼마송금", "얼마이체", "얼마드리", "얼마줘야", "n빵", "N빵", "엔빵", "1/n", "1/N", "더치"});
 }
 
 // What the reader is watching, reading, listening to or playing these
@@ -335,18 +337,34 @@ bool asksAmountToPay(const std::string& text, bool should) {
 // reader's own pastime, not with where they are or what they are doing.
 const char* const kPastime = "pastime";
 
+// The verb of a pastime question in the present: 보다, 읽다, 듣다, or 하다
+// with a game; "" for any other. A bare 봐 or 들어 at the end ("요즘 뭐
+// 봐?"), which the verb table leaves alone, counts as well.
+std::string pastimeVerb(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
+    DetectedVerbInfo info;
+    if (verbTable && (verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info)))) {
+        if (info.time != "present" || info.type != KoreanVerbKind::QUESTION) return "";
+        if (info.verb == "보다" || info.verb == "읽다" || info.verb == "듣다") return info.verb;
+        if (info.verb == "게임하다" || (info.verb == "하다" && text.find("게임") != std::string::npos)) return "하다";
+        return "";
+    }
+    const std::string last = lastWord(text);
+    for (const char* form : {"봐", "봐요", "보니", "보냐"})
+        if (last == form) return "보다";
+    for (const char* form : {"읽어", "읽어요", "읽니", "읽냐"})
+        if (last == form) return "읽다";
+    for (const char* form : {"들어", "들어요", "듣니", "듣냐"})
+        if (last == form) return "듣다";
+    return "";
+}
+
 bool asksPastime(const std::string& text, const std::string& text2, bool now, const KoreanVerbTable* verbTable) {
     std::string s = text;
     StringUtil::replace(s, " ", "");
     const bool media = containsAny(s, {"드라마", "영화", "책", "노래", "음악", "예능", "웹툰", "유튜브", "게임", "애니",
                                        "소설", "만화", "넷플", "팟캐스트"});
     if (!media && !now) return false;
-    DetectedVerbInfo info;
-    if (!verbTable || (!verbTable->detectLast(text, "", info) && (text2.empty() || !verbTable->detectLast(text2, "", info))))
-        return false;
-    if (info.time != "present" || info.type != KoreanVerbKind::QUESTION) return false;
-    return info.verb == "보다" || info.verb == "읽다" || info.verb == "듣다" || info.verb == "게임하다" ||
-           (info.verb == "하다" && s.find("게임") != std::string::npos);
+    return !pastimeVerb(text, text2, verbTable).empty();
 }
 
 // The question classifier is sure the message asks nothing.
@@ -545,9 +563,11 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
         if (!info.yesAnswer.empty() && !KoreanVerbTable::isCommonAnswer(info.yesAnswer))
             annotation.addCategory(K::YES_CANDIDATE, info.yesAnswer);
         annotation.addCategory(K::VERB, info.verb);
-    } else if (type == kSorryPending || type == kPastime) {
-        // The verb of a promise ("곧 올릴게") or of the reader's pastime
-        // ("이것저것 보고 있어").
+    } else if (type == kPastime) {
+        // The verb of the reader's pastime ("이것저것 보고 있어").
+        annotation.addCategory(K::VERB, pastimeVerb(text, text2, verbTable.get()));
+    } else if (type == kSorryPending) {
+        // The verb of a promise ("곧 올릴게").
         DetectedVerbInfo info;
         if (verbTable && (verbTable->detectLast(text, honorific, info) ||
                           (!text2.empty() && verbTable->detectLast(text2, honorific, info))))
