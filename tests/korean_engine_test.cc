@@ -142,6 +142,7 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"왜 연락이 없었어요? 걱정했잖아요", "죄송해요", {"그냥"}},
              {"보고서를 왜 아직 안 올리셨습니까?", "곧 올리겠습니다", {"별다른 이유"}},
              {"왜 안 와?", "곧 갈게", {"그냥"}},
+             {"왜 아직 출발 안 했어??", "곧 출발할게", {"곧 할게"}},
              {"택배가 왜 안 와?", "", {"갈게", "미안"}},
              // Why the reader made a choice: a reason, and 그냥 only among friends.
              {"요가는 왜 그만두셨어요?", "사정이 좀", {"그냥", "죄송"}},
