@@ -138,7 +138,25 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"이제 수업 끝났다", "수고", {"축하", "대박"}},
              {"오늘 저녁 먹으러 가자", "좋아", {"맛있게", "뭐 먹어"}},
              {"오늘 고마웠어 조심히 들어가~", "잘 있어", {"별거", "뭘"}},
-             {"오늘 감사했습니다 조심히 들어가겠습니다", "들어가십시오", {"별것", "신경 써"}}}) {
+             {"오늘 감사했습니다 조심히 들어가겠습니다", "들어가십시오", {"별것", "신경 써"}},
+             // Why the reader failed to do something: an apology with a reason, never 그냥.
+             {"왜 숙제 안 냈니?", "미안", {"그냥"}},
+             {"왜 연락이 없었어요? 걱정했잖아요", "죄송해요", {"그냥"}},
+             {"보고서를 왜 아직 안 올리셨습니까?", "곧 올리겠습니다", {"별다른 이유"}},
+             {"왜 안 와?", "곧 갈게", {"그냥"}},
+             {"왜 아직 출발 안 했어??", "곧 출발할게", {"곧 할게"}},
+             {"택배가 왜 안 와?", "", {"갈게", "미안"}},
+             // Why the reader made a choice: a reason, and 그냥 only among friends.
+             {"요가는 왜 그만두셨어요?", "사정이 좀", {"그냥", "죄송"}},
+             // How much to pay or send is worked out, not judged dear.
+             {"회비 얼마씩 내면 돼?", "계산해", {"비싼", "비싸"}},
+             {"참가비는 얼마입니까?", "확인해", {"비싼", "비싸", "무슨 일"}},
+             // No cheeky ask-back to a polite question.
+             {"이거 얼마예요?", "확인해", {"사시게요"}},
+             {"연세가 어떻게 되세요?", "", {"왜요", "궁금하세요", "모르겠"}},
+             // What the reader watches or reads lately: their own pastime.
+             {"요즘 무슨 드라마 봐?", "보고 있어", {"집에"}},
+             {"요즘 뭐 읽으세요?", "읽고 있어요", {"집에"}}}) {
         const auto replies = suggest(*engine, m);
         if (!needed.empty()) {
             EXPECT_TRUE(anyContains(replies, needed)) << m;

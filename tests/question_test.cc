@@ -59,7 +59,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"내일 시간 있어?", "yes_no"},         {"저녁 드셨어요?", "yes_no"},
         {"지금 어디 있어?", "location"},       {"누구랑 밥 먹어?", "person_with"},
         {"이 가방 얼마예요?", "price"},        {"몇 살이야?", "age"},
-        {"왜 안 와?", "reason"},               {"뭐 먹을래?", "food"},
+        {"왜 안 와?", "sorry_pending"},        {"뭐 먹을래?", "food"},
         {"주말에 뭐 했어?", "activity"},       {"몇 개 샀어?", "count"},
         {"언제 와?", "time"},                  {"몇 시에 끝나?", "time_time"},
         {"언제 이사했어?", "time_past"},       {"언제 온다고 했어?", "time"},
@@ -73,6 +73,10 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"사진 몇 장 보냈어", "FALSE"},        {"사진 몇 장 보냈어?", "count"},  // 몇 = a few, unless asked
         {"언제 일어났어?", "time_past_time"},  // no morning greeting
         {"몇 분 걸려요?", "how_long"},         {"몇 분 남았어?", "how_long"},  // no date or time of day
+        {"차는 왜 파셨어요?", "choice_reason"}, {"걔는 왜 헤어졌어?", "reason"},  // someone else's choice
+        {"왜 화났어?", "reason"},              {"점심값 얼마 보내면 돼?", "pay_amount"},
+        {"월세 얼마 내세요?", "cost_ongoing"}, {"요즘 무슨 노래 들어?", "pastime"},
+        {"뭐 보러 갈까?", "plan_what"},
     };
     for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
 }

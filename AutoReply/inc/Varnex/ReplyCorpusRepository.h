@@ -2,8 +2,10 @@
 // ("NORMAL"), 2 most honorific ("HIGH"). Loaded once, read-only afterwards.
 //
 // Table lines: key TAB level-0 TAB level-1 TAB level-2, alternatives in a
-// column separated by "/". The first line of a key wins in each level; a
-// line without a key or without replies is refused.
+// column separated by "/". A level column of just "-" gives the key no
+// reply at that level (an ask-back fit only among friends: "왜? 궁금해?
+// ㅎㅎ"). The first line of a key wins in each level; a line without a key
+// or without replies is refused.
 #pragma once
 
 #include <map>

@@ -7,6 +7,11 @@ namespace Varnex {
 
 using Utilities::StringUtil;
 
+namespace {
+// A level column holding only this gives the key no reply at that level.
+const char* const kNone = "-";
+}  // namespace
+
 ReplyCorpusRepository::ReplyCorpusRepository(const std::string& corpusPath) { load(corpusPath); }
 
 bool ReplyCorpusRepository::load(const std::string& corpusPath) {
@@ -23,8 +28,8 @@ bool ReplyCorpusRepository::load(const std::string& corpusPath) {
             return out;
         };
         levelZeroCorpus.emplace(cols[0], column(1));
-        if (cols.size() > 2 && !cols[2].empty()) levelOneCorpus.emplace(cols[0], column(2));
-        if (cols.size() > 3 && !cols[3].empty()) levelTwoCorpus.emplace(cols[0], column(3));
+        if (cols.size() > 2 && !cols[2].empty() && cols[2] != kNone) levelOneCorpus.emplace(cols[0], column(2));
+        if (cols.size() > 3 && !cols[3].empty() && cols[3] != kNone) levelTwoCorpus.emplace(cols[0], column(3));
     }
     return true;
 }

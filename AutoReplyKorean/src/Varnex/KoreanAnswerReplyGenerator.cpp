@@ -189,6 +189,77 @@ std::string placeAnswer(const Annotation& annotation, const std::string& type, i
     return kPlace + particle + " " + yes;
 }
 
+// A promise to do now what the reader was asked why they have not done
+// ("왜 안 와?": "미안 곧 갈게!", "보고서 왜 아직 안 올리셨습니까?": "죄송합니다
+// 곧 올리겠습니다"); coming is answered with going. Verbs whose promise form
+// the text alone does not give (돕다: 도울게) get none.
+std::string promise(std::string verb, int level) {
+    if (verb == "오다") verb = "가다";
+    if (verb.size() < 6 || verb.compare(verb.size() - 3, 3, "다") != 0) return "";
+    const std::string stem = verb.substr(0, verb.size() - 3);
+    const std::string last = stem.substr(stem.size() - 3);
+    const int c = syllable(last);
+    if (c < 0) return "";
+    const int final = (c - 0xAC00) % 28;
+    std::string casual;
+    if (final == 0 || final == 8) {
+        // 가 -> 갈, 올리 -> 올릴; 만들 stays.
+        const int withL = final == 0 ? c + 8 : c;
+        std::string l;
+        l += static_cast<char>(0xE0 | (withL >> 12));
+        l += static_cast<char>(0x80 | ((withL >> 6) & 0x3F));
+        l += static_cast<char>(0x80 | (withL & 0x3F));
+        casual = stem.substr(0, stem.size() - 3) + l + "게";
+    } else if (verb == "듣다" || verb == "걷다" || verb == "묻다") {
+        const int withL = c - 7 + 8;  // ㄷ -> ㄹ
+        std::string l;
+        l += static_cast<char>(0xE0 | (withL >> 12));
+        l += static_cast<char>(0x80 | ((withL >> 6) & 0x3F));
+        l += static_cast<char>(0x80 | (withL & 0x3F));
+        casual = stem.substr(0, stem.size() - 3) + l + "을게";
+    } else if (final == 17) {
+        return "";  // ㅂ: 돕다 도울게, 입다 입을게; not told apart here
+    } else {
+        casual = stem + "을게";
+    }
+    return byLevel(level, ("미안 곧 " + casual + "!").c_str(), ("죄송해요 곧 " + casual + "요!").c_str(),
+                   ("죄송합니다 곧 " + stem + "겠습니다").c_str());
+}
+
+// The bare noun right before the word `word` ("출발 안 했어": 출발), with
+// an object particle dropped; "" when the word before it is an adverb
+// (아직, 또) or missing.
+std::string nounBefore(const std::string& text, const std::string& word) {
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    for (size_t i = 1; i < words.size(); ++i) {
+        if (words[i] != word) continue;
+        std::string noun = words[i - 1];
+        for (const char* particle : {"을", "를"})
+            if (noun.size() > 3 && noun.compare(noun.size() - 3, 3, particle) == 0) noun = noun.substr(0, noun.size() - 3);
+        for (const char* adverb : {"아직", "아직도", "왜", "또", "이제", "여태", "지금", "벌써", "대체", "도대체", "얼른", "빨리"})
+            if (noun == adverb) return "";
+        for (const auto& ch : std::vector<std::string>{noun.size() >= 3 ? noun.substr(noun.size() - 3) : ""})
+            if (syllable(ch) < 0) return "";
+        return noun;
+    }
+    return "";
+}
+
+// The reader's pastime in the question's verb: "요즘 이것저것 보고 있어 ㅎㅎ
+// 너는?"; 요즘 only when the question has it.
+std::string pastimeAnswer(const Annotation& annotation, int level) {
+    std::string verb = annotation.getLabel(K::VERB, "");
+    if (verb == "게임하다") verb = "하다";
+    if (verb != "보다" && verb != "읽다" && verb != "듣다" && verb != "하다") return "";
+    const std::string stem = verb.substr(0, verb.size() - 3);
+    const std::string& text = annotation.getText();
+    const std::string lately =
+        text.find("요즘") != std::string::npos ? "요즘 " : text.find("요새") != std::string::npos ? "요새 " : "";
+    const std::string doing = lately + "이것저것 " + stem + "고 있";
+    return byLevel(level, (doing + "어 ㅎㅎ 너는?").c_str(), (doing + "어요 ㅎㅎ").c_str(), (doing + "습니다").c_str());
+}
+
 std::vector<std::string> fields(const std::string& s, char separator) {
     std::vector<std::string> out;
     StringUtil::split(s, separator, out);
@@ -305,6 +376,15 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
         }
         const std::string offer = volunteer(verb, level);
         if (!offer.empty()) candidates.emplace_back(offer);
+    } else if (type == "sorry_pending") {
+        // "출발 안 했어": 하다 takes back its noun from before 안 (출발하다).
+        std::string verb = annotation.getLabel(K::VERB, "");
+        if (verb == "하다") verb = nounBefore(annotation.getText(), "안") + verb;
+        const std::string answer = promise(verb, level);
+        if (!answer.empty()) candidates.emplace_back(answer);
+    } else if (type == "pastime") {
+        const std::string answer = pastimeAnswer(annotation, level);
+        if (!answer.empty()) candidates.emplace_back(answer);
     } else if (type == "where_place") {
         candidates.emplace_back(kPlace + byLevel(level, "에 있어", "에 있어요", "에 있습니다"));
     } else if (type == "where_should") {

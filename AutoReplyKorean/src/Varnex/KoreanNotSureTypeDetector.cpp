@@ -12,10 +12,11 @@ namespace N = KoreanNotSureKind;
 namespace V = KoreanVerbKind;
 
 bool KoreanNotSureTypeDetector::process(Annotation& annotation) const {
-    // Questions about facts the user may simply not know.
+    // Questions about facts the user may simply not know (one's own age is
+    // not among them).
     static const std::set<std::string> factual = {"time",   "location",   "count",       "price",
-                                                  "age",    "etc",        "reason",      "preference",
-                                                  "prefer_past", "multi_question"};
+                                                  "etc",    "reason",     "preference",  "prefer_past",
+                                                  "multi_question"};
     // Questions that ask the user to pick.
     static const std::set<std::string> picking = {"choose_one", "food"};
 

@@ -1,5 +1,7 @@
 #include "KoreanQuestionTypeDetector.h"
 
+#include <algorithm>
+#include <initializer_list>
 #include <map>
 
 #include "KoreanVocabulary.h"
@@ -207,6 +209,164 @@ bool asksWhatToDo(const std::string& text) {
     return false;
 }
 
+bool endsWith(const std::string& word, const std::string& tail) {
+    return word.size() >= tail.size() && word.compare(word.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Why-questions about the reader's own doing, sorted by what the answer
+// owes: a thing the reader has not done yet ("보고서 왜 아직 안 올렸어?", "왜
+// 안 와?": an apology and a promise, "미안 곧 갈게"), a message or call left
+// unanswered ("왜 전화 안 받았어?", "왜 연락이 없었어요?": "미안 못 봤어"),
+// something missed or done wrong ("왜 숙제 안 냈니?", "왜 늦었어?", "왜 나한테만
+// 말 안 했어? 서운하네": an apology with a reason), and a choice the reader
+// made ("차는 왜 파셨어요?": a reason, no apology).
+const char* const kReason = "reason";
+const char* const kSorryPending = "sorry_pending";
+const char* const kSorryUnanswered = "sorry_unanswered";
+const char* const kSorryMissed = "sorry_missed";
+const char* const kSorryDid = "sorry_did";
+const char* const kChoiceReason = "choice_reason";
+
+// Who the words before 왜 make the one asked about: someone or something
+// else named as subject ("택배가 왜 안 와?", "걔는 왜 헤어졌어?"), a topic
+// that may be the thing the reader acted on ("차는 왜 파셨어요?", "숙제는 왜
+// 안 냈어?"), or the reader. The reader named (너는, 넌, 과장님은, 언니가) and
+// a message or call as subject ("연락이 왜 없었어?") count as the reader; a
+// vocative (민수야) or an object (보고서를) is no subject.
+enum class Asked { Other, Topic, Reader };
+
+Asked askedAbout(const std::string& text) {
+    const size_t why = text.find("왜");
+    if (why == std::string::npos) return Asked::Other;
+    std::vector<std::string> words;
+    StringUtil::split(text.substr(0, why), ' ', words);
+    static const std::vector<std::string> reader = {"너", "넌", "니", "네", "너는", "너도", "니가", "네가", "당신",
+                                                    "자기", "자기는", "자기가", "본인", "본인은"};
+    static const std::vector<std::string> kin = {"님", "형", "오빠", "언니", "누나", "선배", "쌤"};
+    static const std::vector<std::string> contact = {"연락", "답장", "답", "대답", "전화", "카톡", "톡", "문자", "소식"};
+    static const std::vector<std::string> others = {"걔", "쟤", "얘", "그사람", "그분", "걔네", "쟤네", "얘네"};
+    Asked asked = Asked::Reader;
+    for (const auto& raw : words) {
+        const std::string w = StringUtil::trim(raw);
+        if (w.empty()) continue;
+        std::string stem, particle;
+        for (const char* p : {"께서는", "께서", "은", "는", "이", "가", "도"})
+            if (endsWith(w, p) && w.size() > std::string(p).size()) {
+                stem = w.substr(0, w.size() - std::string(p).size());
+                particle = p;
+                break;
+            }
+        if (std::find(others.begin(), others.end(), stem.empty() ? w : stem) != others.end()) return Asked::Other;
+        if (stem.empty()) continue;  // no subject or topic particle
+        if (std::find(reader.begin(), reader.end(), w) != reader.end()) continue;
+        bool ok = std::find(contact.begin(), contact.end(), stem) != contact.end();
+        for (const auto& k : kin) ok = ok || endsWith(stem, k);
+        if (ok) continue;
+        if (particle == "은" || particle == "는" || particle == "도")
+            asked = Asked::Topic;
+        else
+            return Asked::Other;
+    }
+    return asked;
+}
+
+bool containsAny(const std::string& squeezed, std::initializer_list<const char*> parts) {
+    for (const char* p : parts)
+        if (squeezed.find(p) != std::string::npos) return true;
+    return false;
+}
+
+std::string reasonKind(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
+    const Asked asked = askedAbout(text);
+    if (asked == Asked::Other) return kReason;
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    const size_t why = s.find("왜");
+    const std::string after = why == std::string::npos ? s : s.substr(why);
+    DetectedVerbInfo info;
+    const bool verbFound = verbTable && (verbTable->detectLast(text, "", info) ||
+                                         (!text2.empty() && verbTable->detectLast(text2, "", info)));
+    const bool past = askedInPast(text, text2, verbTable);
+    bool negated = (verbFound && (info.compoundValue == "안" || info.compoundValue == "못")) ||
+                   containsAny(after, {"왜안", "왜못", "안했", "안하", "안해", "못했"});
+    std::vector<std::string> words;
+    StringUtil::split(text.substr(text.find("왜")), ' ', words);
+    for (const auto& w : words) negated = negated || w == "안" || w == "못";
+    // 되다 and 그렇다 are no doing of the reader's ("왜 안 돼?", "왜 안 그래?").
+    if (verbFound && (info.verb == "되다" || info.verb == "그렇다" || info.verb == "그러다")) return kReason;
+    const bool yet = containsAny(after, {"아직"});
+    const bool reproach = containsAny(s, {"서운", "섭섭", "걱정했잖", "기다렸잖", "말도없이", "말없이", "연락도없이", "그냥갔", "먼저갔"});
+    const bool unanswered =
+        containsAny(after, {"연락이없", "연락도없", "연락이안", "연락을안", "연락안", "답이없", "답장이없", "답장도없",
+                            "답장안", "답장을안", "대답안", "대답을안", "소식이없", "씹", "안받", "못받", "안읽", "안봐",
+                            "못봤", "안봤", "잠수"}) ||
+        (negated && containsAny(after, {"전화", "카톡", "톡", "문자", "연락", "답장", "메일", "메시지"}));
+    const bool late = containsAny(after, {"늦었", "늦게", "늦으", "늦냐", "늦어", "늦니", "지각", "이제와", "이제야", "이제오"});
+    // Skipping or forgetting is a failure without a 안 ("왜 수업 빠졌어?").
+    if (containsAny(after, {"빠졌", "빼먹", "결석", "까먹", "잊어", "잊었", "잊으"})) negated = true;
+    // "택배는 왜 안 와?" asks about the parcel: only the reader's own coming is put off.
+    if (negated && !past && !unanswered && (yet || (verbFound && info.verb == "오다" && asked == Asked::Reader)))
+        return kSorryPending;
+    if (negated && past && yet) return kSorryPending;
+    if (unanswered) return kSorryUnanswered;
+    if ((negated && past) || (reproach && negated)) return kSorryMissed;
+    if (late || reproach) return kSorryDid;
+    // A feeling or a state is no choice ("왜 화났어?", "왜 울었어?").
+    for (const char* state : {"화나다", "삐지다", "울다", "웃다", "아프다", "그렇다", "그러다", "이러다", "속상하다"})
+        if (verbFound && info.verb == state) return kReason;
+    if (past && !negated) return kChoiceReason;
+    return kReason;
+}
+
+const char* const kPayAmount = "pay_amount";
+
+bool asksAmountToPay(const std::string& text, bool should) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    if (should || asksWhatToDo(text)) return true;
+    // Fees one pays for a meal, a delivery or a gathering ("참가비는 얼마입니까?").
+    if (containsAny(s, {"참가비", "입장료", "회비", "회식비", "배달비", "점심값", "저녁값", "밥값",
+                        "술값", "커피값", "식대"}))
+        return true;
+    return containsAny(s, {"얼마씩", "인당", "명당", "각자", "얼마래", "얼마라고", "얼마랍", "얼마보내", "얼마입금",
+                           "얼마송금", "얼마이체", "얼마드리", "얼마줘야", "n빵", "N빵", "엔빵", "1/n", "1/N", "더치"});
+}
+
+// What the reader is watching, reading, listening to or playing these
+// days ("요즘 무슨 드라마 봐?", "요즘 뭐 읽으세요?"): answered with the
+// reader's own pastime, not with where they are or what they are doing.
+const char* const kPastime = "pastime";
+
+// The verb of a pastime question in the present: 보다, 읽다, 듣다, or 하다
+// with a game; "" for any other. A bare 봐 or 들어 at the end ("요즘 뭐
+// 봐?"), which the verb table leaves alone, counts as well.
+std::string pastimeVerb(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
+    DetectedVerbInfo info;
+    if (verbTable && (verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info)))) {
+        if (info.time != "present" || info.type != KoreanVerbKind::QUESTION) return "";
+        if (info.verb == "보다" || info.verb == "읽다" || info.verb == "듣다") return info.verb;
+        if (info.verb == "게임하다" || (info.verb == "하다" && text.find("게임") != std::string::npos)) return "하다";
+        return "";
+    }
+    const std::string last = lastWord(text);
+    for (const char* form : {"봐", "봐요", "보니", "보냐"})
+        if (last == form) return "보다";
+    for (const char* form : {"읽어", "읽어요", "읽니", "읽냐"})
+        if (last == form) return "읽다";
+    for (const char* form : {"들어", "들어요", "듣니", "듣냐"})
+        if (last == form) return "듣다";
+    return "";
+}
+
+bool asksPastime(const std::string& text, const std::string& text2, bool now, const KoreanVerbTable* verbTable) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    const bool media = containsAny(s, {"드라마", "영화", "책", "노래", "음악", "예능", "웹툰", "유튜브", "게임", "애니",
+                                       "소설", "만화", "넷플", "팟캐스트"});
+    if (!media && !now) return false;
+    return !pastimeVerb(text, text2, verbTable).empty();
+}
+
 // The question classifier is sure the message asks nothing.
 bool classifierDenies(const Annotation& annotation) {
     if (!annotation.hasClassification(Category::QUESTION)) return false;
@@ -253,7 +413,22 @@ bool KoreanQuestionTypeDetector::process(Annotation& annotation) const {
     // it still gets its FALSE, which later detectors read.
     std::string type = Label::FALSE_LABEL;
     if (annotation.getLabel(K::REPLY_GREETING) == Label::FALSE_LABEL) {
-        const Cue cue = questionCue(text, text2);
+        Cue cue = questionCue(text, text2);
+        // "왜 연락이 없었어요? 걱정했잖아요": a why-question asked first keeps
+        // its answers when the words after it (잖아요) are no question.
+        if (cue == Cue::Vetoed) {
+            const size_t mark = text.find('?');
+            const std::string first = mark == std::string::npos ? "" : text.substr(0, mark + 1);
+            std::string firstType;
+            if (!first.empty() && mark + 1 < text.size() && questionCue(first, "") == Cue::Phrase) {
+                getQuestionType(first, "", firstType);
+                if (StringUtil::startWith(firstType, "sorry_")) {
+                    text = first;
+                    text2.clear();
+                    cue = Cue::Phrase;
+                }
+            }
+        }
         // Two bare words with a question mark ("짜장 짬뽕?") ask to pick one.
         std::vector<std::string> pair;
         const bool question = cue == Cue::Phrase || (cue == Cue::VerbForm && !classifierDenies(annotation)) ||
@@ -342,6 +517,14 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // did or paid ("어디서 주웠어", "택시비 얼마 나왔어"), not a plan or a price.
     const auto twin = kPastTwins.find(type);
     if (twin != kPastTwins.end() && askedInPast(text, text2, verbTable.get())) type = twin->second;
+    if ((type == kActivity || type == "etc") && !later && asksPastime(text, text2, now, verbTable.get())) type = kPastime;
+    // How much one should pay, send or chip in ("회비 얼마씩 내면 돼?", "점심값
+    // 얼마 보내면 돼?"), or what someone said it comes to ("배달비 얼마래?"):
+    // the reader works it out or finds out; whether it is dear is not asked.
+    if ((type == "price" || type == "cost_ongoing") && asksAmountToPay(text, should)) type = kPayAmount;
+    // A why-question about the reader's own doing: put off, unanswered,
+    // missed, or a choice made.
+    if (type == kReason) type = reasonKind(text, text2, verbTable.get());
     // A when-question in the past tense asks when something happened ("언제
     // 이사했어"): its answers lie behind, not ahead (곧, 아직 모르겠어).
     if (StringUtil::startWith(type, Q::TIME) && !StringUtil::startWith(type, Q::TIME_PAST) &&
@@ -392,6 +575,15 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
         if (!info.yesAnswer.empty() && !KoreanVerbTable::isCommonAnswer(info.yesAnswer))
             annotation.addCategory(K::YES_CANDIDATE, info.yesAnswer);
         annotation.addCategory(K::VERB, info.verb);
+    } else if (type == kPastime) {
+        // The verb of the reader's pastime ("이것저것 보고 있어").
+        annotation.addCategory(K::VERB, pastimeVerb(text, text2, verbTable.get()));
+    } else if (type == kSorryPending) {
+        // The verb of a promise ("곧 올릴게").
+        DetectedVerbInfo info;
+        if (verbTable && (verbTable->detectLast(text, honorific, info) ||
+                          (!text2.empty() && verbTable->detectLast(text2, honorific, info))))
+            annotation.addCategory(K::VERB, info.verb);
     } else if (type == Q::CHOOSE_ONE) {
         std::vector<std::string> choices;
         if (multiChoiceDetector->detect(text, honorific, choices) == KoreanMultiChoiceDetector::NONE) return;
