@@ -73,7 +73,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"사진 몇 장 보냈어", "FALSE"},        {"사진 몇 장 보냈어?", "count"},  // 몇 = a few, unless asked
         {"언제 일어났어?", "time_past_time"},  // no morning greeting
         {"몇 분 걸려요?", "how_long"},         {"몇 분 남았어?", "how_long"},  // no date or time of day
-        {"차는 왜 파셨어요?", "choice_reason"}, {"걔는 왜 헤어졌어?", "reason"},  // someone else's choice
+        {"차는 왜 파셨어요?", "choice_reason"}, {"걔는 왜 헤어졌어?", "other_reason"},  // someone else's doing: wondered along
         {"왜 화났어?", "reason"},              {"점심값 얼마 보내면 돼?", "pay_amount"},
         {"월세 얼마 내세요?", "cost_ongoing"}, {"요즘 무슨 노래 들어?", "pastime"},
         {"뭐 보러 갈까?", "plan_what"},

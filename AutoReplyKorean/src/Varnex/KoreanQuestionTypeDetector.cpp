@@ -226,6 +226,9 @@ const char* const kSorryUnanswered = "sorry_unanswered";
 const char* const kSorryMissed = "sorry_missed";
 const char* const kSorryDid = "sorry_did";
 const char* const kChoiceReason = "choice_reason";
+// Why someone or something else does as it does ("택배가 왜 안 와?", "걔는 왜
+// 헤어졌어?"): the reader can only wonder along, not give their reasons.
+const char* const kOtherReason = "other_reason";
 
 // Who the words before 왜 make the one asked about: someone or something
 // else named as subject ("택배가 왜 안 와?", "걔는 왜 헤어졌어?"), a topic
@@ -278,7 +281,7 @@ bool containsAny(const std::string& squeezed, std::initializer_list<const char*>
 
 std::string reasonKind(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
     const Asked asked = askedAbout(text);
-    if (asked == Asked::Other) return kReason;
+    if (asked == Asked::Other) return kOtherReason;
     std::string s = text;
     StringUtil::replace(s, " ", "");
     const size_t why = s.find("왜");
