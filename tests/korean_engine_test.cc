@@ -140,6 +140,7 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"오늘 저녁 먹으러 가자", "좋아", {"맛있게", "뭐 먹어"}},
              {"오늘 고마웠어 조심히 들어가~", "잘 있어", {"별거", "뭘"}},
              {"오늘 감사했습니다 조심히 들어가겠습니다", "들어가십시오", {"별것", "신경 써"}},
+<<<<<<< HEAD
              // Why the reader failed to do something: an apology with a reason, never 그냥.
              {"왜 숙제 안 냈니?", "미안", {"그냥"}},
              {"왜 연락이 없었어요? 걱정했잖아요", "죄송해요", {"그냥"}},
@@ -158,6 +159,27 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              // What the reader watches or reads lately: their own pastime.
              {"요즘 무슨 드라마 봐?", "보고 있어", {"집에"}},
              {"요즘 뭐 읽으세요?", "읽고 있어요", {"집에"}}}) {
+=======
+             // Agreement sought with a negative question gets agreement, an
+             // exclamation shaped as a question a reaction; neither an answer.
+             {"이거 완전 내 스타일 아니냐 ㅋㅋ", "인정", {"응.", "아니."}},
+             {"이 정도면 나 진짜 잘한 거 아니냐? ㅋㅋ", "잘했", {"응.", "아니."}},
+             {"저 오늘 좀 잘한 것 같지 않아요? ㅎㅎ", "잘하셨", {"네.", "아뇨."}},
+             {"이게 말이 돼??", "말도 안 돼", {"응", "확인해", "모르겠"}},
+             {"이 날씨에 누가 반팔을 입어 ㅋㅋ", "ㅋㅋ", {"정해", "확인해", "모르겠"}},
+             {"내가 그 말을 믿을 것 같아? ㅋㅋ", "ㅋㅋ", {"응.", "그런 것 같아"}},
+             {"누구 때문에 늦었는데 ㅡㅡ", "미안", {"모르겠"}},
+             {"너 없으면 나 어떻게 살아 ㅠㅠ", "나도", {"확인해", "잠깐"}},
+             {"이거 네 거 아니야?", "응", {"인정", "ㅋㅋ"}},
+             {"너 내일 학교 안 가?", "안 가", {"인정", "ㅋㅋ"}},
+             // News told with no question gets a fitting acknowledgement.
+             {"방금 계약서 사인하고 왔습니다", "수고하셨습니다", {"축하"}},
+             {"과장님 저 이번 주까지만 근무합니다", "고생 많으셨습니다", {"축하", "화이팅"}},
+             {"저 오늘 머리 잘랐어요 ㅎㅎ", "어울리", {"축하"}},
+             {"나 다음 주부터 헬스 다닌다 ㅋㅋ", "화이팅", {"축하"}},
+             {"오늘 진짜 최악의 하루였어요", "무슨 일", {"축하", "화이팅"}},
+             {"오랜만에 날씨가 정말 좋네요", "날씨", {"축하"}}}) {
+>>>>>>> q-rhet
         const auto replies = suggest(*engine, m);
         if (!needed.empty()) {
             EXPECT_TRUE(anyContains(replies, needed)) << m;
