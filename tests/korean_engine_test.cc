@@ -140,7 +140,6 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"오늘 저녁 먹으러 가자", "좋아", {"맛있게", "뭐 먹어"}},
              {"오늘 고마웠어 조심히 들어가~", "잘 있어", {"별거", "뭘"}},
              {"오늘 감사했습니다 조심히 들어가겠습니다", "들어가십시오", {"별것", "신경 써"}},
-<<<<<<< HEAD
              // Why the reader failed to do something: an apology with a reason, never 그냥.
              {"왜 숙제 안 냈니?", "미안", {"그냥"}},
              {"왜 연락이 없었어요? 걱정했잖아요", "죄송해요", {"그냥"}},
@@ -158,8 +157,7 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"연세가 어떻게 되세요?", "", {"왜요", "궁금하세요", "모르겠"}},
              // What the reader watches or reads lately: their own pastime.
              {"요즘 무슨 드라마 봐?", "보고 있어", {"집에"}},
-             {"요즘 뭐 읽으세요?", "읽고 있어요", {"집에"}}}) {
-=======
+             {"요즘 뭐 읽으세요?", "읽고 있어요", {"집에"}},
              // Agreement sought with a negative question gets agreement, an
              // exclamation shaped as a question a reaction; neither an answer.
              {"이거 완전 내 스타일 아니냐 ㅋㅋ", "인정", {"응.", "아니."}},
@@ -179,7 +177,6 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"나 다음 주부터 헬스 다닌다 ㅋㅋ", "화이팅", {"축하"}},
              {"오늘 진짜 최악의 하루였어요", "무슨 일", {"축하", "화이팅"}},
              {"오랜만에 날씨가 정말 좋네요", "날씨", {"축하"}}}) {
->>>>>>> q-rhet
         const auto replies = suggest(*engine, m);
         if (!needed.empty()) {
             EXPECT_TRUE(anyContains(replies, needed)) << m;
