@@ -134,6 +134,10 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"고마워 덕분에 합격했어!", "축하", {"미안"}},  // thanks for real good news keeps it
              {"새 폰 살까 말까 ㅠㅠ", "고민", {"토닥", "무슨 일", "응.", "아니."}},  // weighed, not a yes/no
              {"택배가 왜 안 와?", "왜 그럴까", {"사정이", "미안", "나중에"}},  // not the reader's reasons
+             // Two nouns that make one phrase are no either/or.
+             {"남자친구 생일 선물 뭐 샀어?", "", {"남자친구.", "선물."}},
+             {"조카 입학 선물로 뭐가 좋을까?", "", {"입학.", "선물로."}},
+             {"라면 김밥 중에 뭐 먹을래?", "김밥", {"응.", "아니."}},
              {"이 서류 어디로 보내면 됩니까?", "", {"서류요", "이요"}},  // 이 is no choice
              {"수술은 잘 됐대 걱정해줘서 고마워", "다행", {"축하", "잘됐"}},
              {"이제 수업 끝났다", "수고", {"축하", "대박"}},

@@ -102,7 +102,9 @@ bool endsInCaseParticle(const std::string& w) {
     if (StringUtil::getLength(w) < 2) return false;
     for (const char* p : particles)
         if (endsWith(w, p)) return true;
-    return false;
+    // "선물로 뭐가 좋을까" asks what as a present; a two-syllable place such
+    // as 종로 keeps its 로.
+    return endsWith(w, "로") && StringUtil::getLength(w) >= 3;
 }
 
 // A word that ends as a sentence does (제출하시겠습니까, 갈래, 된다, 했다),
@@ -328,11 +330,26 @@ int KoreanMultiChoiceDetector::detectWhichOf(const std::string& text, std::vecto
     if (end == w && !StringUtil::startWith(words[w], "뭐") && !StringUtil::startWith(words[w], "어느") &&
         !StringUtil::startWith(words[w], "어떤") && !StringUtil::startWith(words[w], "어디"))
         return NONE;
+    bool joined = end < w || b != words[end - 1];  // 중에 after the pair
     for (const char* joiner : {"이랑", "랑", "하고", ","})
         if (endsWith(a, joiner) && a.size() > std::string(joiner).size()) {
             a.erase(a.size() - std::string(joiner).size());
+            joined = true;
             break;
         }
+    // Two nouns side by side are as often one phrase ("여자친구 선물 뭐
+    // 샀어?", "발표 주제 뭐로 정했어?") as two things to pick from: without
+    // 중에 or a joiner between them, only a comparing word after the
+    // question word ("뭐가 나아?", "어디가 좋을까?") makes them a choice.
+    if (!joined) {
+        bool comparing = false;
+        for (size_t k = w; k < words.size() && !comparing; ++k)
+            for (const char* c : {"나아", "나을", "낫", "좋아", "좋을", "좋은", "괜찮", "어때", "어떨", "더"})
+                comparing = comparing || StringUtil::startWith(words[k], c) ||
+                            (k == w && words[k].find("가") != std::string::npos && k + 1 < words.size() &&
+                             StringUtil::startWith(words[k + 1], c));
+        if (!comparing) return NONE;
+    }
     if (a == b || !isBareChoice(a) || !isBareChoice(b)) return NONE;
     choices.push_back(a);
     choices.push_back(b);
