@@ -82,6 +82,16 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
     Clock::setFixedLocalTime(2026, 12, 8, 15, 0);  // a Tuesday afternoon
     EXPECT_TRUE(anyContains(suggest(*engine, "생일 축하해!"), "고마워"));
     EXPECT_TRUE(anyContains(suggest(*engine, "시험 잘 봐"), "고마워"));
+    // Remarks on the sender's own state get a fitting word, never thanks, "me too" or agreement with self-blame.
+    EXPECT_FALSE(anyContains(suggest(*engine, "지갑을 두고 온 걸 이제 알았어요"), "감사"));
+    EXPECT_TRUE(anyContains(suggest(*engine, "오늘 진짜 덥다"), "덥"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "오늘 진짜 덥다"), "나도"));
+    EXPECT_TRUE(anyContains(suggest(*engine, "요즘 너무 춥다 ㅠㅠ"), "춥"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "내가 왜 그랬지"), "그러게"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "좀 더 따뜻하게 입을 걸 그랬어"), "고마워"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "부장님 기분이 안 좋아 보이세요"), "감사"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "고양이가 밥을 잘 안 먹네요"), "좋은 곳"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "이번 일 잘 될지 모르겠어요"), "알아볼게요"));
     EXPECT_FALSE(suggest(*engine, "부탁 하나만 들어줄래?").empty());
     EXPECT_FALSE(suggest(*engine, "이거 뭐야?").empty());
     EXPECT_FALSE(suggest(*engine, "언제 와?").empty());
