@@ -427,6 +427,9 @@ bool invites(const std::string& text, bool together, const KoreanVerbTable* verb
     lastTwoWords(text, last, before);
     if (triesOut(last, before)) return true;
     if (!together) return false;
+    // "같이 가 줄래?" asks a favour, answered as one.
+    for (const char* favour : {"줄래", "줄까", "주실", "주시겠", "주겠"})
+        if (StringUtil::startWith(last, favour)) return false;
     const bool will = endsWith(last, "래") || endsWith(last, "래요") || endsWith(last, "시겠어요") ||
                       endsWith(last, "시겠습니까") || endsWith(last, "실래요");
     const bool shall = endsWith(last, "까") || endsWith(last, "까요") || endsWith(last, "자");
