@@ -53,6 +53,10 @@ const char* const kNowMark = "now";
 // "사다 줄까"): a yes/no question with it is an offer.
 const char* const kOfferMark = "offering";
 const char* const kOffer = "offer";
+// ... and a word that asks the reader along ("같이", "우리", "한잔", "보러"):
+// a yes/no question in a volitional ending with it is an invitation.
+const char* const kTogetherMark = "together";
+const char* const kInvitation = "invitation";
 // ... and an ending that asks what one should do ("사 가면 돼?", "하면
 // 되겠습니까"): a count asked with it is a plan ("몇 개 사 가면 돼?").
 const char* const kShouldMark = "should";
@@ -370,6 +374,79 @@ bool asksPastime(const std::string& text, const std::string& text2, bool now, co
     return !pastimeVerb(text, text2, verbTable).empty();
 }
 
+// The last word of `text` with laughter, marks and emoji after it dropped
+// ("먹을래? ㅋㅋ" -> "먹을래"), and the word before it.
+void lastTwoWords(const std::string& text, std::string& last, std::string& before) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(text, chars);
+    static const std::vector<std::string> trailing = {" ", "?", "!", "~", ".", ",", "ㅋ", "ㅎ", "ㅠ", "ㅜ", "^", ";"};
+    while (!chars.empty() && (std::find(trailing.begin(), trailing.end(), chars.back()) != trailing.end() ||
+                              StringUtil::isEmoji(chars.back())))
+        chars.pop_back();
+    std::vector<std::string> words(1);
+    for (const auto& c : chars) {
+        if (c == " ") {
+            if (!words.back().empty()) words.emplace_back();
+        } else {
+            words.back() += c;
+        }
+    }
+    last = words.back();
+    before = words.size() >= 2 ? words[words.size() - 2] : "";
+}
+
+// "가 보실래요?", "먹어 볼래?", "해 볼까?": 보다 after a verb in -아/-어 tries
+// the verb out. The word before ends in a syllable without a final consonant
+// whose vowel is ㅏ, ㅓ, ㅐ, ㅕ, ㅘ or ㅝ; a longer word ending in 가, 와 or 과
+// is a noun with its particle ("내가 볼까?").
+bool triesOut(const std::string& last, const std::string& before) {
+    bool tryForm = false;
+    for (const char* form : {"볼래", "볼까", "보실", "보시겠", "보자"})
+        tryForm = tryForm || StringUtil::startWith(last, form);
+    if (!tryForm || before.empty()) return false;
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(before, chars);
+    const std::string& end = chars.back();
+    if (end.size() != 3) return false;
+    if (chars.size() > 1 && (end == "가" || end == "와" || end == "과")) return false;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(end.data());
+    const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+    if (c < 0xAC00 || c > 0xD7A3 || (c - 0xAC00) % 28 != 0) return false;
+    const int vowel = (c - 0xAC00) / 28 % 21;
+    // ㅏ 0, ㅐ 1, ㅓ 4, ㅕ 6, ㅘ 9, ㅝ 14
+    return vowel == 0 || vowel == 1 || vowel == 4 || vowel == 6 || vowel == 9 || vowel == 14;
+}
+
+// An invitation or a proposal asked as a question: "같이 퇴근하실래요?",
+// "우리 집에서 떡볶이 먹을래?", "볼링 한 판 칠까? ㅋㅋ", "한잔 드시겠습니까?"
+// (a word that asks the reader along, and a volitional ending), and a try
+// with 보다 ("가 보실래요?"). A guess in -ㄹ까 about what will happen ("우리
+// 팀 이길까?", "시간 될까?") invites no one; "같이 가실까요?" is the rules' own.
+bool invites(const std::string& text, bool together, const KoreanVerbTable* verbTable) {
+    std::string last, before;
+    lastTwoWords(text, last, before);
+    if (triesOut(last, before)) return true;
+    if (!together) return false;
+    // "같이 가 줄래?" asks a favour, answered as one.
+    for (const char* favour : {"줄래", "줄까", "주실", "주시겠", "주겠"})
+        if (StringUtil::startWith(last, favour)) return false;
+    const bool will = endsWith(last, "래") || endsWith(last, "래요") || endsWith(last, "시겠어요") ||
+                      endsWith(last, "시겠습니까") || endsWith(last, "실래요");
+    const bool shall = endsWith(last, "까") || endsWith(last, "까요") || endsWith(last, "자");
+    if (!will && !shall) return false;
+    if (shall) {
+        DetectedVerbInfo info;
+        if (verbTable && verbTable->detectLast(text, "", info))
+            for (const char* guess : {"되다", "이기다", "지다", "오다", "괜찮다", "좋다", "있다", "없다", "맞다", "늦다"})
+                if (info.verb == guess) return false;
+        // A guess about the past, about what something is or about what
+        // someone else will do ("갔을까", "뭘일까", "우리 엄마 오실까?").
+        if (hasPastSyllable(last) || last.find("일까") != std::string::npos || last.find("실까") != std::string::npos)
+            return false;
+    }
+    return true;
+}
+
 // The question classifier is sure the message asks nothing.
 bool classifierDenies(const Annotation& annotation) {
     if (!annotation.hasClassification(Category::QUESTION)) return false;
@@ -494,6 +571,8 @@ KoreanQuestionTypeDetector::Marks KoreanQuestionTypeDetector::marks(const std::s
             m.offering = true;
         else if (v == kShouldMark)
             m.should = true;
+        else if (v == kTogetherMark)
+            m.together = true;
         else if (v != Label::FALSE_LABEL)
             m.type = v;
     }
@@ -547,6 +626,7 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
         type = Label::FALSE_LABEL;
     // "커피 사 갈까?" offers; "뭐 사 갈까?" and "몇 개 사 갈까?" keep their wh-type.
     if (type == Q::YES_NO && offering) type = kOffer;
+    if (type == Q::YES_NO && invites(text, m.together, verbTable.get())) type = kInvitation;
     if (multi && type != Q::CHOOSE_ONE) type = Q::MULTI_QUESTION;
 }
 

@@ -84,7 +84,7 @@ private:
     // what one should do.
     struct Marks {
         std::string type;
-        bool later = false, now = false, offering = false, should = false;
+        bool later = false, now = false, offering = false, should = false, together = false;
     };
     Marks marks(const std::string& text, const std::string& text2) const;
 
