@@ -173,6 +173,9 @@ TEST(AnswerGenerator, AnswersFollowTheVerbTenseAndSpeechLevel) {
         {"걔 벌써 간 것 같아?", "응. 그런 것 같아 | 아니. 아닌 것 같아 | 잘 모르겠어"},
         {"내일 사무실에 계십니까?", "네. 있습니다 | 아뇨. 없습니다 | 글쎄요"},
         {"선생님 내일 학교에 계세요?", "네. 있어요 | 아뇨. 없어요 | 글쎄요"},
+        // Asked when the reader comes, one says when one goes; a bus comes.
+        {"몇 시에 오세요?", "TIME&'TIME'에 갈게요"},
+        {"버스 몇 시에 와?", "TIME&'TIME'에 와"},
         // Who and where, in the question's own verb and level.
         {"내일 발표 누가 해요?", "제가 할게요"},
         {"설거지 누가 할래?", "내가 할게"},

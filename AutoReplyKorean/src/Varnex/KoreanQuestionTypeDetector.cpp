@@ -277,6 +277,28 @@ Asked askedAbout(const std::string& text) {
     return asked;
 }
 
+// Whether the words in front of the verb at `verbAt` leave the reader as
+// the one who comes: only times, question words, a destination or a point
+// in time (-에, -로, -까지), a vocative (민수야) or the reader named (너, 넌).
+// Any other word may be what comes (버스, 택배, 민수는).
+bool comingIsTheReaders(const std::string& text, int verbAt) {
+    std::vector<std::string> words;
+    StringUtil::split(text.substr(0, std::max(0, verbAt)), ' ', words);
+    static const std::set<std::string> plain = {"언제", "몇", "시", "몇시", "내일", "오늘", "모레", "이따", "이따가",
+                                                "지금", "나중에", "좀", "대충", "보통", "주로", "그럼", "근데",
+                                                "너", "넌", "너는", "너도", "니가", "네가", "혹시", "정확히", "대략"};
+    for (const auto& raw : words) {
+        std::string w = StringUtil::trim(raw);
+        while (!w.empty() && (w.back() == '?' || w.back() == ',' || w.back() == '!')) w.pop_back();
+        if (w.empty() || plain.count(w)) continue;
+        bool ok = false;
+        for (const char* tail : {"에", "로", "까지", "쯤", "야", "아", "님"})
+            ok = ok || (endsWith(w, tail) && w.size() > std::string(tail).size());
+        if (!ok) return false;
+    }
+    return true;
+}
+
 bool containsAny(const std::string& squeezed, std::initializer_list<const char*> parts) {
     for (const char* p : parts)
         if (squeezed.find(p) != std::string::npos) return true;
@@ -642,8 +664,19 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
         // "몇 시에 가면 돼?" asks when to go: its 돼 is no verb to answer the
         // time with ("오후 2시에 돼"), so the time stands alone.
         const bool timeToDo = StringUtil::startWith(type, Q::TIME) && marks(text, text2).should;
+        // "언제 와?" asks when the reader comes: one says when one will go
+        // ("오후 2시에 갈게", not "오후 2시에 와"); with someone or something
+        // else named ("버스 언제 와?") the 오다 stays.
+        std::string yes = info.yesAnswer;
+        if (StringUtil::startWith(type, Q::TIME) && !StringUtil::startWith(type, Q::TIME_PAST) &&
+            info.verb == "오다" && info.compoundWord != "안" && info.compoundWord != "못" &&
+            comingIsTheReaders(text, info.begin)) {
+            const bool formal = yes.size() >= 6 && yes.compare(yes.size() - 6, 6, "니다") == 0;
+            const bool polite = !formal && !yes.empty() && yes.compare(yes.size() - 3, 3, "요") == 0;
+            yes = formal ? "가겠습니다" : polite ? "갈게요" : "갈게";
+        }
         if (!timeToDo) {
-            annotation.addCategory(K::YES_CANDIDATE, info.yesAnswer);
+            annotation.addCategory(K::YES_CANDIDATE, yes);
             annotation.addCategory(K::NO_CANDIDATE, info.noAnswer);
         }
         if (!info.notSureAnswer.empty()) annotation.addCategory(K::NOT_SURE_CANDIDATE, info.notSureAnswer);
