@@ -150,6 +150,11 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"라면 김밥 중에 뭐 먹을래?", "김밥", {"응.", "아니."}},
              // "-지 말았어야지" reproaches the reader; it is no regret to soothe.
              {"그럴 거면 애초에 약속을 하지 말았어야지", "", {"괜찮아", "신경 쓰지"}},
+             // What should have happened is no achievement; scenery praised is
+             // no compliment to the reader; "가만 보자" is no proposal.
+             {"작년에 그 주식 샀어야 했는데", "", {"축하", "잘됐"}},
+             {"퇴근길 노을 진짜 예쁘다", "", {"고마워", "칭찬"}},
+             {"가만 보자 열쇠를 어디 뒀더라", "", {"그러자", "좋은 생각"}},
              {"이 서류 어디로 보내면 됩니까?", "", {"서류요", "이요"}},  // 이 is no choice
              {"수술은 잘 됐대 걱정해줘서 고마워", "다행", {"축하", "잘됐"}},
              {"이제 수업 끝났다", "수고", {"축하", "대박"}},
