@@ -28,6 +28,18 @@ int hangulFinal(const std::string& syllable) {
     return (c - 0xAC00) % 28;
 }
 
+// A choice offered to a polite question: a bare word gets the polite
+// ending ("라떼" -> "라떼요", "포장" -> "포장이요"); a choice that already
+// ends in a polite or formal form stays.
+std::string politeChoice(const std::string& choice) {
+    std::string last;
+    StringUtil::getPreviousChar(choice, static_cast<int>(choice.size()) - 1, last);
+    if (last == "요" || last == "다" || last == "까" || last == "죠") return choice;
+    const int final = hangulFinal(last);
+    if (final < 0) return choice;
+    return choice + (final != 0 ? "이요" : "요");
+}
+
 // An answer the verb table gives in the polite 해요 style ("다 했어요",
 // "아직이요", "그런 것 같아요"), turned into the formal style a formal
 // question gets ("다 했습니다", "아직입니다", "그런 것 같습니다"). Only endings
@@ -66,18 +78,6 @@ void appendYesNo(int level, const std::string& verbType, std::string yes, std::s
     if (!notSure.empty()) candidates.emplace_back(notSure);
 }
 
-// A choice offered to a polite question: a bare word gets the polite
-// ending ("라떼" -> "라떼요", "포장" -> "포장이요"); a choice that already
-// ends in a polite or formal form stays.
-std::string politeChoice(const std::string& choice) {
-    std::string last;
-    StringUtil::getPreviousChar(choice, static_cast<int>(choice.size()) - 1, last);
-    if (last == "요" || last == "다" || last == "까" || last == "죠" || last.size() != 3) return choice;
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(last.data());
-    const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
-    if (c < 0xAC00 || c > 0xD7A3) return choice;
-    return choice + ((c - 0xAC00) % 28 != 0 ? "이요" : "요");
-}
 
 // The code point of a three-byte Hangul syllable, or -1.
 int syllable(const std::string& ch) {
