@@ -152,9 +152,8 @@ bool KoreanMusingDetector::process(Annotation& annotation) const {
     // "새 폰 살까 말까" weighs whether to do it at all; when no two choices
     // could be read from it, it is weighed aloud like a plan.
     if (label == Label::FALSE_LABEL && annotation.getLabel(KoreanCategory::REPLY_ANSWER, "") != "choose_one") {
-        std::string compact;
-        for (char c : annotation.getText())
-            if (c != ' ') compact += c;
+        std::string compact = annotation.getText();
+        StringUtil::replace(compact, " ", "");
         if (compact.find("까말까") != std::string::npos) label = kPlan;
     }
     annotation.addCategory(KoreanCategory::REPLY_MUSING, Classification(KoreanCategory::REPLY_MUSING, label));
