@@ -15,6 +15,7 @@
 #include "Varnex/Log.h"
 #include "Varnex/Model.h"
 #include "Varnex/SVMClassifier.h"
+#include "TextEdits.h"
 
 namespace {
 
@@ -34,25 +35,8 @@ bool loadFrom(Varnex::Model& model, std::string (&parts)[3]) {
     return loaded;
 }
 
-std::string stripped(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\n')
-            while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
-        out += c;
-    }
-    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
-    return out;
-}
-
-std::string crlf(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
+using VarnexTest::crlf;
+using VarnexTest::stripped;
 
 bool sameModel(const Varnex::Model& a, const Varnex::Model& b) {
     return a.getType() == b.getType() && a.getClassNames() == b.getClassNames() &&

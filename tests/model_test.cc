@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "TextEdits.h"
 #include "Varnex/Model.h"
 #include "Varnex/SVMClassifier.h"
 
@@ -50,24 +51,8 @@ std::string replaced(std::string s, const std::string& from, const std::string& 
 
 std::string twoClassWith(const std::string& from, const std::string& to) { return replaced(kTwoClassModel, from, to); }
 
-// `s` as an editor or commit hook that strips trailing white space leaves it.
-std::string stripped(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\n')
-            while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
-        out += c;
-    }
-    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
-    return out;
-}
-
-// `s` with Windows line ends.
-std::string crlf(const std::string& s) {
-    std::string out;
-    for (char c : s) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return out;
-}
+using VarnexTest::crlf;
+using VarnexTest::stripped;
 
 // Writes the three files as `name`.model / .category / .index and loads them.
 bool load(Model& m, const TempDir& dir, const std::string& model, const std::string& categories = kTwoClassCategories,
