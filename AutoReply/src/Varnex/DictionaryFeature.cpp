@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "Varnex/DoubleArrayTrie.h"
 #include "Varnex/Log.h"
@@ -39,10 +38,12 @@ const char kCompiledMagic[] = "varnex compiled dictionary 1\n";
 bool readBytes(const std::string& path, std::string& bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    bytes = buffer.str();
-    return !in.bad();
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0) return false;
+    in.seekg(0, std::ios::beg);
+    bytes.resize(static_cast<size_t>(size));
+    return size == 0 || static_cast<bool>(in.read(&bytes[0], size));
 }
 
 // "size hash\n" of a text dictionary's bytes, as the compiled form records it.

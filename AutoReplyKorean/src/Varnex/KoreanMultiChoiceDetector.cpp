@@ -155,7 +155,8 @@ bool KoreanMultiChoiceDetector::loadVerbPair(const std::string& path) {
     format.nonEmpty = {0, 1};
     std::vector<Utilities::TableRow> rows;
     if (!Utilities::readTable(path, format, rows)) return false;
-    for (const auto& row : rows) verbPairs[row.fields[0]].insert(row.fields[1]);
+    verbPairs.reserve(rows.size());
+    for (const auto& row : rows) verbPairs.insert(row.fields[0] + '\t' + row.fields[1]);
     return true;
 }
 
@@ -501,8 +502,7 @@ bool KoreanMultiChoiceDetector::findEarlierForm(const std::string& text, const s
 int KoreanMultiChoiceDetector::checkVerbPair(const DetectedVerbInfo& first, const DetectedVerbInfo& second) const {
     if (first.verb == second.verb)
         return second.compoundWord == KoreanVerbTable::kNot ? AFFIRMATIVE_NEGATIVE : ALTERNATIVES;
-    auto it = verbPairs.find(first.verb);
-    if (it == verbPairs.end() || it->second.count(second.verb) == 0) return NONE;
+    if (verbPairs.count(first.verb + '\t' + second.verb) == 0) return NONE;
     // Alternatives are asked alike ("커피 마실래 차 마실래?"); a question
     // followed by a suggestion ("커피 마실 거예요? 아이스로 사 갈까요?") is
     // two questions.

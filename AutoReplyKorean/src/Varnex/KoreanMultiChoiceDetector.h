@@ -26,6 +26,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "KoreanVerbTable.h"
@@ -92,7 +93,8 @@ private:
     void loadPatternRule(const std::string& patternPath, const std::string& negativePath, bool prebuilt);
 
     std::shared_ptr<KoreanVerbTable> verbTable;
-    std::map<std::string, std::set<std::string>> verbPairs;
+    // "first TAB second" of every verb pair the rule file lists.
+    std::unordered_set<std::string> verbPairs;
     std::map<std::string, std::set<std::string>> patternPairs;
     std::set<std::string> separators;
     std::shared_ptr<DictionaryFeature> patternDictionary;

@@ -81,10 +81,17 @@ long long BinaryIO::read(std::istream& in, std::string& value) {
     const long long left = remaining(in);
     if (length < 0 || left < 0 || length > left) return fail(in);
     if (length == 0) return position(in);
-    std::unique_ptr<char[]> raw(new char[length]);
-    if (!in.read(raw.get(), length)) return fail(in);
-    std::unique_ptr<char[]> plain(Utilities::Encryptor().decrypt(raw.get(), static_cast<size_t>(length)));
-    value.assign(plain.get());  // ends at the first zero byte
+    // Read and unscrambled in the string's own memory: the big dictionaries
+    // pass megabytes through here at start-up.
+    value.resize(static_cast<size_t>(length));
+    if (!in.read(&value[0], length)) {
+        value.clear();
+        return fail(in);
+    }
+    static const Utilities::Encryptor scrambler;
+    scrambler.decryptInPlace(&value[0], value.size());
+    const size_t zero = value.find('\0');  // the text ends at the first zero byte
+    if (zero != std::string::npos) value.resize(zero);
     return position(in);
 }
 

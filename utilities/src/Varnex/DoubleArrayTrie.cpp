@@ -137,18 +137,20 @@ void normaliseInto(const char* raw, size_t length, std::string& out) {
 
 }  // namespace
 
-// Fills a Table group by group, each distinct value stored once.
+// Fills a Table group by group, each distinct value stored once. The key
+// and value bytes handed to add() must outlive the builder: distinct values
+// are recognised by views of them.
 class DoubleArrayTrie::TableBuilder {
 public:
     explicit TableBuilder(Table& t) : table(t) {}
     void startGroup() { table.groupStart.push_back(static_cast<std::uint32_t>(table.entries.size())); }
     bool add(const char* key, size_t keyLength, const char* value, size_t valueLength) {
         if (table.keyArena.size() + keyLength > UINT32_MAX || table.entries.size() >= UINT32_MAX) return false;
-        std::string v(value, valueLength);
+        const std::string_view v(value, valueLength);
         auto it = valueIds.find(v);
         if (it == valueIds.end()) {
             it = valueIds.emplace(v, static_cast<std::uint32_t>(table.values.size())).first;
-            table.values.push_back(std::move(v));
+            table.values.emplace_back(v);
         }
         table.entries.push_back({static_cast<std::uint32_t>(table.keyArena.size()),
                                  static_cast<std::uint32_t>(keyLength), it->second});
@@ -170,7 +172,7 @@ public:
 
 private:
     Table& table;
-    std::unordered_map<std::string, std::uint32_t> valueIds;
+    std::unordered_map<std::string_view, std::uint32_t> valueIds;
 };
 
 DoubleArrayTrie::DoubleArrayTrie() = default;

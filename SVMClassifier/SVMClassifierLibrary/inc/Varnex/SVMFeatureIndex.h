@@ -71,6 +71,9 @@ public:
 private:
     // Rebuilds `lookup` from `entries` (frozen indexes only).
     void buildLookup();
+    // Fills `lookup` with `pairs`, a later pair of a hash replacing an
+    // earlier one; returns the number of distinct hashes.
+    size_t fillLookup(const std::vector<std::pair<int, int>>& pairs);
 
     // The entries while the index is built; emptied once the lookup table
     // holds them (see getEntries).

@@ -45,18 +45,25 @@ void SVMFeatureIndex::freeze() {
 
 void SVMFeatureIndex::buildLookup() {
     if (entries.empty() && !lookup.empty()) getEntries();  // frozen again: the table holds them
+    const std::vector<std::pair<int, int>> pairs(entries.begin(), entries.end());
+    frozenCount = static_cast<int>(fillLookup(pairs));
+    std::unordered_map<int, int>().swap(entries);
+}
+
+size_t SVMFeatureIndex::fillLookup(const std::vector<std::pair<int, int>>& pairs) {
     size_t size = 16;
-    while (size < 2 * entries.size()) size *= 2;  // at most half full
+    while (size < 2 * pairs.size()) size *= 2;  // at most half full
     std::vector<std::pair<int, int>> table(size, {0, -1});
     const size_t mask = size - 1;
-    for (const auto& [h, index] : entries) {
+    size_t distinct = 0;
+    for (const auto& [h, index] : pairs) {
         size_t i = static_cast<std::uint32_t>(h) & mask;
-        while (table[i].second != -1) i = (i + 1) & mask;
+        while (table[i].second != -1 && table[i].first != h) i = (i + 1) & mask;
+        if (table[i].second == -1) ++distinct;
         table[i] = {h, index};
     }
     lookup.swap(table);
-    frozenCount = static_cast<int>(entries.size());
-    std::unordered_map<int, int>().swap(entries);
+    return distinct;
 }
 
 const std::unordered_map<int, int>& SVMFeatureIndex::getEntries() const {
@@ -108,13 +115,25 @@ bool SVMFeatureIndex::readFromFile(const std::string& path) {
 }
 
 bool SVMFeatureIndex::readFromStream(std::FILE* in, const std::string& name, long long maxEntries) {
-    std::unordered_map<int, int> read(kInitialBuckets);
+    // The rest of the stream in one piece, split into lines in memory: the
+    // shipped models' indexes hold tens of thousands of lines, read at
+    // every start.
+    std::string text;
+    char chunk[1 << 16];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, got);
+    if (std::ferror(in)) {
+        varnex_print_log(LOG_ERROR, kTag, "Read error in feature index [%s]", name.c_str());
+        return false;
+    }
+    std::vector<std::pair<int, int>> read;
     int readOffset = offset;
-    std::string raw;
     int lineNo = 0;
-    while (TextParsing::readLine(in, raw)) {
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = TextParsing::trimmed(text.substr(start, end - start));
+        start = end + 1;
         ++lineNo;
-        std::string line = TextParsing::trimmed(raw);
         if (lineNo == 1) {
             int v;
             if (TextParsing::parseInt(line, v)) {
@@ -134,23 +153,22 @@ bool SVMFeatureIndex::readFromStream(std::FILE* in, const std::string& name, lon
                              TextParsing::excerpt(line).c_str());
             return false;
         }
-        read[h] = index;
-        if (maxEntries >= 0 && static_cast<long long>(read.size()) > maxEntries) {
-            varnex_print_log(LOG_ERROR, kTag, "Feature index [%s] holds more than %lld entries", name.c_str(),
-                             maxEntries);
-            return false;
-        }
+        read.emplace_back(h, index);
     }
     if (lineNo == 0) varnex_print_log(LOG_ERROR, kTag, "Fread error [%s][%d]", name.c_str(), 0);
-    if (std::ferror(in)) {
-        varnex_print_log(LOG_ERROR, kTag, "Read error in feature index [%s]", name.c_str());
+    // A repeated hash keeps its last index; the limit counts distinct hashes.
+    std::vector<std::pair<int, int>> previous;
+    previous.swap(lookup);
+    const size_t distinct = fillLookup(read);
+    if (maxEntries >= 0 && static_cast<long long>(distinct) > maxEntries) {
+        lookup.swap(previous);
+        varnex_print_log(LOG_ERROR, kTag, "Feature index [%s] holds more than %lld entries", name.c_str(), maxEntries);
         return false;
     }
-    lookup.clear();
-    entries.swap(read);
+    std::unordered_map<int, int>().swap(entries);
     offset = readOffset;
     frozen = true;
-    buildLookup();
+    frozenCount = static_cast<int>(distinct);
     varnex_print_log(LOG_DEBUG, kTag, "Read %d feature indexes", getFeatureNumber());
     return true;
 }

@@ -65,6 +65,8 @@ public:
     // The result ends at the first zero byte produced.
     std::string encrypt(const std::string& s) const;
     std::string decrypt(const std::string& s) const;
+    // Unscrambles `len` bytes where they lie (no terminator is added).
+    void decryptInPlace(char* data, size_t len) const;
 
     // Scrambles a whole file. The input is read and checked completely
     // before the output is touched; the output is written to a temporary
@@ -82,6 +84,8 @@ public:
 
 private:
     char* transform(const char* data, size_t len, int sign) const;
+    // `out` may be `data` itself.
+    void transformInto(const char* data, char* out, size_t len, int sign) const;
     bool transformFile(const std::string& inPath, const std::string& outPath, int sign) const;
 
     int mode;

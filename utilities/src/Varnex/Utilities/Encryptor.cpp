@@ -65,6 +65,11 @@ char Encryptor::safeAdd(char c, int k) {
 char* Encryptor::transform(const char* data, size_t len, int sign) const {
     char* out = new char[len + 1];
     out[len] = '\0';
+    transformInto(data, out, len, sign);
+    return out;
+}
+
+void Encryptor::transformInto(const char* data, char* out, size_t len, int sign) const {
     // (k + u) mod 255 with k in [-255, 255]: the same as safeAdd, without a
     // division per byte (whole resource files pass through here at start-up).
     auto add = [](int k, unsigned char u) {
@@ -81,11 +86,12 @@ char* Encryptor::transform(const char* data, size_t len, int sign) const {
         }
     } else if (mode == 1) {
         for (size_t i = 0; i < len; ++i) out[i] = add(sign * key, static_cast<unsigned char>(data[i]));
-    } else if (len > 0) {
-        std::memcpy(out, data, len);
+    } else if (len > 0 && out != data) {
+        std::memmove(out, data, len);
     }
-    return out;
 }
+
+void Encryptor::decryptInPlace(char* data, size_t len) const { transformInto(data, data, len, -1); }
 
 char* Encryptor::encrypt(const char* data, size_t len) const { return transform(data, len, 1); }
 
