@@ -109,6 +109,8 @@ TEST(FeatureIndex, ReadingToleratesAMissingOffsetLineCrlfAndRepeatsButNotMalform
     EXPECT_FALSE(index.readFromStream(f, "l.index", 2));
     std::fclose(f);
     EXPECT_TRUE(log.hasError("more than 2 entries"));
+    EXPECT_FALSE(index.isFrozen());
+    EXPECT_EQ(index.getIndex("kept"), 1);
 }
 
 TEST(FeatureVector, InsertSetsAddAccumulatesAndNamesNeedAnIndex) {
