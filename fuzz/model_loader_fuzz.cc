@@ -20,8 +20,10 @@
 namespace {
 
 std::FILE* memoryFile(std::string& part) {
-    // fmemopen refuses a zero-sized buffer; an empty file is an empty one.
-    if (part.empty()) return std::fopen("/dev/null", "rb");
+    // fmemopen refuses a zero-sized buffer; an empty part is an empty
+    // anonymous file (not /dev/null, which a broken system may have left a
+    // regular file that other programs write into).
+    if (part.empty()) return std::tmpfile();
     return fmemopen(&part[0], part.size(), "rb");
 }
 
