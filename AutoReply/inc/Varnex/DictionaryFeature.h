@@ -64,9 +64,13 @@ public:
                       bool skipSpaces, bool ignoreLeadingMark) const;
     // The same scan, always testing leading marks; appends key and value of
     // every match (only the value when `valuesOnly`). `features` is not
-    // cleared. The last scan of each thread is remembered, so detectors that
-    // scan the same text with the same dictionary one after the other (the
-    // question classifier and the question-type detector) pay for it once.
+    // cleared.
+    //
+    // Each thread remembers its last few scans and first/last matches (per
+    // dictionary contents, text and options): the detectors of one message
+    // ask the same dictionary about the same text many times (the verb
+    // table alone is asked by the question classifier, the question-type
+    // and the either-or detectors, for each speech level), and pay once.
     void getFeature(const std::string& text, std::vector<std::string>& features, bool valuesOnly,
                     bool skipSpaces) const;
     // The same scan; appends (raw key, value) to `matches` and the byte span
@@ -77,6 +81,9 @@ public:
                      bool ignoreLeadingMark) const;
 
 private:
+    // findFirstMatch and findLastMatch themselves.
+    int findMatch(bool last, const std::string& text, std::string& key, std::string& matched, std::string& value,
+                  bool skipSpaces, bool ignoreLeadingMark) const;
     // getFeature's scan itself.
     void scan(const std::string& text, std::vector<std::string>& features, bool valuesOnly, bool skipSpaces) const;
     // The entry chosen at `offset`, or false. `length` receives the bytes covered.

@@ -1,5 +1,6 @@
 #include "Varnex/DictionaryFeature.h"
 
+#include <array>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -158,63 +159,114 @@ bool DictionaryFeature::matchAt(const std::string& text, int offset, bool skipSp
     return true;
 }
 
+namespace {
+
+// A few remembered answers per thread, replaced in turn: one message's
+// detectors ask a handful of dictionaries about a handful of texts.
+template <typename Memo>
+struct MemoRing {
+    static constexpr size_t kSize = 16;
+    std::array<Memo, kSize> memos;
+    size_t next = 0;
+
+    template <typename Same>
+    Memo* find(const Same& same) {
+        for (Memo& m : memos)
+            if (m.generation != 0 && same(m)) return &m;
+        return nullptr;
+    }
+    // The slot to refill; invalid until its generation is set again.
+    Memo& take() {
+        Memo& m = memos[next];
+        next = (next + 1) % kSize;
+        m.generation = 0;
+        return m;
+    }
+};
+
+struct MatchMemo {
+    std::uint64_t generation = 0;
+    int options = 0;
+    std::string text;
+    int position = -1;
+    std::string key, matched, value;
+};
+
+struct ScanMemo {
+    std::uint64_t generation = 0;
+    int options = 0;
+    std::string text;
+    std::vector<std::string> found;
+};
+
+}  // namespace
+
 int DictionaryFeature::findFirstMatch(const std::string& text, std::string& key, std::string& matched,
                                       std::string& value, bool skipSpaces, bool ignoreLeadingMark) const {
-    std::vector<std::pair<std::string, std::string>> scratch;
-    std::pair<std::string, std::string> entry;
-    int length = 0;
-    const int n = static_cast<int>(text.size());
-    for (int p = 0; p < n; ++p) {
-        if (matchAt(text, p, skipSpaces, ignoreLeadingMark, scratch, entry, length)) {
-            key = entry.first;
-            value = entry.second;
-            matched = text.substr(p, length);
-            return p;
-        }
-    }
-    return -1;
+    return findMatch(false, text, key, matched, value, skipSpaces, ignoreLeadingMark);
 }
 
 int DictionaryFeature::findLastMatch(const std::string& text, std::string& key, std::string& matched,
                                      std::string& value, bool skipSpaces, bool ignoreLeadingMark) const {
-    std::vector<std::pair<std::string, std::string>> scratch;
-    std::pair<std::string, std::string> entry;
-    int length = 0, last = -1;
-    const int n = static_cast<int>(text.size());
-    for (int p = 0; p < n;) {
-        if (matchAt(text, p, skipSpaces, ignoreLeadingMark, scratch, entry, length)) {
-            key = entry.first;
-            value = entry.second;
-            matched = text.substr(p, length);
-            last = p;
-            p += length;
-        } else {
-            ++p;
+    return findMatch(true, text, key, matched, value, skipSpaces, ignoreLeadingMark);
+}
+
+int DictionaryFeature::findMatch(bool last, const std::string& text, std::string& key, std::string& matched,
+                                 std::string& value, bool skipSpaces, bool ignoreLeadingMark) const {
+    const int options = (last ? 1 : 0) | (skipSpaces ? 2 : 0) | (ignoreLeadingMark ? 4 : 0);
+    thread_local MemoRing<MatchMemo> ring;
+    const MatchMemo* memo = ring.find([&](const MatchMemo& m) {
+        return m.generation == generation && m.options == options && m.text == text;
+    });
+    if (memo == nullptr) {
+        MatchMemo& m = ring.take();
+        m.position = -1;
+        std::vector<std::pair<std::string, std::string>> scratch;
+        std::pair<std::string, std::string> entry;
+        int length = 0;
+        const int n = static_cast<int>(text.size());
+        for (int p = trie->nextCandidate(text, 0); p < n;) {
+            if (matchAt(text, p, skipSpaces, ignoreLeadingMark, scratch, entry, length)) {
+                m.key = entry.first;
+                m.value = entry.second;
+                m.matched = text.substr(p, length);
+                m.position = p;
+                if (!last) break;
+                p = trie->nextCandidate(text, p + length);
+            } else {
+                p = trie->nextCandidate(text, p + 1);
+            }
         }
+        m.text = text;
+        m.options = options;
+        m.generation = generation;
+        memo = &m;
     }
-    return last;
+    if (memo->position >= 0) {
+        key = memo->key;
+        matched = memo->matched;
+        value = memo->value;
+    }
+    return memo->position;
 }
 
 void DictionaryFeature::getFeature(const std::string& text, std::vector<std::string>& features, bool valuesOnly,
                                    bool skipSpaces) const {
-    struct Memo {
-        std::uint64_t generation = 0;
-        bool valuesOnly = false, skipSpaces = false;
-        std::string text;
-        std::vector<std::string> found;
-    };
-    thread_local Memo last;
-    if (last.generation != generation || last.valuesOnly != valuesOnly || last.skipSpaces != skipSpaces ||
-        last.text != text) {
-        last.generation = 0;  // invalid while it is refilled
-        last.found.clear();
-        scan(text, last.found, valuesOnly, skipSpaces);
-        last.text = text;
-        last.valuesOnly = valuesOnly;
-        last.skipSpaces = skipSpaces;
-        last.generation = generation;
+    const int options = (valuesOnly ? 1 : 0) | (skipSpaces ? 2 : 0);
+    thread_local MemoRing<ScanMemo> ring;
+    const ScanMemo* memo = ring.find([&](const ScanMemo& m) {
+        return m.generation == generation && m.options == options && m.text == text;
+    });
+    if (memo == nullptr) {
+        ScanMemo& m = ring.take();
+        m.found.clear();
+        scan(text, m.found, valuesOnly, skipSpaces);
+        m.text = text;
+        m.options = options;
+        m.generation = generation;
+        memo = &m;
     }
-    features.insert(features.end(), last.found.begin(), last.found.end());
+    features.insert(features.end(), memo->found.begin(), memo->found.end());
 }
 
 void DictionaryFeature::scan(const std::string& text, std::vector<std::string>& features, bool valuesOnly,
@@ -223,13 +275,13 @@ void DictionaryFeature::scan(const std::string& text, std::vector<std::string>& 
     std::pair<std::string, std::string> entry;
     int length = 0;
     const int n = static_cast<int>(text.size());
-    for (int p = 0; p < n;) {
+    for (int p = trie->nextCandidate(text, 0); p < n;) {
         if (matchAt(text, p, skipSpaces, false, scratch, entry, length)) {
             if (!valuesOnly) features.push_back(entry.first);
             features.push_back(entry.second);
-            p += length;
+            p = trie->nextCandidate(text, p + length);
         } else {
-            ++p;
+            p = trie->nextCandidate(text, p + 1);
         }
     }
 }
@@ -241,13 +293,13 @@ int DictionaryFeature::findAllMatch(const std::string& text, std::vector<std::pa
     std::pair<std::string, std::string> entry;
     int length = 0;
     const int n = static_cast<int>(text.size());
-    for (int p = 0; p < n;) {
+    for (int p = trie->nextCandidate(text, 0); p < n;) {
         if (matchAt(text, p, skipSpaces, ignoreLeadingMark, scratch, entry, length)) {
             matches.push_back(entry);
             spans.emplace_back(p, p + length);
-            p += length;
+            p = trie->nextCandidate(text, p + length);
         } else {
-            ++p;
+            p = trie->nextCandidate(text, p + 1);
         }
     }
     return static_cast<int>(matches.size());

@@ -75,6 +75,12 @@ public:
     bool search(const std::string& text, int start, std::vector<std::pair<std::string, std::string>>& results,
                 int& matchLength, bool skipSpaces, bool ignoreLeadingMark) const;
 
+    // The first offset at or after `from` where search could find a match,
+    // or text.size(): offsets inside a character, or at a character no key
+    // begins with, are passed over. Scanners step with this instead of
+    // calling search at every byte.
+    int nextCandidate(const std::string& text, int from) const;
+
     // All searchable (raw key, value) pairs, group by group.
     void listEntries(std::vector<std::pair<std::string, std::string>>& out) const;
     // Number of searchable raw keys.
@@ -84,6 +90,8 @@ private:
     struct Units;  // the double array and the memory it lives in
 
     void clearSearchable();
+    // False when no match can start at `start` (a valid offset).
+    bool mayStartAt(const std::string& text, int start) const;
     class TableBuilder;
 
     // Staging area filled by insert, emptied by build.
@@ -106,6 +114,12 @@ private:
         std::vector<Entry> entries;
         std::vector<std::uint32_t> groupStart;  // one per group, then entries.size()
         bool keysStartMidCharacter = false;     // some key begins with a UTF-8 continuation byte
+        // A hashed set of the characters keys begin with (marks skipped):
+        // most offsets of a message hold a character no key begins with,
+        // and are passed over without a walk. Off when some key begins with
+        // less than a whole character.
+        std::vector<std::uint64_t> firstCharacters;
+        bool firstCharacterFilter = true;
 
         size_t groups() const { return groupStart.empty() ? 0 : groupStart.size() - 1; }
         std::string key(const Entry& e) const { return keyArena.substr(e.keyOffset, e.keyLength); }

@@ -128,6 +128,25 @@ bool unitsAreSound(const std::vector<std::uint64_t>& storage, size_t count, size
     return true;
 }
 
+// The first-character filter: 2^14 bits, indexed by a hash of the bytes of
+// one whole character.
+constexpr unsigned kFilterBits = 14;
+constexpr size_t kFilterWords = (size_t{1} << kFilterBits) / 64;
+
+// Length of the whole character at `p` (at most `n` bytes there) by its
+// first byte, or 0 when that is no first byte or the character is cut.
+size_t wholeCharacter(const char* p, size_t n) {
+    const unsigned char c = static_cast<unsigned char>(p[0]);
+    const size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    return length <= n ? length : 0;
+}
+
+size_t filterBit(const char* p, size_t length) {
+    std::uint32_t v = 0;
+    for (size_t i = 0; i < length; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+    return (v * 2654435761u) >> (32 - kFilterBits);
+}
+
 // The raw key without marks, written into `out` (whose memory is reused).
 void normaliseInto(const char* raw, size_t length, std::string& out) {
     out.clear();
@@ -158,6 +177,18 @@ public:
         for (size_t i = 0; i < keyLength; ++i) {
             if (key[i] == '/' || key[i] == '~') continue;
             if ((static_cast<unsigned char>(key[i]) & 0xC0) == 0x80) table.keysStartMidCharacter = true;
+            // The walk compares the key's bytes one by one, so its first
+            // character counts whole only when no mark interrupts it.
+            size_t length = wholeCharacter(key + i, keyLength - i);
+            for (size_t k = 1; k < length; ++k)
+                if (key[i + k] == '/' || key[i + k] == '~') length = 0;
+            if (length == 0) {
+                table.firstCharacterFilter = false;
+            } else {
+                if (table.firstCharacters.empty()) table.firstCharacters.assign(kFilterWords, 0);
+                const size_t bit = filterBit(key + i, length);
+                table.firstCharacters[bit / 64] |= std::uint64_t{1} << (bit % 64);
+            }
             break;
         }
         return true;
@@ -402,15 +433,41 @@ bool DoubleArrayTrie::buildDic(const std::string& sourcePath, const std::string&
     return trie.save(targetPath);
 }
 
+bool DoubleArrayTrie::mayStartAt(const std::string& text, int start) const {
+    // Scanners try every offset, and most fall inside a character; when
+    // every key begins with a whole character (as every real dictionary
+    // does) none of them can start a match.
+    const char* at = text.data() + start;
+    if (!table.keysStartMidCharacter && (static_cast<unsigned char>(*at) & 0xC0) == 0x80) return false;
+    // A well-formed character no key begins with starts no match. (In a
+    // broken one a space may stand where a byte belongs, which a walk that
+    // skips spaces would step over: such offsets are walked.)
+    if (table.firstCharacterFilter && !table.firstCharacters.empty()) {
+        const size_t length = wholeCharacter(at, text.size() - static_cast<size_t>(start));
+        bool wellFormed = length > 0;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(at[k]) & 0xC0) != 0x80) wellFormed = false;
+        if (wellFormed) {
+            const size_t bit = filterBit(at, length);
+            if ((table.firstCharacters[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return false;
+        }
+    }
+    return true;
+}
+
+int DoubleArrayTrie::nextCandidate(const std::string& text, int from) const {
+    const int n = static_cast<int>(text.size());
+    if (!array) return n;
+    for (int p = std::max(from, 0); p < n; ++p)
+        if (mayStartAt(text, p)) return p;
+    return n;
+}
+
 bool DoubleArrayTrie::search(const std::string& text, int start,
                              std::vector<std::pair<std::string, std::string>>& results, int& matchLength,
                              bool skipSpaces, bool ignoreLeadingMark) const {
     if (!array || start < 0 || start >= static_cast<int>(text.size())) return !results.empty();
-    // Scanners try every offset, and most fall inside a character; when
-    // every key begins with a whole character (as every real dictionary
-    // does) none of them can start a match.
-    if (!table.keysStartMidCharacter && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
-        return !results.empty();
+    if (!mayStartAt(text, start)) return !results.empty();
     DartsCursor cursor{static_cast<const RawUnit*>(array->darts.array()), array->darts.size()};
     size_t node = 0;
     // The longest key with an entry whose boundary tests pass: a shorter key

@@ -1,5 +1,6 @@
 #include "Varnex/KoreanStopCharRemover.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "Varnex/Utilities/StringUtil.h"
@@ -11,7 +12,15 @@ using Utilities::StringUtil;
 KoreanStopCharRemover::KoreanStopCharRemover(const std::string& chars) {
     std::vector<std::string> split;
     StringUtil::getCharactors(chars, split);
-    stopChars.insert(split.begin(), split.end());
+    for (const auto& c : split) stopChars.push_back(packed(c.data(), c.size()));
+    std::sort(stopChars.begin(), stopChars.end());
+    stopChars.erase(std::unique(stopChars.begin(), stopChars.end()), stopChars.end());
+}
+
+std::uint32_t KoreanStopCharRemover::packed(const char* bytes, size_t length) {
+    std::uint32_t v = 0;
+    for (size_t i = 0; i < length; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[i]);
+    return v;
 }
 
 const std::string& KoreanStopCharRemover::getDefaultStopChar() {
@@ -21,10 +30,27 @@ const std::string& KoreanStopCharRemover::getDefaultStopChar() {
 
 void KoreanStopCharRemover::remove(const std::string& in, std::string& out) const {
     out.clear();
-    std::vector<std::string> chars;
-    StringUtil::getCharactors(in, chars);
-    // Emoji are stop characters too: a word glued to one keeps its ending.
-    for (const auto& c : chars) out += stopChars.count(c) || StringUtil::isEmoji(c) ? " " : c;
+    out.reserve(in.size());
+    std::string c;
+    // Character by character, as StringUtil::getCharactors splits them: a
+    // stray continuation byte is dropped, a character cut by the end of the
+    // text is kept as far as it goes.
+    for (size_t i = 0; i < in.size();) {
+        const int length = StringUtil::charLength(static_cast<unsigned char>(in[i]));
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        c.assign(in, i, static_cast<size_t>(length));
+        i += static_cast<size_t>(length);
+        // Emoji are stop characters too: a word glued to one keeps its ending.
+        const bool stop = std::binary_search(stopChars.begin(), stopChars.end(), packed(c.data(), c.size())) ||
+                          StringUtil::isEmoji(c);
+        if (stop)
+            out += ' ';
+        else
+            out += c;
+    }
 }
 
 }  // namespace Varnex
