@@ -26,16 +26,14 @@ bool ReplyScenarioRepository::prefixMatch(const std::string& pattern, const std:
 }
 
 std::vector<std::string> ReplyScenarioRepository::replyTypeKeys(const Annotation& annotation) {
-    std::vector<Classification> found;
-    annotation.getClassificationByPrefix(Category::REPLY_TYPE, found);
     std::vector<std::string> keys;
-    for (const auto& c : found) {
-        if (c.name.size() < Category::REPLY_TYPE_PREFIX_LENGTH) continue;
-        const std::string suffix = c.name.substr(Category::REPLY_TYPE_PREFIX_LENGTH);
+    annotation.visitClassificationsContaining(Category::REPLY_TYPE, [&keys](const Classification& c) {
+        if (c.name.size() < Category::REPLY_TYPE_PREFIX_LENGTH) return;
         const std::string label = c.getPredictedClass();
-        if (label == Label::FALSE_LABEL) continue;
+        if (label == Label::FALSE_LABEL) return;
+        const std::string suffix = c.name.substr(Category::REPLY_TYPE_PREFIX_LENGTH);
         keys.push_back(label == Label::TRUE_LABEL ? suffix : suffix + "_" + label);
-    }
+    });
     return keys;
 }
 

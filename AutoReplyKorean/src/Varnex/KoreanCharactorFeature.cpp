@@ -1,5 +1,6 @@
 #include "KoreanCharactorFeature.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "Varnex/DictionaryFeature.h"
@@ -12,8 +13,8 @@ using Utilities::StringUtil;
 
 namespace {
 bool isSeparator(const std::string& c) {
-    static const std::set<std::string> separators = {".", "^", "~", "!", "?", "ㅋ", "ㅎ"};
-    return separators.count(c) > 0;
+    if (c.size() == 1) return c[0] == '.' || c[0] == '^' || c[0] == '~' || c[0] == '!' || c[0] == '?';
+    return c == "ㅋ" || c == "ㅎ";
 }
 
 bool isWordChar(const std::string& c) { return !c.empty() && c != " "; }
@@ -21,28 +22,43 @@ bool isWordChar(const std::string& c) { return !c.empty() && c != " "; }
 
 void KoreanCharactorFeature::getFeature(const std::string& text, std::set<std::string>& features,
                                         bool symbolsSeparate) {
-    std::vector<std::string> chars;
-    StringUtil::getCharactors(text, chars);
-    std::string prev2, prev;
-    for (const auto& c : chars) {
-        const std::string cur = symbolsSeparate && isSeparator(c) ? " " : c;
+    std::vector<std::string> found;
+    appendFeatures(text, found, symbolsSeparate);
+    features.insert(found.begin(), found.end());
+}
+
+void KoreanCharactorFeature::appendFeatures(const std::string& text, std::vector<std::string>& features,
+                                            bool symbolsSeparate) {
+    std::string prev2, prev, cur;
+    // Character by character, as StringUtil::getCharactors splits them: a
+    // stray continuation byte is dropped, a character cut by the end of the
+    // text is kept as far as it goes.
+    for (size_t i = 0; i < text.size();) {
+        const int length = StringUtil::charLength(static_cast<unsigned char>(text[i]));
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        cur.assign(text, i, static_cast<size_t>(length));
+        i += static_cast<size_t>(length);
+        if (symbolsSeparate && isSeparator(cur)) cur = " ";
         if (cur != " ") {
             if (!isWordChar(prev)) {
-                features.insert("BEGIN_" + cur);
+                features.push_back("BEGIN_" + cur);
             } else {
-                features.insert(prev + cur);
-                if (isWordChar(prev2)) features.insert(prev2 + prev + cur);
+                features.push_back(prev + cur);
+                if (isWordChar(prev2)) features.push_back(prev2 + prev + cur);
             }
         } else if (isWordChar(prev)) {
-            features.insert("LAST_" + prev);
-            if (!isWordChar(prev2)) features.insert("SINGLE_" + prev);
+            features.push_back("LAST_" + prev);
+            if (!isWordChar(prev2)) features.push_back("SINGLE_" + prev);
         }
-        prev2 = prev;
-        prev = cur;
+        prev2.swap(prev);
+        prev.swap(cur);
     }
     if (isWordChar(prev)) {
-        features.insert("LAST_" + prev);
-        if (!isWordChar(prev2)) features.insert("SINGLE_" + prev);
+        features.push_back("LAST_" + prev);
+        if (!isWordChar(prev2)) features.push_back("SINGLE_" + prev);
     }
 }
 
@@ -53,8 +69,12 @@ void KoreanCharactorFeature::insertPhrasesAndCharacters(const DictionaryFeature*
         dictionary->getFeature(text, phrases, false, true);
         for (const auto& p : phrases) features.insert(p);
     }
-    std::set<std::string> chars;
-    getFeature(text, chars, false);
+    // In sorted order, each once: a model being trained numbers its
+    // features in the order they are first inserted.
+    std::vector<std::string> chars;
+    appendFeatures(text, chars, false);
+    std::sort(chars.begin(), chars.end());
+    chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
     for (const auto& c : chars) features.insert(c);
 }
 

@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 namespace Varnex {
 
@@ -15,6 +16,8 @@ public:
     // Adds "BEGIN_x", "xy", "xyz", "LAST_x" and "SINGLE_x" features; with
     // `symbolsSeparate` the characters . ^ ~ ! ? ㅋ ㅎ separate words too.
     static void getFeature(const std::string& text, std::set<std::string>& features, bool symbolsSeparate);
+    // The same features appended to `features`, repeats included.
+    static void appendFeatures(const std::string& text, std::vector<std::string>& features, bool symbolsSeparate);
 
     // The features of the question and reply-type models: every phrase of
     // `dictionary` found in `text` (key and value; none without a

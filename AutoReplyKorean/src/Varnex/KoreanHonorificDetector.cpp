@@ -1,5 +1,6 @@
 #include "KoreanHonorificDetector.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "Varnex/FeatureSetFactory.h"
@@ -32,9 +33,12 @@ void KoreanHonorificFeatureExtractor::extract(const Annotation& annotation, SVMF
     if (b != a) dictionary.getFeature(b, list, false, true);
     const float weight = b == a ? 2.0f : 1.0f;
     for (const auto& f : list) features.add(f, weight);
-    std::set<std::string> chars;
-    KoreanCharactorFeature::getFeature(a, chars, true);
-    if (b != a) KoreanCharactorFeature::getFeature(b, chars, true);
+    // Each character feature counts once, whichever texts hold it.
+    std::vector<std::string> chars;
+    KoreanCharactorFeature::appendFeatures(a, chars, true);
+    if (b != a) KoreanCharactorFeature::appendFeatures(b, chars, true);
+    std::sort(chars.begin(), chars.end());
+    chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
     for (const auto& f : chars) features.add(f);
 }
 

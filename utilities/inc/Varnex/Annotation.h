@@ -85,6 +85,12 @@ public:
     std::map<std::string, Classification> getClassifications() const { return classifications; }
     // Appends every result whose key contains `part`, in key order.
     void getClassificationByPrefix(const std::string& part, std::vector<Classification>& out) const;
+    // The same results, visited in place: `visit(const Classification&)`.
+    template <typename Visit>
+    void visitClassificationsContaining(const std::string& part, Visit&& visit) const {
+        for (const auto& kv : classifications)
+            if (kv.first.find(part) != std::string::npos) visit(kv.second);
+    }
 
     void addExtractedValue(const std::string& type, const std::string& name, const std::string& value);
     std::vector<std::string> getExtractedTypes() const;
