@@ -89,11 +89,18 @@ TEST(Musing, SelfTalkEndingsWithTheirKind) {
         {"오늘 저녁 뭐 해 먹지", "food"},        {"비가 언제쯤 그치려나요", "wait"},
         {"이 노래 제목이 뭐였더라", "recall"},   {"저녁 뭐 시켜 먹을까", "food"},
         {"오늘 비 오려나", "TRUE"},              {"왜 이렇게 배가 고프죠 ㅠㅠ", "why"},
+        {"퇴근 시간이 왜 이렇게 안 오냐", "why"}, {"이걸 언제 다 하냐…", "plan"},
+        {"택배 언제 오냐 ㅠㅠ", "wait"},         {"저녁은 또 뭘 먹어야 하나", "food"},
+        {"이번 주는 왜 이렇게 길까요", "why"},   {"요즘 왜 이렇게 졸리지요", "why"},
+        {"동창들은 다 뭐 하고 살까", "curious"},
         // Put to the reader, or no wondering at all.
         {"어디 갔지?", "FALSE"},                 {"회의실이 어디죠", "FALSE"},
         {"우리 언제 만나지", "FALSE"},           {"주말에 어디 갈까", "FALSE"},
         {"너 왜 안 오지", "FALSE"},              {"왜 이렇게 맛있지", "FALSE"},
         {"이거 맛있지", "FALSE"},                {"언제 밥 한번 먹어야지", "FALSE"},
+        {"왜 그러냐", "FALSE"},                  {"언제 오냐", "FALSE"},
+        {"야 왜 그러냐", "FALSE"},               {"택배 언제 오냐?", "FALSE"},
+        {"점심 뭐 먹을까요", "FALSE"},           {"이거 언제 끝나나요", "FALSE"},
     };
     for (const auto& [message, kind] : cases)
         EXPECT_EQ(analysed(message).getLabel(KoreanCategory::REPLY_MUSING), kind) << message;

@@ -22,6 +22,7 @@ const char* const kFood = "food";
 const char* const kRecall = "recall";
 const char* const kPlan = "plan";
 const char* const kWait = "wait";
+const char* const kCurious = "curious";
 
 // The code point of a precomposed Hangul syllable, or -1.
 int syllable(const std::string& ch) {
@@ -66,7 +67,34 @@ bool pastLastWord(const std::string& sentence) {
     return false;
 }
 
-enum class Ending { None, Wonder, Self, Recall, Jyo, Kka };
+// The last Hangul syllable of the sentence, or "".
+std::string lastSyllable(const std::string& sentence) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(sentence, chars);
+    for (auto it = chars.rbegin(); it != chars.rend(); ++it)
+        if (syllable(*it) >= 0) return *it;
+    return "";
+}
+
+enum class Ending { None, Wonder, Self, Recall, Jyo, Kka, KkaYo, Nya, Na };
+
+// Some word before the first word that begins with `wh` names what is
+// wondered about ("시간 왜 이렇게 안 가냐", "주말 언제 오냐"); a call alone
+// ("야", "민수야") does not.
+bool topicBefore(const std::string& sentence, const std::string& wh) {
+    std::vector<std::string> words;
+    StringUtil::split(sentence, ' ', words);
+    for (const auto& word : words) {
+        if (word.compare(0, wh.size(), wh) == 0) return false;
+        std::vector<std::string> chars;
+        StringUtil::getCharactors(word, chars);
+        while (!chars.empty() && syllable(chars.back()) < 0) chars.pop_back();
+        if (chars.empty()) continue;
+        const bool call = chars.back() == "야" || (chars.size() >= 2 && chars.back() == "아");
+        if (!call) return true;
+    }
+    return false;
+}
 
 // What the sentence ends in, once laughter, tears, marks and spaces after
 // its last syllable are set aside.
@@ -78,13 +106,27 @@ Ending endingOf(const std::string& sentence) {
     std::string compact;  // without spaces
     for (const auto& ch : chars)
         if (ch != " ") compact += ch;
+    // A word of stress after the ending (살 언제 빼냐 진짜) and -나 싶다
+    // (언제 다 끝내나 싶네요) leave the ending before them.
+    for (const char* tail : {"진짜", "정말", "증말", "싶다", "싶네", "싶네요", "싶어", "싶어요"}) {
+        const std::string t(tail);
+        const bool stress = t == "진짜" || t == "정말" || t == "증말";
+        if (endsWith(compact, t) && compact.size() > t.size() &&
+            (stress || endsWith(compact.substr(0, compact.size() - t.size()), "나"))) {
+            compact.erase(compact.size() - t.size());
+            std::vector<std::string> kept;
+            StringUtil::getCharactors(compact, kept);
+            chars = kept;
+            break;
+        }
+    }
     if (endsWith(compact, "려나") || endsWith(compact, "려나요")) return Ending::Wonder;
     // Not knowing or pondering what the wh-word asks: 어디 뒀는지 모르겠어요,
     // 뭘 먹어야 할지 고민이에요, 이름이 기억이 안 나.
     for (const char* unsure : {"모르겠다", "모르겠네", "모르겠어", "모르겠어요", "모르겠네요", "모르겠습니다", "모르겠음",
                                "고민이다", "고민이야", "고민이네", "고민이에요", "고민이네요", "고민입니다", "고민중"}) {
-        if (endsWith(compact, unsure) && endsWith(compact.substr(0, compact.size() - std::string(unsure).size()), "지"))
-            return Ending::Self;
+        const std::string before = compact.substr(0, compact.size() - std::string(unsure).size());
+        if (endsWith(compact, unsure) && (endsWith(before, "지") || endsWith(before, "나"))) return Ending::Self;
     }
     for (const char* forgot : {"기억이안나", "기억이안나요", "기억이안난다", "기억안나", "기억이안납니다",
                                "기억이나지않습니다", "생각이안나", "생각이안나요", "생각안나"})
@@ -92,7 +134,13 @@ Ending endingOf(const std::string& sentence) {
     const std::string& last = chars.back();
     if (endsWith(compact, "더라")) return Ending::Recall;
     if (last == "지") return Ending::Self;
-    if (last == "죠") return Ending::Jyo;
+    if (last == "죠" || endsWith(compact, "지요")) return Ending::Jyo;
+    // -냐 and -나 said to oneself: 이걸 언제 다 하냐, 언제 다 끝나나
+    if (last == "냐") return Ending::Nya;
+    if (last == "나" && chars.size() >= 2 && syllable(chars[chars.size() - 2]) >= 0) return Ending::Na;
+    // -ㄹ까요 without an asking mark: 이번 주는 왜 이렇게 길까요
+    if (last == "요" && chars.size() >= 3 && chars[chars.size() - 2] == "까" && endsInRieul(chars[chars.size() - 3]))
+        return Ending::KkaYo;
     // -ㄹ까 말까 weighs two choices, which the either/or answers take up.
     if (last == "까" && chars.size() >= 2 && endsInRieul(chars[chars.size() - 2]) &&
         compact.find("까말까") == std::string::npos)
@@ -130,6 +178,8 @@ std::string KoreanMusingDetector::musing(const std::string& text) const {
         return label.empty() ? Label::TRUE_LABEL : label;
     case Ending::Self:
         if (asked || label.empty()) return Label::FALSE_LABEL;
+        // 잘 지내고 있지 asks the reader to agree; only 잘 지내나 모르겠다 wonders.
+        if (label == kCurious && lastSyllable(sentence) == "지") return Label::FALSE_LABEL;
         // A meal, a plan or a wait in the past (점심 뭐 먹었지, 언제 왔지) is
         // being remembered, not weighed.
         return pastLastWord(sentence) && (label == kFood || label == kPlan || label == kWait) ? kRecall : label;
@@ -138,7 +188,31 @@ std::string KoreanMusingDetector::musing(const std::string& text) const {
     case Ending::Jyo:
         return !asked && (label == kWhy || label == kLost) ? label : Label::FALSE_LABEL;
     case Ending::Kka:
-        return !asked && label == kFood ? label : Label::FALSE_LABEL;
+        return !asked && (label == kFood || label == kWhy || label == kCurious) ? label : Label::FALSE_LABEL;
+    case Ending::KkaYo:
+        return !asked && (label == kWhy || label == kCurious) ? label : Label::FALSE_LABEL;
+    case Ending::Nya: {
+        // -냐 also asks the reader ("왜 그러냐", "언제 오냐"): it wonders
+        // aloud when a plan is lamented (이걸 언제 다 하냐), or when the
+        // "why" or the wait is about something named before it.
+        if (asked) return Label::FALSE_LABEL;
+        if (label == kPlan) return label;
+        std::string compact = sentence;
+        StringUtil::replace(compact, " ", "");
+        if (label == kWhy && (topicBefore(sentence, "왜") || compact.find("왜이렇게") != std::string::npos ||
+                              compact.find("왜케") != std::string::npos || compact.find("왤케") != std::string::npos ||
+                              compact.find("왜이리") != std::string::npos))
+            return label;
+        // A wait for something else to come or end, not an act of the reader.
+        if (label == kWait && topicBefore(sentence, "언제")) {
+            for (const char* wait : {"언제오", "언제와", "언제끝나", "언제그치", "언제낫", "언제나을", "언제풀리", "언제도착",
+                                     "언제가냐", "언제되", "언제돼"})
+                if (compact.find(wait) != std::string::npos) return label;
+        }
+        return Label::FALSE_LABEL;
+    }
+    case Ending::Na:  // 언제 끝나나, 저녁은 뭘 먹어야 하나: only wondering
+        return asked || label.empty() || label == Label::TRUE_LABEL ? Label::FALSE_LABEL : label;
     case Ending::None:
         break;
     }

@@ -4,12 +4,13 @@
 // reasons, yes/no answers and facts a question would get do not fit it, a
 // light reaction does. Writes "reply_type_musing" for every message: FALSE,
 // or the kind of musing its rule phrases name ("lost", "food", "plan",
-// "wait", "why", "recall"), TRUE when they name none.
+// "wait", "why", "recall", "curious"), TRUE when they name none.
 //
 // The ending of the last sentence decides whether it is self-talk, and what
-// it must go with:
+// it must go with (a trailing 진짜 / 정말, and the 싶다 of -나 싶다, set
+// aside):
 //   -려나, -려나요               always (it only wonders), even with "?"
-//   -지, -(는)지 모르겠다, -(ㄹ)지 고민이다, 기억이 안 나
+//   -지, -(는)지 모르겠다, -나 모르겠다, -(ㄹ)지 고민이다, 기억이 안 나
 //                                 with a musing phrase and no "?"; a meal,
 //                                 plan or wait in the past tense ("점심 뭐
 //                                 먹었지") is being remembered ("recall")
@@ -17,9 +18,17 @@
 //                                 unless a phrase names the kind
 //   -죠                           with a "why" or "lost" phrase and no "?"
 //                                 (other -죠 questions are put to the reader)
-//   -ㄹ까                         with a "food" phrase and no "?" (other
-//                                 -ㄹ까 suggest something to the reader, and
-//                                 -ㄹ까 말까 gets its two choices)
+//   -ㄹ까                         with a "food", "why" or "curious" phrase
+//                                 and no "?" (other -ㄹ까 suggest something
+//                                 to the reader, and -ㄹ까 말까 gets its two
+//                                 choices); -ㄹ까요 with "why" or "curious"
+//   -지요                         as -죠
+//   -냐                           with no "?" and a "plan" phrase, a "why"
+//                                 phrase after a named topic or with 왜
+//                                 이렇게, or a "wait" phrase after a named
+//                                 topic (주말 언제 오냐); a bare 왜 그러냐 or
+//                                 언제 오냐 asks the reader
+//   -나 (not -나요)               with a musing phrase and no "?"
 // The rule file holds "LABEL TAB phrase" lines as the reply-type phrase
 // files do; its labels name the kind ("TRUE" for none), and a "FALSE" phrase
 // (a word for the reader, 너, 니가, or a pleasant wonder, 왜 이렇게 맛있지)
