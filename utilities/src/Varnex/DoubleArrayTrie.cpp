@@ -458,8 +458,15 @@ bool DoubleArrayTrie::mayStartAt(const std::string& text, int start) const {
 int DoubleArrayTrie::nextCandidate(const std::string& text, int from) const {
     const int n = static_cast<int>(text.size());
     if (!array) return n;
-    for (int p = std::max(from, 0); p < n; ++p)
+    for (int p = std::max(from, 0); p < n;) {
         if (mayStartAt(text, p)) return p;
+        // A whole character refused: its continuation bytes cannot start a
+        // match either, unless some key starts inside a character.
+        const size_t length = table.keysStartMidCharacter
+                                  ? 1
+                                  : wholeCharacter(text.data() + p, text.size() - static_cast<size_t>(p));
+        p += length > 0 ? static_cast<int>(length) : 1;
+    }
     return n;
 }
 
