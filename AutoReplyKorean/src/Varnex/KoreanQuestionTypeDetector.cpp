@@ -478,21 +478,22 @@ bool invites(const std::string& text, bool together, const KoreanVerbTable* verb
 // The question's last verb proposes that the speaker or both do something
 // ("뽑아 둘까요", "어디로 잡을까", "몇 인분 시킬까", "빌려 올까"): the count or
 // the place is the reader's to decide. A guess ("몇 명 올까?", "어디 있을까?")
-// proposes nothing; 오다 and 가다 propose only after another verb ("빌려 올까",
-// "사 갈까"), and a verb in the past or with 시 guesses.
+// proposes nothing; 오다, 가다, 놓다 and 두다 propose only after another verb
+// ("빌려 올까", "불어 놓을까"), and a verb in the past or with 시 guesses.
 bool proposesToDo(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
-    DetectedVerbInfo info;
-    if (!verbTable || !(verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info))))
-        return false;
     std::string last, before;
     lastTwoWords(text, last, before);
+    DetectedVerbInfo info;
+    if (!verbTable || !(verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info))))
+        return last == "할까" || last == "할까요" || endsWith(last, "놓을까") || endsWith(last, "놓을까요") ||
+               endsWith(last, "둘까") || endsWith(last, "둘까요");
     if (!(endsWith(last, "까") || endsWith(last, "까요")) || hasPastSyllable(last) ||
         last.find("실까") != std::string::npos || last.find("일까") != std::string::npos)
         return false;
-    if (info.type == KoreanVerbKind::SUGGEST) return true;
+    if (info.type == KoreanVerbKind::SUGGEST || info.verb == "하다") return true;
     const bool connected = !info.compoundWord.empty() && info.compoundWord != "-" && info.compoundWord != "안" &&
                            info.compoundWord != "못";
-    return connected && (info.verb == "오다" || info.verb == "가다");
+    return connected && (info.verb == "오다" || info.verb == "가다" || info.verb == "놓다" || info.verb == "두다");
 }
 
 // "누가 내 과자 먹었어?", "누가 문 안 닫았어?", "이거 누가 깼어?": who did
@@ -527,11 +528,13 @@ bool exclaims(const std::string& text, const std::string& type) {
     static const std::vector<std::string> shown = {"etc", "price", "count", "person", "person_role", "identity",
                                                    "where_other", "ask_fact"};
     if (std::find(shown.begin(), shown.end(), type) != shown.end()) return true;
-    // Hearsay or a rough 냐 about someone else's doing ("어디서 구했대 ㅋㅋ").
+    // Hearsay or a rough 냐 about someone else's doing ("어디서 구했대 ㅋㅋ",
+    // "누가 이런 걸 샀대 ㅋㅋ").
     const size_t laugh = std::min(text.find("ㅋㅋ"), text.find("ㅎㅎ"));
     std::string last, before;
     lastTwoWords(text.substr(0, laugh), last, before);
-    return StringUtil::startWith(type, "where_") && (endsWith(last, "대") || endsWith(last, "냐"));
+    if (StringUtil::startWith(type, "where_")) return endsWith(last, "대") || endsWith(last, "냐");
+    return StringUtil::startWith(type, "person_") && endsWith(last, "대");
 }
 
 // The question classifier is sure the message asks nothing.
@@ -679,6 +682,8 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if (type == kActivity && later && !now && !askedInPast(text, text2, verbTable.get())) type = kPlanActivity;
     if (type == kCount && should) type = kPlanCount;
     if ((should || asksWhatToDo(text)) && (type == "where_other" || type == "where_todo" || type == "where_put")) type = kWhereShould;
+    // "누가 제일 먼저 왔어?": who came first, not which one the reader likes.
+    if (type == kPreference && text.find("누가") != std::string::npos) type = kPersonDoer;
     if (type == kPersonDoer && askedInPast(text, text2, verbTable.get())) type = kPersonDid;
     // "누구세요?", "누구야?": who the reader is, not who holds a role.
     if (type == kPersonRole && StringUtil::startWith(StringUtil::trim(text), "누구")) type = kPersonYou;
