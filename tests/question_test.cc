@@ -60,11 +60,11 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"지금 어디 있어?", "location"},       {"누구랑 밥 먹어?", "person_with"},
         {"이 가방 얼마예요?", "price"},        {"몇 살이야?", "age"},
         {"왜 안 와?", "sorry_pending"},        {"뭐 먹을래?", "food"},
-        {"주말에 뭐 했어?", "activity"},       {"몇 개 샀어?", "count"},
+        {"주말에 뭐 했어?", "did_what"},       {"몇 개 샀어?", "count"},
         {"언제 와?", "time"},                  {"몇 시에 끝나?", "time_time"},
         {"언제 이사했어?", "time_past"},       {"언제 온다고 했어?", "time"},
         {"상담 날짜 언제로 잡으셨어요?", "time"}, {"몇 시였죠?", "time_time"},
-        {"퇴근하고 뭐 하세요?", "plan_activity"}, {"주말에 뭐 했어?", "activity"},
+        {"퇴근하고 뭐 하세요?", "plan_activity"}, {"여행 가서 뭐 했어?", "did_what"},
         {"커피 사 갈까?", "offer"},            {"몇 개 사 가면 돼?", "plan_count"},
         {"무슨 요일에 만나?", "time_dayofweek"}, {"피자 먹을래 치킨 먹을래?", "choose_one"},
         {"버스 아니면 택시?", "choose_one"},   {"점심 먹었어? 뭐 먹었어?", "multi_question"},
@@ -77,6 +77,8 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"왜 화났어?", "reason"},              {"점심값 얼마 보내면 돼?", "pay_amount"},
         {"월세 얼마 내세요?", "cost_ongoing"}, {"요즘 무슨 노래 들어?", "pastime"},
         {"뭐 보러 갈까?", "plan_what"},
+        {"현수막 몇 장 뽑아 둘까요?", "plan_count"}, {"모임 장소 어디로 잡을까?", "plan_where"},  // the reader decides
+        {"누가 이겼어?", "person_done"},       {"이 표정 뭐냐 ㅋㅋㅋ", "FALSE"},
     };
     for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
 }

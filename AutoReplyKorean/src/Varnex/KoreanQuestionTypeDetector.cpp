@@ -66,12 +66,18 @@ const char* const kTookLong = "took_long";
 const char* const kPlanCount = "plan_count";
 const char* const kActivity = "activity";
 const char* const kPlanActivity = "plan_activity";
+// What the reader did ("어제 뭐 했어?").
+const char* const kDidWhat = "did_what";
+const char* const kPlanWhere = "plan_where";
+const char* const kPreference = "preference";
 // Who-questions: who does something ("누가 해?"), asked in the past who
 // did it ("누가 먹었어?"); who holds a role or whom something goes to
 // ("담당자가 누구예요?", "누구한테 보내?"), and the same asked of the
 // reader with no word before it ("누구세요?": "identity", left unanswered).
 const char* const kPersonDoer = "person_doer";
 const char* const kPersonDid = "person_did";
+// ... and who did something the speaker does not mind ("누가 이겼어?").
+const char* const kPersonDone = "person_done";
 const char* const kPersonRole = "person_role";
 const char* const kPersonYou = "identity";
 // A where-question asked with what one should do ("주차 어디에 하면 돼요?",
@@ -469,6 +475,68 @@ bool invites(const std::string& text, bool together, const KoreanVerbTable* verb
     return true;
 }
 
+// The question's last verb proposes that the speaker or both do something
+// ("뽑아 둘까요", "어디로 잡을까", "몇 인분 시킬까", "빌려 올까"): the count or
+// the place is the reader's to decide. A guess ("몇 명 올까?", "어디 있을까?")
+// proposes nothing; 오다, 가다, 놓다 and 두다 propose only after another verb
+// ("빌려 올까", "불어 놓을까"), and a verb in the past or with 시 guesses.
+bool proposesToDo(const std::string& text, const std::string& text2, const KoreanVerbTable* verbTable) {
+    std::string last, before;
+    lastTwoWords(text, last, before);
+    DetectedVerbInfo info;
+    if (!verbTable || !(verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info))))
+        return last == "할까" || last == "할까요" || endsWith(last, "놓을까") || endsWith(last, "놓을까요") ||
+               endsWith(last, "둘까") || endsWith(last, "둘까요");
+    if (!(endsWith(last, "까") || endsWith(last, "까요")) || hasPastSyllable(last) ||
+        last.find("실까") != std::string::npos || last.find("일까") != std::string::npos)
+        return false;
+    if (info.type == KoreanVerbKind::SUGGEST || info.verb == "하다") return true;
+    const bool connected = !info.compoundWord.empty() && info.compoundWord != "-" && info.compoundWord != "안" &&
+                           info.compoundWord != "못";
+    return connected && (info.verb == "오다" || info.verb == "가다" || info.verb == "놓다" || info.verb == "두다");
+}
+
+// "누가 내 과자 먹었어?", "누가 문 안 닫았어?", "이거 누가 깼어?": who did
+// something the speaker minds, where the reader may be the one suspected
+// (the thing is the speaker's, something was left undone, or the deed is a
+// mischief). "누가 이겼어?", "누가 전화했어?" suspect nobody.
+bool asksWhoIsToBlame(const std::string& text) {
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (words[i] == "내" || words[i] == "제" || words[i] == "우리집") return true;
+        if ((words[i] == "안" || words[i] == "못") && i + 1 < words.size() && hasPastSyllable(words[i + 1])) return true;
+    }
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    return containsAny(s, {"먹었", "먹은", "마셨", "깼", "깨뜨렸", "깨트렸", "망가뜨렸", "망가트렸", "망가졌", "부쉈",
+                           "부셨", "버렸", "그랬", "이랬", "저질렀", "열어놨", "열어놓", "켜놨", "켜놓", "꺼놨", "건드렸",
+                           "가져갔", "숨겼", "흘렸", "쏟았", "엎었", "어질렀", "더럽혔", "뜯었", "찢었", "지웠", "만졌",
+                           "떨어뜨렸", "긁었", "낙서", "안치웠", "안닫", "안껐", "안잠갔", "안내렸", "썼어", "썼냐",
+                           "썼니", "입었", "잃어버렸", "놔뒀", "놓고갔", "두고갔", "빼먹"});
+}
+
+// Laughter after a content question with no question mark, and after it
+// nothing or a remark ("이 표정 뭐냐 ㅋㅋㅋ", "이게 다 얼마야 ㅋㅋ", "이 사람
+// 누구야 ㅋㅋㅋ 너무 웃겨", "어디서 이런 걸 구했대 ㅋㅋ"): an exclamation
+// over what is shown, not a request for a fact. Questions about the
+// reader's own day or place keep their answers ("뭐 먹었어 ㅋㅋ", "어디야 ㅋㅋ").
+bool exclaims(const std::string& text, const std::string& type) {
+    if (text.find('?') != std::string::npos) return false;
+    const bool laughs = text.find("ㅋㅋ") != std::string::npos || text.find("ㅎㅎ") != std::string::npos;
+    if (!laughs) return false;
+    static const std::vector<std::string> shown = {"etc", "price", "count", "person", "person_role", "identity",
+                                                   "where_other", "ask_fact"};
+    if (std::find(shown.begin(), shown.end(), type) != shown.end()) return true;
+    // Hearsay or a rough 냐 about someone else's doing ("어디서 구했대 ㅋㅋ",
+    // "누가 이런 걸 샀대 ㅋㅋ").
+    const size_t laugh = std::min(text.find("ㅋㅋ"), text.find("ㅎㅎ"));
+    std::string last, before;
+    lastTwoWords(text.substr(0, laugh), last, before);
+    if (StringUtil::startWith(type, "where_")) return endsWith(last, "대") || endsWith(last, "냐");
+    return StringUtil::startWith(type, "person_") && endsWith(last, "대");
+}
+
 // The question classifier is sure the message asks nothing.
 bool classifierDenies(const Annotation& annotation) {
     if (!annotation.hasClassification(Category::QUESTION)) return false;
@@ -537,7 +605,7 @@ bool KoreanQuestionTypeDetector::process(Annotation& annotation) const {
                               (cue != Cue::VerbForm && multiChoiceDetector->detectBarePair(text, pair) != 0);
         if (question) {
             getQuestionType(text, text2, type);
-            if (reportsAFew(text, type))
+            if (reportsAFew(text, type) || exclaims(annotation.getText(), type))
                 type = Label::FALSE_LABEL;
             else
                 addReplySentence(type, text, text2, annotation);
@@ -614,6 +682,8 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if (type == kActivity && later && !now && !askedInPast(text, text2, verbTable.get())) type = kPlanActivity;
     if (type == kCount && should) type = kPlanCount;
     if ((should || asksWhatToDo(text)) && (type == "where_other" || type == "where_todo" || type == "where_put")) type = kWhereShould;
+    // "누가 제일 먼저 왔어?": who came first, not which one the reader likes.
+    if (type == kPreference && text.find("누가") != std::string::npos) type = kPersonDoer;
     if (type == kPersonDoer && askedInPast(text, text2, verbTable.get())) type = kPersonDid;
     // "누구세요?", "누구야?": who the reader is, not who holds a role.
     if (type == kPersonRole && StringUtil::startWith(StringUtil::trim(text), "누구")) type = kPersonYou;
@@ -622,6 +692,32 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     const auto twin = kPastTwins.find(type);
     if (twin != kPastTwins.end() && askedInPast(text, text2, verbTable.get())) type = twin->second;
     if ((type == kActivity || type == "etc") && !later && asksPastime(text, text2, now, verbTable.get())) type = kPastime;
+    // What the reader did ("어제 뭐 했어?", "여행 가서 뭐 했어?") is answered
+    // with what one did, not with where one is now.
+    if (type == kActivity && askedInPast(text, text2, verbTable.get())) type = kDidWhat;
+    // A count or a place the speaker proposes to settle ("현수막 몇 장 뽑아
+    // 둘까요?", "모임 장소 어디로 잡을까?") is the reader's to decide.
+    if (type == kCount && proposesToDo(text, text2, verbTable.get())) type = kPlanCount;
+    if ((type == "where_other" || type == "where_place" || type == "where_event") &&
+        proposesToDo(text, text2, verbTable.get()))
+        type = kPlanWhere;
+    // Where the reader is passing now ("지금 어디 지나고 있어?", "어느 역이에요
+    // 지금?") asks the reader's own position; where the reader is going
+    // ("지금 어디 가?") is left as it is.
+    if ((type == "where_other" || type == "where_info") && now && !askedInPast(text, text2, verbTable.get())) {
+        DetectedVerbInfo info;
+        const bool going = verbTable && verbTable->detectLast(text, "", info) && (info.verb == "가다" || info.verb == "오다");
+        if (!going) type = Q::LOCATION;
+    }
+    // Who did something the speaker minds: the reader may be suspected.
+    if (type == kPersonDid && !asksWhoIsToBlame(text)) type = kPersonDone;
+    // A taste asked with 좋아하다 ("어떤 영화 좋아해?", "무슨 음식 좋아하세요?")
+    // is no choice to make now.
+    if ((type == "etc" || type == "food" || type == "plan_what") && !askedInPast(text, text2, verbTable.get())) {
+        std::string s = text;
+        StringUtil::replace(s, " ", "");
+        if (s.find("좋아하") != std::string::npos || s.find("좋아해") != std::string::npos) type = kPreference;
+    }
     // How much one should pay, send or chip in ("회비 얼마씩 내면 돼?", "점심값
     // 얼마 보내면 돼?"), or what someone said it comes to ("배달비 얼마래?"):
     // the reader works it out or finds out; whether it is dear is not asked.

@@ -17,7 +17,12 @@
 // yes/no question with a verb that offers to get something for the reader
 // (the mark "offering": 사 갈까, 사다 줄까) is an "offer"; a count asked
 // with what one should do (the mark "should": 사 가면 돼, 하면 되겠습니까)
-// is a "plan_count". For
+// is a "plan_count", and so is a count or a place the speaker proposes to
+// settle ("몇 장 뽑아 둘까요?": "plan_count", "어디로 잡을까?": "plan_where");
+// what the reader did ("어제 뭐 했어?") is "did_what"; who did something the
+// speaker does not mind ("누가 이겼어?") is "person_done"; a where-question
+// with 지금 asks the reader's "location"; laughter after a content question
+// with no question mark ("이 표정 뭐냐 ㅋㅋㅋ") exclaims and asks nothing. For
 // yes/no and time questions it
 // adds the verb table's answers ("yes_candidate", "no_candidate",
 // "not_sure_candidate") and the verb's key, sentence type and tense, except
