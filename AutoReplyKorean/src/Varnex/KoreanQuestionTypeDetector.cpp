@@ -701,14 +701,6 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if ((type == "where_other" || type == "where_place" || type == "where_event") &&
         proposesToDo(text, text2, verbTable.get()))
         type = kPlanWhere;
-    // Where the reader is passing now ("지금 어디 지나고 있어?", "어느 역이에요
-    // 지금?") asks the reader's own position; where the reader is going
-    // ("지금 어디 가?") is left as it is.
-    if ((type == "where_other" || type == "where_info") && now && !askedInPast(text, text2, verbTable.get())) {
-        DetectedVerbInfo info;
-        const bool going = verbTable && verbTable->detectLast(text, "", info) && (info.verb == "가다" || info.verb == "오다");
-        if (!going) type = Q::LOCATION;
-    }
     // Who did something the speaker minds: the reader may be suspected.
     if (type == kPersonDid && !asksWhoIsToBlame(text)) type = kPersonDone;
     // A taste asked with 좋아하다 ("어떤 영화 좋아해?", "무슨 음식 좋아하세요?")
