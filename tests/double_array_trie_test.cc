@@ -146,7 +146,13 @@ TEST(SharedTrieTable, TrieByteTrieAndDoubleArrayGiveTheSameMatches) {
         {{"/a/", "ab c", "abc~"}, "ab c", 0, true, false, 4, "the spaced path's key passes"},
         {{"a", "/ab c/"}, "ab cde", 0, true, false, 1, "a failing spaced key falls back along the path"},
         {{"\x98"}, "잘", 2, true, false, 1, "a key that starts inside a character is found there"},
-        {{"잘"}, "잘", 1, true, false, 0, "no whole-character key starts inside a character"}};
+        {{"잘"}, "잘", 1, true, false, 0, "no whole-character key starts inside a character"},
+        // Offsets at a character no key begins with are passed over unwalked.
+        {{"잘 자", "고마워"}, "안녕", 0, true, false, 0, "a character no key begins with"},
+        {{"잘 자", "고마워"}, "x고마워", 1, true, false, 9, "a character a key begins with"},
+        {{"\xEC\x9E"}, "잘", 0, true, false, 2, "a key cut inside its first character still matches"},
+        {{"\xEC/\x9E\x98"}, "잘", 0, true, false, 3, "a mark inside the first character"},
+        {{"\xEC\x9E\x98x"}, "\xEC \x9E\x98x", 0, true, false, 5, "a space inside a broken character is skipped"}};
     for (const auto& [keys, text, start, skipSpaces, ignoreLeadingMark, length, why] : cases) {
         const Hit d = searchFresh<DoubleArrayTrie>(keys, text, start, skipSpaces, ignoreLeadingMark);
         EXPECT_EQ(d.found, length > 0) << why;
