@@ -188,6 +188,22 @@ TEST(PersonalCorpusStore, SelectsFiveNormalFormsHighestFirstWithTheMarksMovedOnt
     EXPECT_TRUE(selected(store, "민지", "GPRC").empty());
 }
 
+TEST(PersonalCorpusStore, RepeatedReadsFollowWritesOfThisAndOtherConnections) {
+    // Reads are kept between messages; a write here or by another
+    // connection (another process of the same user) shows at the next read.
+    TempDir dir;
+    const std::string path = dir.file(kDbName);
+    PersonalCorpusDbMgr store(path), other(path);
+    ASSERT_TRUE(store.isOpen() && other.isOpen());
+    EXPECT_TRUE(selected(store, "민지", "PRC").empty());
+    ASSERT_TRUE(store.insertRow("민지", "PRC", message(), "/넵/", "네"));
+    EXPECT_EQ(selected(store, "민지", "PRC"), (std::vector<std::string>{"/네/\t넵"}));
+    EXPECT_EQ(selected(store, "민지", "PRC"), (std::vector<std::string>{"/네/\t넵"})) << "read again unchanged";
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(other.insertRow("민지", "PRC", message(), "/넹/", "네"));
+    EXPECT_EQ(selected(store, "민지", "PRC"), (std::vector<std::string>{"/네/\t넹"}));
+    EXPECT_EQ(selected(store, "민지", "PRC", "HIGH"), std::vector<std::string>{}) << "kept per label";
+}
+
 TEST(PersonalCorpusStore, ApostrophesQuotesAndStatementTextInValuesAreStoredIntact) {
     TempDir dir;
     const std::string path = dir.file(kDbName);

@@ -26,7 +26,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -101,6 +103,8 @@ public:
 
     static constexpr int kWriteAttempts = 2;
     static constexpr int kMaxSelectedRows = 5;
+    // Senders whose selected rows are kept between messages.
+    static constexpr size_t kCachedReads = 256;
     // Longer senders are refused; a host names a sender by a number or a name.
     static constexpr size_t kMaxSenderBytes = 1024;
 
@@ -122,10 +126,28 @@ private:
     // Runs `body` (SQLITE_DONE or an error code) in one write transaction.
     bool write(const char* operation, const std::function<int()>& body);
 
+    // The store's state as far as reads can tell: the connection, SQLite's
+    // data version (moved by other connections' commits) and this
+    // connection's change count. -1 when it cannot be read.
+    struct StoreState {
+        const void* handle = nullptr;
+        long long dataVersion = -1;
+        long long changes = -1;
+        bool operator==(const StoreState& o) const {
+            return handle == o.handle && dataVersion == o.dataVersion && changes == o.changes;
+        }
+    };
+    StoreState currentState();
+
     KeyedDatabase database;
     // SQLite's reason for the last failed statement, taken before a
     // rollback replaces it.
     std::string lastFailure;
+    // selectRows runs for the same few senders on every message: their rows
+    // are kept, keyed by (table, label, sender), while the store's state
+    // stays as it was when they were read.
+    StoreState cachedState;
+    std::map<std::tuple<std::string, std::string, std::string>, std::vector<std::string>> cachedRows;
 };
 
 }  // namespace Varnex

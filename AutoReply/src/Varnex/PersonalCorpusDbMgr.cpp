@@ -342,6 +342,20 @@ bool PersonalCorpusDbMgr::selectRows(const std::string& sender, const std::strin
     if (!isOpen()) return false;
     const TableSql* sql = sqlFor("selectRows", table);
     if (sql == nullptr || !acceptsValues("selectRows", sender, "", "")) return false;
+    const StoreState state = currentState();
+    const bool cacheable = state.dataVersion >= 0 && state.changes >= 0;
+    if (!(cacheable && state == cachedState)) {
+        cachedRows.clear();
+        cachedState = cacheable ? state : StoreState();
+    }
+    auto key = std::make_tuple(table, labelOf(annotation), sender);
+    if (cacheable) {
+        const auto hit = cachedRows.find(key);
+        if (hit != cachedRows.end()) {
+            rows.insert(rows.end(), hit->second.begin(), hit->second.end());
+            return true;
+        }
+    }
     ReusedStatement st(database, sql->select);
     int rc = SQLITE_MISUSE;
     std::vector<std::string> found;
@@ -366,7 +380,23 @@ bool PersonalCorpusDbMgr::selectRows(const std::string& sender, const std::strin
         return false;
     }
     rows.insert(rows.end(), found.begin(), found.end());
+    if (cacheable) {
+        // A host that names a new sender on every message must not grow it
+        // without bound.
+        if (cachedRows.size() >= kCachedReads) cachedRows.clear();
+        cachedRows.emplace(std::move(key), std::move(found));
+    }
     return true;
+}
+
+PersonalCorpusDbMgr::StoreState PersonalCorpusDbMgr::currentState() {
+    StoreState state;
+    state.handle = database.handle();
+    if (state.handle == nullptr) return state;
+    ReusedStatement st(database, "PRAGMA data_version");
+    if (st.prepared() && st->step() == SQLITE_ROW) state.dataVersion = st->columnInt(0);
+    state.changes = sqlite3_total_changes(database.handle());
+    return state;
 }
 
 bool PersonalCorpusDbMgr::readRows(const std::string& table, std::vector<PersonalCorpusRow>& rows) {
