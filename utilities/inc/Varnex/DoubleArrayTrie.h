@@ -119,6 +119,7 @@ private:
         // and are passed over without a walk. Off when some key begins with
         // less than a whole character.
         std::vector<std::uint64_t> firstCharacters;
+        unsigned filterBits = 0;  // firstCharacters holds 2^filterBits bits
         bool firstCharacterFilter = true;
 
         size_t groups() const { return groupStart.empty() ? 0 : groupStart.size() - 1; }

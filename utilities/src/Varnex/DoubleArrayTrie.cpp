@@ -128,10 +128,11 @@ bool unitsAreSound(const std::vector<std::uint64_t>& storage, size_t count, size
     return true;
 }
 
-// The first-character filter: 2^14 bits, indexed by a hash of the bytes of
-// one whole character.
-constexpr unsigned kFilterBits = 14;
-constexpr size_t kFilterWords = (size_t{1} << kFilterBits) / 64;
+// The first-character filter: a bit per hash of the bytes of one whole
+// character, about eight bits per distinct first character (so most
+// characters no key begins with miss), from 2^6 to 2^14 bits.
+constexpr unsigned kMinFilterBits = 6;
+constexpr unsigned kMaxFilterBits = 14;
 
 // Length of the whole character at `p` (at most `n` bytes there) by its
 // first byte, or 0 when that is no first byte or the character is cut.
@@ -141,11 +142,13 @@ size_t wholeCharacter(const char* p, size_t n) {
     return length <= n ? length : 0;
 }
 
-size_t filterBit(const char* p, size_t length) {
+std::uint32_t packedCharacter(const char* p, size_t length) {
     std::uint32_t v = 0;
     for (size_t i = 0; i < length; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-    return (v * 2654435761u) >> (32 - kFilterBits);
+    return v;
 }
+
+size_t filterBit(std::uint32_t packed, unsigned bits) { return (packed * 2654435761u) >> (32 - bits); }
 
 // The raw key without marks, written into `out` (whose memory is reused).
 void normaliseInto(const char* raw, size_t length, std::string& out) {
@@ -182,18 +185,28 @@ public:
             size_t length = wholeCharacter(key + i, keyLength - i);
             for (size_t k = 1; k < length; ++k)
                 if (key[i + k] == '/' || key[i + k] == '~') length = 0;
-            if (length == 0) {
+            if (length == 0)
                 table.firstCharacterFilter = false;
-            } else {
-                if (table.firstCharacters.empty()) table.firstCharacters.assign(kFilterWords, 0);
-                const size_t bit = filterBit(key + i, length);
-                table.firstCharacters[bit / 64] |= std::uint64_t{1} << (bit % 64);
-            }
+            else
+                firsts.push_back(packedCharacter(key + i, length));
             break;
         }
         return true;
     }
     void finish() {
+        std::sort(firsts.begin(), firsts.end());
+        firsts.erase(std::unique(firsts.begin(), firsts.end()), firsts.end());
+        if (!firsts.empty()) {
+            unsigned bits = kMinFilterBits;
+            while (bits < kMaxFilterBits && (size_t{1} << bits) < 8 * firsts.size()) ++bits;
+            table.filterBits = bits;
+            table.firstCharacters.assign((size_t{1} << bits) / 64, 0);
+            for (std::uint32_t c : firsts) {
+                const size_t bit = filterBit(c, bits);
+                table.firstCharacters[bit / 64] |= std::uint64_t{1} << (bit % 64);
+            }
+        }
+        std::vector<std::uint32_t>().swap(firsts);
         table.groupStart.push_back(static_cast<std::uint32_t>(table.entries.size()));
         table.keyArena.shrink_to_fit();
         table.values.shrink_to_fit();
@@ -204,6 +217,8 @@ public:
 private:
     Table& table;
     std::unordered_map<std::string_view, std::uint32_t> valueIds;
+    // The first character of every key, packed.
+    std::vector<std::uint32_t> firsts;
 };
 
 DoubleArrayTrie::DoubleArrayTrie() = default;
@@ -448,7 +463,7 @@ bool DoubleArrayTrie::mayStartAt(const std::string& text, int start) const {
         for (size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(at[k]) & 0xC0) != 0x80) wellFormed = false;
         if (wellFormed) {
-            const size_t bit = filterBit(at, length);
+            const size_t bit = filterBit(packedCharacter(at, length), table.filterBits);
             if ((table.firstCharacters[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return false;
         }
     }
