@@ -1,5 +1,6 @@
 #include "Varnex/Utilities/Encryptor.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -79,10 +80,21 @@ void Encryptor::transformInto(const char* data, char* out, size_t len, int sign)
         return static_cast<char>(s);
     };
     if (mode == 2 && !passPhrase.empty()) {
+        // A phrase-long block at a time, without a branch on the data, so
+        // the compiler can do many bytes per step.
         const size_t n = passPhrase.size();
-        for (size_t i = 0, j = 0; i < len; ++i) {
-            out[i] = add(sign * static_cast<unsigned char>(passPhrase[j]), static_cast<unsigned char>(data[i]));
-            if (++j == n) j = 0;
+        std::vector<int> shift(n);  // k + 255, in [0, 510]
+        for (size_t j = 0; j < n; ++j) shift[j] = sign * static_cast<unsigned char>(passPhrase[j]) + 255;
+        for (size_t start = 0; start < len; start += n) {
+            const size_t m = std::min(n, len - start);
+            const unsigned char* in = reinterpret_cast<const unsigned char*>(data) + start;
+            char* to = out + start;
+            for (size_t j = 0; j < m; ++j) {
+                int v = shift[j] + in[j];
+                v -= v >= 510 ? 510 : 0;
+                v -= v >= 255 ? 255 : 0;
+                to[j] = static_cast<char>(v);
+            }
         }
     } else if (mode == 1) {
         for (size_t i = 0; i < len; ++i) out[i] = add(sign * key, static_cast<unsigned char>(data[i]));
