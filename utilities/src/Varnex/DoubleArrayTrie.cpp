@@ -129,7 +129,7 @@ bool unitsAreSound(const std::vector<std::uint64_t>& storage, size_t count, size
 }
 
 // The first-character filter: a bit per hash of the bytes of one whole
-// character, about eight bits per distinct first character (so most
+// character, about sixteen bits per distinct first character (so most
 // characters no key begins with miss), from 2^6 to 2^14 bits.
 constexpr unsigned kMinFilterBits = 6;
 constexpr unsigned kMaxFilterBits = 14;
@@ -198,7 +198,7 @@ public:
         firsts.erase(std::unique(firsts.begin(), firsts.end()), firsts.end());
         if (!firsts.empty()) {
             unsigned bits = kMinFilterBits;
-            while (bits < kMaxFilterBits && (size_t{1} << bits) < 8 * firsts.size()) ++bits;
+            while (bits < kMaxFilterBits && (size_t{1} << bits) < 16 * firsts.size()) ++bits;
             table.filterBits = bits;
             table.firstCharacters.assign((size_t{1} << bits) / 64, 0);
             for (std::uint32_t c : firsts) {
