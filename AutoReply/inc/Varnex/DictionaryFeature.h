@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -81,6 +82,10 @@ public:
                      bool ignoreLeadingMark) const;
 
 private:
+    // Scans left to right without overlaps, continuing after each match;
+    // `onMatch(offset, length, entry)` returns false to stop.
+    void forEachMatch(const std::string& text, bool skipSpaces, bool ignoreLeadingMark,
+                      const std::function<bool(int, int, const std::pair<std::string, std::string>&)>& onMatch) const;
     // findFirstMatch and findLastMatch themselves.
     int findMatch(bool last, const std::string& text, std::string& key, std::string& matched, std::string& value,
                   bool skipSpaces, bool ignoreLeadingMark) const;

@@ -221,22 +221,13 @@ int DictionaryFeature::findMatch(bool last, const std::string& text, std::string
     if (memo == nullptr) {
         MatchMemo& m = ring.take();
         m.position = -1;
-        std::vector<std::pair<std::string, std::string>> scratch;
-        std::pair<std::string, std::string> entry;
-        int length = 0;
-        const int n = static_cast<int>(text.size());
-        for (int p = trie->nextCandidate(text, 0); p < n;) {
-            if (matchAt(text, p, skipSpaces, ignoreLeadingMark, scratch, entry, length)) {
-                m.key = entry.first;
-                m.value = entry.second;
-                m.matched = text.substr(p, length);
-                m.position = p;
-                if (!last) break;
-                p = trie->nextCandidate(text, p + length);
-            } else {
-                p = trie->nextCandidate(text, p + 1);
-            }
-        }
+        forEachMatch(text, skipSpaces, ignoreLeadingMark, [&](int p, int length, const auto& entry) {
+            m.key = entry.first;
+            m.value = entry.second;
+            m.matched = text.substr(p, length);
+            m.position = p;
+            return last;
+        });
         m.text = text;
         m.options = options;
         m.generation = generation;
@@ -269,16 +260,16 @@ void DictionaryFeature::getFeature(const std::string& text, std::vector<std::str
     features.insert(features.end(), memo->found.begin(), memo->found.end());
 }
 
-void DictionaryFeature::scan(const std::string& text, std::vector<std::string>& features, bool valuesOnly,
-                             bool skipSpaces) const {
+void DictionaryFeature::forEachMatch(
+    const std::string& text, bool skipSpaces, bool ignoreLeadingMark,
+    const std::function<bool(int, int, const std::pair<std::string, std::string>&)>& onMatch) const {
     std::vector<std::pair<std::string, std::string>> scratch;
     std::pair<std::string, std::string> entry;
     int length = 0;
     const int n = static_cast<int>(text.size());
     for (int p = trie->nextCandidate(text, 0); p < n;) {
-        if (matchAt(text, p, skipSpaces, false, scratch, entry, length)) {
-            if (!valuesOnly) features.push_back(entry.first);
-            features.push_back(entry.second);
+        if (matchAt(text, p, skipSpaces, ignoreLeadingMark, scratch, entry, length)) {
+            if (!onMatch(p, length, entry)) return;
             p = trie->nextCandidate(text, p + length);
         } else {
             p = trie->nextCandidate(text, p + 1);
@@ -286,22 +277,23 @@ void DictionaryFeature::scan(const std::string& text, std::vector<std::string>& 
     }
 }
 
+void DictionaryFeature::scan(const std::string& text, std::vector<std::string>& features, bool valuesOnly,
+                             bool skipSpaces) const {
+    forEachMatch(text, skipSpaces, false, [&](int, int, const auto& entry) {
+        if (!valuesOnly) features.push_back(entry.first);
+        features.push_back(entry.second);
+        return true;
+    });
+}
+
 int DictionaryFeature::findAllMatch(const std::string& text, std::vector<std::pair<int, int>>& spans,
                                     std::vector<std::pair<std::string, std::string>>& matches, bool skipSpaces,
                                     bool ignoreLeadingMark) const {
-    std::vector<std::pair<std::string, std::string>> scratch;
-    std::pair<std::string, std::string> entry;
-    int length = 0;
-    const int n = static_cast<int>(text.size());
-    for (int p = trie->nextCandidate(text, 0); p < n;) {
-        if (matchAt(text, p, skipSpaces, ignoreLeadingMark, scratch, entry, length)) {
-            matches.push_back(entry);
-            spans.emplace_back(p, p + length);
-            p = trie->nextCandidate(text, p + length);
-        } else {
-            p = trie->nextCandidate(text, p + 1);
-        }
-    }
+    forEachMatch(text, skipSpaces, ignoreLeadingMark, [&](int p, int length, const auto& entry) {
+        matches.push_back(entry);
+        spans.emplace_back(p, p + length);
+        return true;
+    });
     return static_cast<int>(matches.size());
 }
 

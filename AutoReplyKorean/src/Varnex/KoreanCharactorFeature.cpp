@@ -30,18 +30,8 @@ void KoreanCharactorFeature::getFeature(const std::string& text, std::set<std::s
 void KoreanCharactorFeature::appendFeatures(const std::string& text, std::vector<std::string>& features,
                                             bool symbolsSeparate) {
     std::string prev2, prev, cur;
-    // Character by character, as StringUtil::getCharactors splits them: a
-    // stray continuation byte is dropped, a character cut by the end of the
-    // text is kept as far as it goes.
-    for (size_t i = 0; i < text.size();) {
-        const int length = StringUtil::charLength(static_cast<unsigned char>(text[i]));
-        if (length == 0) {
-            ++i;
-            continue;
-        }
-        cur.assign(text, i, static_cast<size_t>(length));
-        i += static_cast<size_t>(length);
-        if (symbolsSeparate && isSeparator(cur)) cur = " ";
+    StringUtil::forEachCharacter(text, [&](const std::string& c) {
+        cur = symbolsSeparate && isSeparator(c) ? " " : c;
         if (cur != " ") {
             if (!isWordChar(prev)) {
                 features.push_back("BEGIN_" + cur);
@@ -55,7 +45,7 @@ void KoreanCharactorFeature::appendFeatures(const std::string& text, std::vector
         }
         prev2.swap(prev);
         prev.swap(cur);
-    }
+    });
     if (isWordChar(prev)) {
         features.push_back("LAST_" + prev);
         if (!isWordChar(prev2)) features.push_back("SINGLE_" + prev);

@@ -31,18 +31,7 @@ const std::string& KoreanStopCharRemover::getDefaultStopChar() {
 void KoreanStopCharRemover::remove(const std::string& in, std::string& out) const {
     out.clear();
     out.reserve(in.size());
-    std::string c;
-    // Character by character, as StringUtil::getCharactors splits them: a
-    // stray continuation byte is dropped, a character cut by the end of the
-    // text is kept as far as it goes.
-    for (size_t i = 0; i < in.size();) {
-        const int length = StringUtil::charLength(static_cast<unsigned char>(in[i]));
-        if (length == 0) {
-            ++i;
-            continue;
-        }
-        c.assign(in, i, static_cast<size_t>(length));
-        i += static_cast<size_t>(length);
+    StringUtil::forEachCharacter(in, [&](const std::string& c) {
         // Emoji are stop characters too: a word glued to one keeps its ending.
         const bool stop = std::binary_search(stopChars.begin(), stopChars.end(), packed(c.data(), c.size())) ||
                           StringUtil::isEmoji(c);
@@ -50,7 +39,7 @@ void KoreanStopCharRemover::remove(const std::string& in, std::string& out) cons
             out += ' ';
         else
             out += c;
-    }
+    });
 }
 
 }  // namespace Varnex

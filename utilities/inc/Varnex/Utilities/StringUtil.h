@@ -88,6 +88,22 @@ public:
     // One string per character; stray bytes that start no character are
     // skipped; a character cut short by the end yields the bytes that remain.
     static void getCharactors(const std::string& s, std::vector<std::string>& out);
+    // The same characters handed one by one to `visit(const std::string&)`,
+    // in one reused string: for loops that run on every message.
+    template <typename Visit>
+    static void forEachCharacter(const std::string& s, Visit&& visit) {
+        std::string c;
+        for (size_t i = 0; i < s.size();) {
+            const int length = charLength(static_cast<unsigned char>(s[i]));
+            if (length == 0) {
+                ++i;
+                continue;
+            }
+            c.assign(s, i, static_cast<size_t>(length));
+            i += static_cast<size_t>(length);
+            visit(c);
+        }
+    }
 
     // Byte length of the character whose lead byte is `c` (0 when `c` starts
     // no character).

@@ -210,16 +210,7 @@ void StringUtil::split(const std::string& s, char delim, std::vector<std::string
 
 void StringUtil::getCharactors(const std::string& s, std::vector<std::string>& out) {
     out.clear();
-    size_t i = 0;
-    while (i < s.size()) {
-        int len = charLength(static_cast<unsigned char>(s[i]));
-        if (len == 0) {
-            ++i;
-            continue;
-        }
-        out.push_back(s.substr(i, len));
-        i += len;
-    }
+    forEachCharacter(s, [&out](const std::string& c) { out.push_back(c); });
 }
 
 bool StringUtil::isEmoji(const std::string& ch) {
