@@ -19,8 +19,9 @@ const char* const kAnyOther = "*";
 
 // An intent of a rule matches as a prefix, or exactly when it ends in "$".
 bool startsWith(const std::string& s, const std::string& intent) {
-    if (!intent.empty() && intent.back() == '$') return s.compare(0, std::string::npos, intent, 0, intent.size() - 1) == 0;
-    return StringUtil::startWith(s, intent);
+    if (!intent.empty() && intent.back() == '$')
+        return s.size() == intent.size() - 1 && std::char_traits<char>::compare(s.data(), intent.data(), s.size()) == 0;
+    return s.size() >= intent.size() && std::char_traits<char>::compare(s.data(), intent.data(), intent.size()) == 0;
 }
 
 bool anyStartsWith(const std::vector<std::string>& values, const std::string& prefix) {
