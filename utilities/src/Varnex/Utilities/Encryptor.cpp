@@ -85,15 +85,17 @@ void Encryptor::transformInto(const char* data, char* out, size_t len, int sign)
         const size_t n = passPhrase.size();
         std::vector<int> shift(n);  // k + 255, in [0, 510]
         for (size_t j = 0; j < n; ++j) shift[j] = sign * static_cast<unsigned char>(passPhrase[j]) + 255;
+        const int* const sh = shift.data();
         for (size_t start = 0; start < len; start += n) {
             const size_t m = std::min(n, len - start);
             const unsigned char* in = reinterpret_cast<const unsigned char*>(data) + start;
-            char* to = out + start;
+            unsigned char* to = reinterpret_cast<unsigned char*>(out) + start;
             for (size_t j = 0; j < m; ++j) {
-                int v = shift[j] + in[j];
+                // Read before written: `out` may be `data` itself.
+                int v = sh[j] + in[j];
                 v -= v >= 510 ? 510 : 0;
                 v -= v >= 255 ? 255 : 0;
-                to[j] = static_cast<char>(v);
+                to[j] = static_cast<unsigned char>(v);
             }
         }
     } else if (mode == 1) {
