@@ -353,6 +353,79 @@ std::string reasonKind(const std::string& text, const std::string& text2, const 
     return kReason;
 }
 
+// A why-question asking what the reader thinks or likes ("왜 그렇게
+// 생각해?", "그 영화 왜 좋아해?", "그게 왜 별로야?"): answered with a view,
+// not with circumstances ("음 그냥 그런 것 같아서").
+const char* const kWhyOpinion = "why_opinion";
+
+bool asksWhyOpinion(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    size_t why = s.find("왜");
+    if (why == std::string::npos) why = s.find("어째서");
+    if (why == std::string::npos) return false;
+    return containsAny(s.substr(why), {"생각해", "생각하", "생각했", "생각이", "좋아해", "좋아하", "좋은데", "좋아?",
+                                       "좋아요", "별로", "싫어", "싫은", "마음에", "맘에", "동의", "찬성", "반대",
+                                       "낫다고", "낫다는", "나은데", "그렇게느"});
+}
+
+// How-questions. How the reader's own event turned out ("면접 어떻게 됐어?",
+// "검사 결과 어떻게 나왔어요?", "계약 건은 어떻게 마무리됐습니까?"): it went
+// fine, there is no news yet, or the reader tells it later.
+const char* const kHowWent = "how_went";
+// How the reader went about something done ("살 어떻게 뺐어?", "이거 어떻게
+// 만들었어요?", "그걸 어떻게 알았어?"), or goes about a habit ("스트레스는
+// 어떻게 푸세요?", "출근은 뭐 타고 해?", "보통 운동 어떻게 해?"): nothing
+// special, or the reader tells it later; never a way made up.
+const char* const kHowDone = "how_done";
+const char* const kHowHabit = "how_habit";
+// ... and how the reader came to know or find something ("그걸 어떻게
+// 알았어?"): by chance, or the reader tells it later.
+const char* const kHowKnew = "how_knew";
+// The reader's impression of something ("새 회사 어때?", "바꾼 자전거는 탈
+// 만해요?"): good, fine, and for something new to the reader, still getting
+// used to it; how the reader's body is ("다리는 좀 어떠세요?"): better, or
+// still sore.
+const char* const kImpression = "impression";
+const char* const kImpressionNew = "impression_new";
+const char* const kImpressionHealth = "health_how";
+
+std::string howKind(const std::string& text, const std::string& type, bool past) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    const bool how = containsAny(s, {"어떻게", "어케", "어찌"});
+    if (how && containsAny(s, {"어떻게됐", "어떻게되었", "어떻게되셨", "어떻게됬", "어케됐", "어케됬", "어떻게나왔",
+                               "어케나왔", "어떻게마무리", "어떻게끝났", "어떻게끝나셨", "어떻게봤",
+                               "어떻게보셨", "어떻게풀렸"}))
+        return kHowWent;
+    if (type == "etc" && how) {
+        // "이거 어떻게 써?", "이 문제 어떻게 풀어?" ask for help with a thing at hand.
+        // How a thing in progress goes ("준비는 어떻게 돼 가?") is no habit.
+        if (containsAny(s, {"돼가", "되가", "되어가", "진행", "되고있"})) return type;
+        if (past) return containsAny(s, {"알았", "아셨", "알게됐", "알게되셨", "찾았", "찾으셨"}) ? kHowKnew : kHowDone;
+        const bool topic = containsAny(s, {"은어떻게", "는어떻게", "은어케", "는어케", "은뭐타고", "는뭐타고"}) &&
+                           !containsAny(s, {"이건", "그건", "저건"});
+        if (topic || containsAny(s, {"보통", "주로", "평소", "평소에", "원래", "매일", "맨날", "요즘"})) return kHowHabit;
+        return type;
+    }
+    if (type == "etc" && containsAny(s, {"뭐타고", "뭘타고", "뭐로다녀", "뭐타고다녀"})) return kHowHabit;
+    if (type == "preference" || type == "yes_no" || type == "choose_one" || type == "invitation") {
+        const bool asksHow = containsAny(s, {"어때", "어떠세요", "어떠십니까", "어떠신가요", "어떤가요", "어떻습니까"});
+        const bool worth = containsAny(s, {"만해", "만하", "만합니까"});
+        const bool fresh = containsAny(s, {"새", "바꾼", "옮긴", "이사한", "들어간", "보니까", "보니", "요즘", "처음",
+                                           "생활", "다녀보", "해보", "써보", "살아보"});
+        if (!asksHow && !worth) return type;
+        // "내일 영화 어때?" proposes; only the reader's new things are asked after.
+        if (type != "preference" && !worth && !fresh) return type;
+        if (containsAny(s, {"몸은", "몸좀", "몸이", "컨디션", "다리는", "다리좀", "허리는", "허리좀", "감기는", "감기좀",
+                            "상처는", "발목은", "손목은", "어깨는", "무릎은", "속은좀", "머리는좀", "목은좀"}))
+            return kImpressionHealth;
+        if (worth || fresh) return kImpressionNew;
+        return kImpression;
+    }
+    return type;
+}
+
 const char* const kPayAmount = "pay_amount";
 
 bool asksAmountToPay(const std::string& text, bool should) {
@@ -716,7 +789,7 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if ((type == "price" || type == "cost_ongoing") && asksAmountToPay(text, should)) type = kPayAmount;
     // A why-question about the reader's own doing: put off, unanswered,
     // missed, or a choice made.
-    if (type == kReason) type = reasonKind(text, text2, verbTable.get());
+    if (type == kReason) type = asksWhyOpinion(text) ? kWhyOpinion : reasonKind(text, text2, verbTable.get());
     // A when-question in the past tense asks when something happened ("언제
     // 이사했어"): its answers lie behind, not ahead (곧, 아직 모르겠어).
     if (StringUtil::startWith(type, Q::TIME) && !StringUtil::startWith(type, Q::TIME_PAST) &&
@@ -737,6 +810,8 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // "커피 사 갈까?" offers; "뭐 사 갈까?" and "몇 개 사 갈까?" keep their wh-type.
     if (type == Q::YES_NO && offering) type = kOffer;
     if (type == Q::YES_NO && invites(text, m.together, verbTable.get())) type = kInvitation;
+    // How it went, how the reader does it, how the reader finds it.
+    if (!multi) type = howKind(text, type, askedInPast(text, text2, verbTable.get()));
     if (multi && type != Q::CHOOSE_ONE) type = Q::MULTI_QUESTION;
 }
 
