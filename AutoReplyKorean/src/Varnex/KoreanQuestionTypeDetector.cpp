@@ -399,7 +399,7 @@ std::string howKind(const std::string& text, const std::string& type, bool past)
                                "어떻게보셨", "어떻게풀렸"}))
         return kHowWent;
     if (type == "etc" && how) {
-        // "이거 어떻게 써?", "이 문제 어떻게 풀어?" ask for help with a thing at hand.
+        // "이거 어떻게 써?", "이 매듭 어떻게 묶어?" ask for help with a thing at hand.
         // How a thing in progress goes ("준비는 어떻게 돼 가?") is no habit.
         if (containsAny(s, {"돼가", "되가", "되어가", "진행", "되고있"})) return type;
         if (past) return containsAny(s, {"알았", "아셨", "알게됐", "알게되셨", "찾았", "찾으셨"}) ? kHowKnew : kHowDone;
