@@ -22,11 +22,9 @@ public:
     void remove(const std::string& in, std::string& out) const;
 
 private:
-    // The bytes of one character packed into a number, for a sorted lookup:
+    // The stop characters packed (StringUtil::packedCharacter) and sorted:
     // every message passes through here several times.
-    static std::uint32_t packed(const char* bytes, size_t length);
-
-    std::vector<std::uint32_t> stopChars;  // sorted
+    std::vector<std::uint32_t> stopChars;
 };
 
 }  // namespace Varnex

@@ -151,15 +151,8 @@ constexpr unsigned kMaxFilterBits = 14;
 // Length of the whole character at `p` (at most `n` bytes there) by its
 // first byte, or 0 when that is no first byte or the character is cut.
 size_t wholeCharacter(const char* p, size_t n) {
-    const unsigned char c = static_cast<unsigned char>(p[0]);
-    const size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    const size_t length = static_cast<size_t>(StringUtil::charLength(static_cast<unsigned char>(p[0])));
     return length <= n ? length : 0;
-}
-
-std::uint32_t packedCharacter(const char* p, size_t length) {
-    std::uint32_t v = 0;
-    for (size_t i = 0; i < length; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-    return v;
 }
 
 size_t filterBit(std::uint32_t packed, unsigned bits) { return (packed * 2654435761u) >> (32 - bits); }
@@ -202,7 +195,7 @@ public:
             if (length == 0)
                 table.firstCharacterFilter = false;
             else
-                firsts.push_back(packedCharacter(key + i, length));
+                firsts.push_back(StringUtil::packedCharacter(key + i, length));
             break;
         }
         return true;
@@ -477,7 +470,7 @@ bool DoubleArrayTrie::mayStartAt(const std::string& text, int start) const {
         for (size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(at[k]) & 0xC0) != 0x80) wellFormed = false;
         if (wellFormed) {
-            const size_t bit = filterBit(packedCharacter(at, length), table.filterBits);
+            const size_t bit = filterBit(StringUtil::packedCharacter(at, length), table.filterBits);
             if ((table.firstCharacters[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return false;
         }
     }

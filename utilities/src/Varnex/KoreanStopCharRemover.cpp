@@ -12,15 +12,9 @@ using Utilities::StringUtil;
 KoreanStopCharRemover::KoreanStopCharRemover(const std::string& chars) {
     std::vector<std::string> split;
     StringUtil::getCharactors(chars, split);
-    for (const auto& c : split) stopChars.push_back(packed(c.data(), c.size()));
+    for (const auto& c : split) stopChars.push_back(StringUtil::packedCharacter(c.data(), c.size()));
     std::sort(stopChars.begin(), stopChars.end());
     stopChars.erase(std::unique(stopChars.begin(), stopChars.end()), stopChars.end());
-}
-
-std::uint32_t KoreanStopCharRemover::packed(const char* bytes, size_t length) {
-    std::uint32_t v = 0;
-    for (size_t i = 0; i < length; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[i]);
-    return v;
 }
 
 const std::string& KoreanStopCharRemover::getDefaultStopChar() {
@@ -33,8 +27,8 @@ void KoreanStopCharRemover::remove(const std::string& in, std::string& out) cons
     out.reserve(in.size());
     StringUtil::forEachCharacter(in, [&](const std::string& c) {
         // Emoji are stop characters too: a word glued to one keeps its ending.
-        const bool stop = std::binary_search(stopChars.begin(), stopChars.end(), packed(c.data(), c.size())) ||
-                          StringUtil::isEmoji(c);
+        const std::uint32_t packed = StringUtil::packedCharacter(c.data(), c.size());
+        const bool stop = std::binary_search(stopChars.begin(), stopChars.end(), packed) || StringUtil::isEmoji(c);
         if (stop)
             out += ' ';
         else

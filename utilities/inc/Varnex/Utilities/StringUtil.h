@@ -11,6 +11,7 @@
 //
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,13 @@ public:
     // Byte length of the character whose lead byte is `c` (0 when `c` starts
     // no character).
     static int charLength(unsigned char c);
+    // The bytes of one character (at most four) packed into a number, for
+    // sorted tables and hashes of characters.
+    static std::uint32_t packedCharacter(const char* bytes, size_t length) {
+        std::uint32_t v = 0;
+        for (size_t i = 0; i < length; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[i]);
+        return v;
+    }
 
     // The first `maxChars` characters of `s` (all of it when shorter), never
     // cutting a character in two; `truncated` tells whether anything was cut.
