@@ -198,7 +198,14 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"저 오늘 머리 잘랐어요 ㅎㅎ", "어울리", {"축하"}},
              {"나 다음 주부터 헬스 다닌다 ㅋㅋ", "화이팅", {"축하"}},
              {"오늘 진짜 최악의 하루였어요", "무슨 일", {"축하", "화이팅"}},
-             {"오랜만에 날씨가 정말 좋네요", "날씨", {"축하"}}}) {
+             {"오랜만에 날씨가 정말 좋네요", "날씨", {"축하"}},
+             // Thanks beside praise is answered as thanks; an apology for a
+             // mishap is forgiven, not comforted; a question about the
+             // reader's event is not congratulated.
+             {"역시 우리 팀장님이 최고예요 감사합니다", "아닙니다", {"과찬", "감사합니다"}},
+             {"미안 네 충전기 내가 망가뜨렸어 ㅠ", "괜찮아", {"힘내", "어떡해"}},
+             {"돌잔치 날짜 정했어? 장소는?", "", {"축하"}},
+             {"저녁 맛있게 먹어~", "맛있게", {"맛점"}}}) {
         const auto replies = suggest(*engine, m);
         if (!needed.empty()) {
             EXPECT_TRUE(anyContains(replies, needed)) << m;
