@@ -41,6 +41,9 @@ public:
 
     // One decision value per weight column.
     std::vector<double> solveLinear(const SVMFeatureVector& vector) const;
+    // The same for a vector keyed by feature-name hashes, read through this
+    // model's index (features it does not know count for nothing).
+    std::vector<double> solveLinearByHash(const SVMFeatureVector& byHash) const;
     // Logistic of every value; a two-class model with one value gets 1 - p
     // appended for its second class.
     std::vector<double>& normalize(std::vector<double>& scores) const;
@@ -50,6 +53,7 @@ public:
     std::map<std::string, double> convertToNamedFeaturesMap(const std::vector<double>& scores) const;
 
     std::map<std::string, double> classify(const SVMFeatureVector& vector) const;
+    std::map<std::string, double> classifyByHash(const SVMFeatureVector& byHash) const;
     // The most probable class name (the first in name order among equals),
     // or "" when there is no result.
     std::string predict(const SVMFeatureVector& vector) const;

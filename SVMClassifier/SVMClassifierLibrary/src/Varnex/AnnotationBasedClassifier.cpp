@@ -45,8 +45,7 @@ std::map<std::string, double> AnnotationBasedClassifier::classifyExtracted(const
         varnex_print_log(LOG_ERROR, kTag, "model is not loaded");
         return {};
     }
-    const auto vector = byHash.remapped(model->makeFeatureVector()->getIndex());
-    return SVMClassifier::classify(vector);
+    return SVMClassifier::classifyByHash(byHash);
 }
 
 std::string AnnotationBasedClassifier::predict(const Annotation& annotation) const {

@@ -33,35 +33,59 @@ int SVMClassifier::getNumClasses() const { return loaded() ? model->getClassNumb
 
 std::shared_ptr<SVMFeatureVector> SVMClassifier::makeFeatureVector() const { return model->makeFeatureVector(); }
 
-std::vector<double> SVMClassifier::solveLinear(const SVMFeatureVector& vector) const {
-    const int classSize = model->getClassSize();
-    const int featureNumber = model->getFeatureNumber();
-    const int featureSize = model->getFeatureSize();
-    const double* w = model->getWeightsArray();
+namespace {
+// The decision values of `model` for the features `forEach` hands to its
+// callback as (index, value).
+template <typename ForEach>
+std::vector<double> solveWith(const Model& model, long long offset, ForEach&& forEach) {
+    const int classSize = model.getClassSize();
+    const int featureNumber = model.getFeatureNumber();
+    const int featureSize = model.getFeatureSize();
+    const double* w = model.getWeightsArray();
     std::vector<double> scores(classSize > 0 ? classSize : 0, 0.0);
     if (!w || classSize <= 0) return scores;
-    const auto& index = vector.getIndex() ? vector.getIndex() : model->getFeatureIndex();
-    const long long offset = index ? index->getOffset() : 0;
-    for (const auto& f : vector.getFeatureMap()) {
-        long long row = f.first - offset;
-        if (row < 0) continue;
+    forEach([&](long long index, float value) {
+        long long row = index - offset;
+        if (row < 0) return;
         // Rows from featureNumber on belong to the bias, never to a feature.
         if (row >= featureNumber) {
             varnex_print_log(LOG_ERROR, kTag,
                              "Feature index [%lld] is more than model support [%d]. Seems data are inompatible and "
                              "results are not predictable. Skip.",
                              row, featureSize);
-            continue;
+            return;
         }
         const double* r = w + row * classSize;
-        for (int c = 0; c < classSize; ++c) scores[c] += r[c] * f.second;
-    }
-    const double bias = model->getBias();
+        for (int c = 0; c < classSize; ++c) scores[c] += r[c] * value;
+    });
+    const double bias = model.getBias();
     if (bias > 0 && featureSize > featureNumber) {
         const double* r = w + static_cast<long long>(featureSize - 1) * classSize;
         for (int c = 0; c < classSize; ++c) scores[c] += bias * r[c];
     }
     return scores;
+}
+}  // namespace
+
+std::vector<double> SVMClassifier::solveLinear(const SVMFeatureVector& vector) const {
+    const auto& index = vector.getIndex() ? vector.getIndex() : model->getFeatureIndex();
+    const long long offset = index ? index->getOffset() : 0;
+    return solveWith(*model, offset, [&](const auto& add) {
+        for (const auto& f : vector.getFeatureMap()) add(f.first, f.second);
+    });
+}
+
+std::vector<double> SVMClassifier::solveLinearByHash(const SVMFeatureVector& byHash) const {
+    // As solveLinear(byHash.remapped(index)), without building that vector.
+    const auto index = model->getFeatureIndex();
+    const long long offset = index ? index->getOffset() : 0;
+    return solveWith(*model, offset, [&](const auto& add) {
+        if (!byHash.isKeyedByHash() || !index) return;
+        for (const auto& [hash, value] : byHash.getFeatureMap()) {
+            const int i = index->getIndex(hash);
+            if (i >= 0) add(i, value);
+        }
+    });
 }
 
 std::vector<double>& SVMClassifier::normalize(std::vector<double>& scores) const {
@@ -113,6 +137,15 @@ std::map<std::string, double> SVMClassifier::classify(const SVMFeatureVector& ve
         return {};
     }
     std::vector<double> scores = solveLinear(vector);
+    return convertToNamedFeaturesMap(probabilities(normalize(scores)));
+}
+
+std::map<std::string, double> SVMClassifier::classifyByHash(const SVMFeatureVector& byHash) const {
+    if (!loaded()) {
+        varnex_print_log(LOG_ERROR, kTag, "model is not loaded");
+        return {};
+    }
+    std::vector<double> scores = solveLinearByHash(byHash);
     return convertToNamedFeaturesMap(probabilities(normalize(scores)));
 }
 
