@@ -10,10 +10,18 @@ namespace Varnex {
 using Utilities::StringUtil;
 
 bool KoreanEmojiMessageDetector::isEmojiOnly(const std::string& text) {
-    std::vector<std::string> chars;
-    StringUtil::getCharactors(text, chars);
+    // Character by character, stopping at the first one that is more than
+    // an emoticon (most messages stop at their first syllable).
     bool emoji = false;
-    for (const auto& c : chars) {
+    std::string c;
+    for (size_t i = 0; i < text.size();) {
+        const int length = StringUtil::charLength(static_cast<unsigned char>(text[i]));
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        c.assign(text, i, static_cast<size_t>(length));
+        i += static_cast<size_t>(length);
         if (StringUtil::isEmoji(c)) {
             emoji = true;
             continue;
