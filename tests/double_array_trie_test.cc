@@ -152,7 +152,13 @@ TEST(SharedTrieTable, TrieByteTrieAndDoubleArrayGiveTheSameMatches) {
         {{"잘 자", "고마워"}, "x고마워", 1, true, false, 9, "a character a key begins with"},
         {{"\xEC\x9E"}, "잘", 0, true, false, 2, "a key cut inside its first character still matches"},
         {{"\xEC/\x9E\x98"}, "잘", 0, true, false, 3, "a mark inside the first character"},
-        {{"\xEC\x9E\x98x"}, "\xEC \x9E\x98x", 0, true, false, 5, "a space inside a broken character is skipped"}};
+        {{"\xEC\x9E\x98x"}, "\xEC \x9E\x98x", 0, true, false, 5, "a space inside a broken character is skipped"},
+        // ... and so are those where no key goes on with the next character.
+        {{"잘 자", "고마워"}, "고생", 0, true, false, 0, "a first character keys begin with, a second none follows"},
+        {{"고마워"}, "고  마워", 0, true, false, 11, "the second character found past skipped spaces"},
+        {{"고마워"}, "고", 0, true, false, 0, "nothing after the first character"},
+        {{"잘", "잘 자"}, "잘해", 0, true, false, 3, "a one-character key matches whatever follows"},
+        {{"x잘"}, "x\xEC \x9E\x98", 0, true, false, 5, "a broken second character is walked"}};
     for (const auto& [keys, text, start, skipSpaces, ignoreLeadingMark, length, why] : cases) {
         const Hit d = searchFresh<DoubleArrayTrie>(keys, text, start, skipSpaces, ignoreLeadingMark);
         EXPECT_EQ(d.found, length > 0) << why;
@@ -192,6 +198,30 @@ TEST(DoubleArraySearch, OnlyBuiltEntriesAreFoundAndResultsAreAppended) {
 }
 
 // --- save and load ----------------------------------------------------------
+
+TEST(DoubleArraySearch, CharacterFiltersNeverHideAMatch) {
+    // Against the pointer trie, which walks every offset: random keys (with
+    // spaces, no marks) over a small alphabet, so most texts share first
+    // characters with some key and second characters with few.
+    std::mt19937 rng(5);
+    const char* syllables[] = {"가", "나", "다", "고", "마", "워", "요", "잘", " ", "ㅋ", "!", "a"};
+    DoubleArrayTrie filtered;
+    Varnex::Trie walked;
+    for (int i = 0; i < 150; ++i) {
+        std::string k = i % 10 == 0 ? "" : syllables[rng() % 8];  // few keys of one character
+        for (int n = 1 + rng() % 3; n > 0; --n) k += syllables[rng() % 12];
+        filtered.insert(k, k);
+        walked.insert(k, k);
+    }
+    ASSERT_TRUE(filtered.build());
+    std::string text;
+    for (int n = 0; n < 3000; ++n) text += syllables[rng() % 12];
+    for (bool skip : {true, false})
+        for (int p = 0; p < static_cast<int>(text.size()); ++p) {
+            const Hit a = searchIn(filtered, text, p, skip), b = searchIn(walked, text, p, skip);
+            ASSERT_EQ(std::tie(a.found, a.length), std::tie(b.found, b.length)) << p << " " << skip;
+        }
+}
 
 TEST(DoubleArrayFile, SavedAndLoadedTriesSearchIdentically) {
     TempDir dir;

@@ -92,6 +92,9 @@ private:
     void clearSearchable();
     // False when no match can start at `start` (a valid offset).
     bool mayStartAt(const std::string& text, int start) const;
+    // False when no key that begins with the character `first` can go on
+    // with the text from `from` (the byte after that character).
+    bool pairMayFollow(const std::string& text, int from, std::uint32_t first) const;
     class TableBuilder;
 
     // Staging area filled by insert, emptied by build.
@@ -121,6 +124,12 @@ private:
         std::vector<std::uint64_t> firstCharacters;
         unsigned filterBits = 0;  // firstCharacters holds 2^filterBits bits
         bool firstCharacterFilter = true;
+        // The same for a key's first two characters (spaces between them
+        // skipped; 0 for a key of one character): a character keys do begin
+        // with is passed over when no key goes on with the next one.
+        std::vector<std::uint64_t> pairs;
+        unsigned pairBits = 0;
+        bool pairFilter = true;
 
         size_t groups() const { return groupStart.empty() ? 0 : groupStart.size() - 1; }
         std::string key(const Entry& e) const { return keyArena.substr(e.keyOffset, e.keyLength); }

@@ -157,6 +157,15 @@ size_t wholeCharacter(const char* p, size_t n) {
 
 size_t filterBit(std::uint32_t packed, unsigned bits) { return (packed * 2654435761u) >> (32 - bits); }
 
+// Pairs: a key's first character and the character after it (0 when there
+// is none), hashed together.
+constexpr unsigned kMinPairBits = 6;
+constexpr unsigned kMaxPairBits = 16;
+std::uint64_t pairHash(std::uint32_t first, std::uint32_t second) {
+    return ((std::uint64_t{first} << 32) | second) * 0x9E3779B97F4A7C15ull;
+}
+size_t pairBit(std::uint64_t hash, unsigned bits) { return static_cast<size_t>(hash >> (64 - bits)); }
+
 // The raw key without marks, written into `out` (whose memory is reused).
 void normaliseInto(const char* raw, size_t length, std::string& out) {
     out.clear();
@@ -192,10 +201,27 @@ public:
             size_t length = wholeCharacter(key + i, keyLength - i);
             for (size_t k = 1; k < length; ++k)
                 if (key[i + k] == '/' || key[i + k] == '~') length = 0;
-            if (length == 0)
+            if (length == 0) {
                 table.firstCharacterFilter = false;
+                break;
+            }
+            const std::uint32_t first = StringUtil::packedCharacter(key + i, length);
+            firsts.push_back(first);
+            // The next character the walk compares, past marks and the
+            // spaces a walk may skip in the text.
+            size_t j = i + length;
+            while (j < keyLength && (key[j] == '/' || key[j] == '~' || key[j] == ' ')) ++j;
+            if (j >= keyLength) {
+                pairs.push_back(pairHash(first, 0));
+                break;
+            }
+            size_t next = wholeCharacter(key + j, keyLength - j);
+            for (size_t k = 1; k < next; ++k)
+                if (key[j + k] == '/' || key[j + k] == '~') next = 0;
+            if (next == 0)
+                table.pairFilter = false;
             else
-                firsts.push_back(StringUtil::packedCharacter(key + i, length));
+                pairs.push_back(pairHash(first, StringUtil::packedCharacter(key + j, next)));
             break;
         }
         return true;
@@ -214,6 +240,17 @@ public:
             }
         }
         std::vector<std::uint32_t>().swap(firsts);
+        if (table.firstCharacterFilter && table.pairFilter && !pairs.empty()) {
+            unsigned bits = kMinPairBits;
+            while (bits < kMaxPairBits && (size_t{1} << bits) < 16 * pairs.size()) ++bits;
+            table.pairBits = bits;
+            table.pairs.assign((size_t{1} << bits) / 64, 0);
+            for (std::uint64_t h : pairs) {
+                const size_t bit = pairBit(h, bits);
+                table.pairs[bit / 64] |= std::uint64_t{1} << (bit % 64);
+            }
+        }
+        std::vector<std::uint64_t>().swap(pairs);
         table.groupStart.push_back(static_cast<std::uint32_t>(table.entries.size()));
         table.keyArena.shrink_to_fit();
         table.values.shrink_to_fit();
@@ -226,6 +263,8 @@ private:
     std::unordered_map<std::string_view, std::uint32_t> valueIds;
     // The first character of every key, packed.
     std::vector<std::uint32_t> firsts;
+    // The hash of every key's first two characters.
+    std::vector<std::uint64_t> pairs;
 };
 
 DoubleArrayTrie::DoubleArrayTrie() = default;
@@ -470,11 +509,31 @@ bool DoubleArrayTrie::mayStartAt(const std::string& text, int start) const {
         for (size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(at[k]) & 0xC0) != 0x80) wellFormed = false;
         if (wellFormed) {
-            const size_t bit = filterBit(StringUtil::packedCharacter(at, length), table.filterBits);
+            const std::uint32_t first = StringUtil::packedCharacter(at, length);
+            const size_t bit = filterBit(first, table.filterBits);
             if ((table.firstCharacters[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return false;
+            if (!table.pairs.empty() && !pairMayFollow(text, start + static_cast<int>(length), first)) return false;
         }
     }
     return true;
+}
+
+bool DoubleArrayTrie::pairMayFollow(const std::string& text, int from, std::uint32_t first) const {
+    auto has = [&](std::uint32_t second) {
+        const size_t bit = pairBit(pairHash(first, second), table.pairBits);
+        return (table.pairs[bit / 64] & (std::uint64_t{1} << (bit % 64))) != 0;
+    };
+    // A key of one character matches whatever follows it.
+    if (has(0)) return true;
+    size_t j = static_cast<size_t>(from);
+    while (j < text.size() && text[j] == ' ') ++j;
+    if (j >= text.size()) return false;
+    const char* at = text.data() + j;
+    const size_t length = wholeCharacter(at, text.size() - j);
+    if (length == 0) return true;
+    for (size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(at[k]) & 0xC0) != 0x80) return true;  // broken: walked, not judged
+    return has(StringUtil::packedCharacter(at, length));
 }
 
 int DoubleArrayTrie::nextCandidate(const std::string& text, int from) const {
