@@ -181,7 +181,12 @@ void normaliseInto(const char* raw, size_t length, std::string& out) {
 class DoubleArrayTrie::TableBuilder {
 public:
     explicit TableBuilder(Table& t) : table(t) {}
-    void startGroup() { table.groupStart.push_back(static_cast<std::uint32_t>(table.entries.size())); }
+    // A group holds the raw keys of one marks-free key, `key`: the bytes a
+    // walk compares.
+    void startGroup(const char* key, size_t keyLength) {
+        table.groupStart.push_back(static_cast<std::uint32_t>(table.entries.size()));
+        addPair(key, keyLength);
+    }
     bool add(const char* key, size_t keyLength, const char* value, size_t valueLength) {
         if (table.keyArena.size() + keyLength > UINT32_MAX || table.entries.size() >= UINT32_MAX) return false;
         const std::string_view v(value, valueLength);
@@ -205,26 +210,50 @@ public:
                 table.firstCharacterFilter = false;
                 break;
             }
-            const std::uint32_t first = StringUtil::packedCharacter(key + i, length);
-            firsts.push_back(first);
-            // The next character the walk compares, past marks and the
-            // spaces a walk may skip in the text.
-            size_t j = i + length;
-            while (j < keyLength && (key[j] == '/' || key[j] == '~' || key[j] == ' ')) ++j;
-            if (j >= keyLength) {
-                pairs.push_back(pairHash(first, 0));
-                break;
-            }
-            size_t next = wholeCharacter(key + j, keyLength - j);
-            for (size_t k = 1; k < next; ++k)
-                if (key[j + k] == '/' || key[j + k] == '~') next = 0;
-            if (next == 0)
-                table.pairFilter = false;
-            else
-                pairs.push_back(pairHash(first, StringUtil::packedCharacter(key + j, next)));
+            firsts.push_back(StringUtil::packedCharacter(key + i, length));
             break;
         }
         return true;
+    }
+    // The first two characters of a marks-free key (spaces between them
+    // skipped; 0 for a missing second), or the pair filter off when either
+    // is cut or broken.
+    void addPair(const char* key, size_t keyLength) {
+        // Groups arrive sorted: most share their first two characters with
+        // the group before, whose pair is then already in.
+        if (lastLength > 0 && keyLength >= lastLength && std::memcmp(key, last, lastLength) == 0) return;
+        lastLength = 0;
+        const size_t first = wholeCharacter(key, keyLength);
+        if (first == 0 || !continuationsOnly(key, first)) {
+            table.pairFilter = false;
+            return;
+        }
+        const std::uint32_t a = StringUtil::packedCharacter(key, first);
+        size_t j = first;
+        while (j < keyLength && key[j] == ' ') ++j;
+        if (j >= keyLength) {
+            pushPair(pairHash(a, 0));
+            return;
+        }
+        const size_t second = wholeCharacter(key + j, keyLength - j);
+        if (second == 0 || !continuationsOnly(key + j, second)) {
+            table.pairFilter = false;
+            return;
+        }
+        pushPair(pairHash(a, StringUtil::packedCharacter(key + j, second)));
+        if (j + second <= sizeof last) {
+            lastLength = j + second;
+            std::memcpy(last, key, lastLength);
+        }
+    }
+    static bool continuationsOnly(const char* p, size_t length) {
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(p[k]) & 0xC0) != 0x80) return false;
+        return true;
+    }
+    void pushPair(std::uint64_t h) {
+        // Keys arrive sorted, so neighbours mostly share their pair.
+        if (pairs.empty() || pairs.back() != h) pairs.push_back(h);
     }
     void finish() {
         std::sort(firsts.begin(), firsts.end());
@@ -263,8 +292,12 @@ private:
     std::unordered_map<std::string_view, std::uint32_t> valueIds;
     // The first character of every key, packed.
     std::vector<std::uint32_t> firsts;
-    // The hash of every key's first two characters.
+    // The hash of every group's first two characters.
     std::vector<std::uint64_t> pairs;
+    // The bytes the last pair was read from (none after a key of one
+    // character, whose pair depends on nothing following).
+    char last[16];
+    size_t lastLength = 0;
 };
 
 DoubleArrayTrie::DoubleArrayTrie() = default;
@@ -301,7 +334,7 @@ bool DoubleArrayTrie::build() {
         keys.push_back(group.first.data());
         lengths.push_back(group.first.size());
         values.push_back(static_cast<Value>(values.size()));
-        builder.startGroup();
+        builder.startGroup(group.first.data(), group.first.size());
         for (const auto& [rawKey, value] : group.second) {
             if (!builder.add(rawKey.data(), rawKey.size(), value.data(), value.size())) {
                 varnex_print_log(LOG_ERROR, kTag, "BuildError : dictionary too large\n");
@@ -394,6 +427,7 @@ bool DoubleArrayTrie::load(std::istream& in) {
     };
     Table loaded;
     TableBuilder builder(loaded);
+    std::string previous, key;  // the marks-free keys of the last group and of the current line
     std::vector<Line> group;
     auto keyOf = [&](const Line& l) { return std::string_view(text.data() + l.key, l.keyLength); };
     auto flush = [&]() {
@@ -413,13 +447,12 @@ bool DoubleArrayTrie::load(std::istream& in) {
             }
             group.swap(unique);
         }
-        builder.startGroup();
+        builder.startGroup(previous.data(), previous.size());
         for (const Line& l : group)
             if (!builder.add(text.data() + l.key, l.keyLength, text.data() + l.value, l.valueLength)) return false;
         group.clear();
         return true;
     };
-    std::string previous, key;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
