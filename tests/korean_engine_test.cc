@@ -199,6 +199,26 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"나 다음 주부터 헬스 다닌다 ㅋㅋ", "화이팅", {"축하"}},
              {"오늘 진짜 최악의 하루였어요", "무슨 일", {"축하", "화이팅"}},
              {"오랜만에 날씨가 정말 좋네요", "날씨", {"축하"}},
+             // Where the sender goes or what they do next, a delay, something
+             // sent, a setback or a child's illness: a word for it, never yes/no,
+             // thanks for advice, cheer at bad news or a title for a child.
+             {"이제 샤워하고 누울게", "잘 자", {"너도", "고마워"}},
+             {"양파는 잘게 썰어줘", "", {"잘 자"}},
+             {"학원 다녀올게", "잘 다녀와", {"알려줘서"}},
+             {"과장님 외근 다녀오겠습니다", "다녀오십시오", {"알려 주셔서"}},
+             {"지금 택시 타고 가고 있어", "조심", {"고마워"}},
+             {"점심 먹었으니 다시 일하러 갑니다", "화이팅", {"네.", "아뇨."}},
+             {"곧 미팅 시작이라 폰 못 봐", "화이팅", {"고마워"}},
+             {"오늘 좀 늦게 들어가", "천천히", {"고마워"}},
+             {"결과는 다음 주쯤 될 듯", "", {"천천히", "조심히 와"}},
+             {"오늘 하루 종일 폰 못 봐서 미안", "괜찮아", {"화이팅"}},
+             {"주소 카톡으로 보냄", "확인해 볼게", {"축하"}},
+             {"공모전 본선에 오르지 못했습니다", "아쉬우", {"축하", "잘됐"}},
+             {"본선 진출 실패ㅠㅠ", "속상", {"축하", "잘됐"}},
+             {"매장을 접게 되었습니다", "기회", {"축하", "잘됐", "화이팅"}},
+             {"애가 장염이래", "낫길", {"으셔", "으셨"}},
+             {"우리 애가 감기 걸려서 오늘 못 가요ㅠ", "낫길", {"나으세요", "몸조리"}},
+             {"접수~", "👍", {"응.", "네."}},
              // Thanks beside praise is answered as thanks; an apology for a
              // mishap is forgiven, not comforted; a question about the
              // reader's event is not congratulated.
