@@ -82,6 +82,8 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"하루에 몇 시간 자?", "known_count"}, {"형제가 몇 명이야?", "known_count"},  // the reader's own life
         {"짐 들어 줄까?", "offer"},            {"제가 모시러 갈까요?", "offer"},
         {"금요일로 일정 잡아 드려도 될까요?", "offer"}, {"내가 잘할 수 있을까?", "FALSE"},
+        {"내가 장 봐 올까?", "offer"},         {"내가 먼저 사과할까?", "yes_no"},  // weighed for oneself
+        {"집까지 데려다줄까?", "offer"},       {"내가 합격할까?", "yes_no"},
         {"내일 점심에 짜장면 먹을래?", "invitation"}, {"산책 나갈래?", "invitation"},
         {"누가 이겼어?", "person_done"},       {"이 표정 뭐냐 ㅋㅋㅋ", "FALSE"},
     };

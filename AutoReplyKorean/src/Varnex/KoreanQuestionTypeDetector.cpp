@@ -616,10 +616,12 @@ bool isHelperVerb(const std::string& verb) {
 }
 
 // The speaker offers to do something for the reader: 내가 or 제가 with a
-// shall-form ("제가 모시러 갈까요?", "내가 장 봐 올까?", "이거 내가 설거지할까?"),
-// or offers leave to do it ("일정 잡아 드려도 될까요?"). A guess or a worry
-// ("내가 잘할 수 있을까?", "제가 틀렸을까요?") offers nothing.
-bool offersToDo(const std::string& text, const KoreanVerbTable* verbTable) {
+// shall-form of a service one does for others ("제가 모시러 갈까요?", "내가
+// 장 봐 올까?", "이거 내가 설거지할까?", "제가 계산할까요?"), or offers leave
+// to do it ("일정 잡아 드려도 될까요?"). What the speaker weighs doing for
+// their own sake ("내가 먼저 사과할까?", "내가 그냥 포기할까?"), a guess or a
+// worry ("내가 합격할까?", "내가 잘할 수 있을까?") offers nothing.
+bool offersToDo(const std::string& text) {
     std::string s = text;
     StringUtil::replace(s, " ", "");
     if (s.find("드려도될까") != std::string::npos || s.find("드려도되") != std::string::npos ||
@@ -635,11 +637,12 @@ bool offersToDo(const std::string& text, const KoreanVerbTable* verbTable) {
     if (!(endsWith(last, "까") || endsWith(last, "까요")) || hasPastSyllable(last) ||
         last.find("일까") != std::string::npos || last.find("실까") != std::string::npos || before == "수")
         return false;
-    DetectedVerbInfo info;
-    if (verbTable && verbTable->detectLast(text, "", info))
-        for (const char* guess : {"되다", "이기다", "지다", "괜찮다", "좋다", "있다", "없다", "맞다", "늦다", "어떻다"})
-            if (info.verb == guess) return false;
-    return true;
+    for (const char* service : {"데리러", "모시러", "마중", "배웅", "태우러", "가지러", "장봐", "장보러", "운전할", "예약할",
+                                "예약해놓", "계산할", "설거지할", "치울", "쏠까", "낼까", "정리할", "챙길", "챙겨갈",
+                                "챙겨올", "가져갈", "가져올", "사갈", "사올", "사다놓", "알아볼", "찾아볼", "확인해볼",
+                                "청소할", "빨래할", "요리할", "밥할", "주문할", "복사해둘", "뽑아둘", "출력할", "대신"})
+        if (s.find(service) != std::string::npos) return true;
+    return false;
 }
 
 // "-러 갈래", "놀러 올래", "산책 나갈래": the question asks the reader out.
@@ -918,7 +921,7 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if (type == Q::YES_NO && (text.find("까 말까") != std::string::npos || text.find("까말까") != std::string::npos))
         type = Label::FALSE_LABEL;
     // "커피 사 갈까?" offers; "뭐 사 갈까?" and "몇 개 사 갈까?" keep their wh-type.
-    if (type == Q::YES_NO && (offering || offersToDo(text, verbTable.get()))) type = kOffer;
+    if (type == Q::YES_NO && (offering || offersToDo(text))) type = kOffer;
     // A will-form asked for a time still to come or to go out for something
     // ("내일 점심에 짜장면 먹을래?", "산책 나갈래?") invites as 같이 does.
     std::string lastW, beforeW;
