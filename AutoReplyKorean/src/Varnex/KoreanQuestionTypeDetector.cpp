@@ -922,13 +922,18 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
         type = Label::FALSE_LABEL;
     // "커피 사 갈까?" offers; "뭐 사 갈까?" and "몇 개 사 갈까?" keep their wh-type.
     if (type == Q::YES_NO && (offering || offersToDo(text))) type = kOffer;
-    // A will-form asked for a time still to come or to go out for something
-    // ("내일 점심에 짜장면 먹을래?", "산책 나갈래?") invites as 같이 does.
+    // A will-form that asks the reader out ("산책 나갈래?", "떡볶이 먹으러
+    // 갈래?"), or to eat, drink or meet at a time still to come ("내일 점심에
+    // 짜장면 먹을래?"), invites as 같이 does; what the reader will do on their
+    // own ("내일 쉴래?", "이따 숙제 먼저 할래?") is no invitation.
     std::string lastW, beforeW;
     lastTwoWords(text, lastW, beforeW);
     const bool willForm = endsWith(lastW, "래") || endsWith(lastW, "래요");
+    bool social = false;
+    for (const char* meet : {"먹을래", "드실래", "마실래", "만날래", "뵐래", "놀래", "한잔"})
+        social = social || lastW.find(meet) != std::string::npos;
     if (type == Q::YES_NO &&
-        invites(text, m.together || (willForm && ((m.later && !now) || asksOut(text))), verbTable.get()))
+        invites(text, m.together || (willForm && ((m.later && !now && social) || asksOut(text))), verbTable.get()))
         type = kInvitation;
     // How it went, how the reader does it, how the reader finds it.
     if (!multi) type = howKind(text, type, askedInPast(text, text2, verbTable.get()));
