@@ -85,6 +85,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"내가 장 봐 올까?", "offer"},         {"내가 먼저 사과할까?", "yes_no"},  // weighed for oneself
         {"집까지 데려다줄까?", "offer"},       {"내가 합격할까?", "yes_no"},
         {"내일 점심에 짜장면 먹을래?", "invitation"}, {"산책 나갈래?", "invitation"},
+        {"몇 시간 자야 돼?", "count"},         {"몇 번 타야 돼?", "count"},  // what is required
         {"내일 쉴래?", "yes_no"},              {"이따 숙제 먼저 할래?", "yes_no"},  // the reader's own doing
         {"누가 이겼어?", "person_done"},       {"이 표정 뭐냐 ㅋㅋㅋ", "FALSE"},
     };

@@ -285,7 +285,7 @@ const Counter kCounters[] = {
     {"그릇", true, {1, 2}, {1, 2}},    {"조각", true, {2, 3}, {1, 2}},   {"접시", true, {2, 3}, {1, 2}},
     {"송이", true, {2, 3}, {2, 3}},    {"가지", true, {2, 3}, {2, 3}},   {"곡", true, {2, 3}, {2, 3}},
     {"벌", true, {2, 3}, {2, 3}},      {"인분", false, {2, 3}, {0, 0}},  {"부", false, {10, 20}, {0, 0}},
-    {"시간", true, {1, 2}, {1, 2}},    {"바퀴", true, {2, 3}, {2, 3}},   {"개비", true, {2, 3}, {5, 10}},
+    {"시간", true, {0, 0}, {1, 2}},    {"바퀴", true, {2, 3}, {2, 3}},   {"개비", true, {2, 3}, {5, 10}},
     // Words after 몇 that start like a counter above but count nothing to
     // offer: 개월, 개국, 번째, 번지, 대학, 명함, 시간대.
     {"개월", false, {0, 0}, {0, 0}},   {"번째", false, {0, 0}, {0, 0}},  {"시간대", false, {0, 0}, {0, 0}},
@@ -330,6 +330,7 @@ std::vector<std::string> countsAsked(const std::string& text, bool own) {
     if (!found) return counts;
     int a = own ? found->own[0] : found->plan[0];
     int b = own ? found->own[1] : found->plan[1];
+    // Hours to spend are no small count to offer; hours of one's own day are.
     if (own && std::string(found->word) == "시간") {
         if (squeezed.find("자") != std::string::npos || squeezed.find("주무") != std::string::npos) a = 6, b = 7;
         else if (squeezed.find("일하") != std::string::npos || squeezed.find("근무") != std::string::npos) a = 8, b = 9;

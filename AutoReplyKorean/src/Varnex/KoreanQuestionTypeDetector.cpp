@@ -86,6 +86,17 @@ bool countLookedUp(const std::string& text) {
     return false;
 }
 
+// A count that something requires ("몇 시간 자야 돼?", "약 몇 알 먹어야
+// 돼?", "몇 번 타야 돼?"): a fact the reader knows or finds out, not an
+// amount to settle.
+bool countRequired(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    for (const char* must : {"야돼", "야되", "야됩", "야하", "야해", "야합"})
+        if (s.find(must) != std::string::npos) return true;
+    return false;
+}
+
 // A count the reader knows of their own life: a habit per day, week or month
 // ("하루에 몇 시간 자?", "일주일에 운동 몇 번 해요?"), the animals they keep,
 // their family ("형제가 몇 명이야?", "아이가 몇 명이에요?").
@@ -880,9 +891,9 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // A count one looks up ("몇 정거장 가야 돼요?", "몇 층으로 가면 돼?") is
     // no amount to settle; a count of the reader's own life ("하루에 몇 시간
     // 자?", "고양이 몇 마리 키워요?") is known, not counted up.
-    if (type == kPlanCount && countLookedUp(text)) type = kCount;
+    if (type == kPlanCount && (countLookedUp(text) || countRequired(text))) type = kCount;
     if ((type == kCount || (type == "self_fact" && StringUtil::startWith(wordAfterFew(text), "명"))) &&
-        !askedInPast(text, text2, verbTable.get()) && countOfOwnLife(text))
+        !askedInPast(text, text2, verbTable.get()) && !countRequired(text) && countOfOwnLife(text))
         type = kCountOwn;
     if ((type == "where_other" || type == "where_place" || type == "where_event") &&
         proposesToDo(text, text2, verbTable.get()))
