@@ -78,6 +78,15 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"월세 얼마 내세요?", "cost_ongoing"}, {"요즘 무슨 노래 들어?", "pastime"},
         {"뭐 보러 갈까?", "plan_what"},
         {"현수막 몇 장 뽑아 둘까요?", "plan_count"}, {"모임 장소 어디로 잡을까?", "plan_where"},  // the reader decides
+        {"계란 몇 개 삶을까", "plan_count"},   {"몇 정거장 가야 돼요?", "count"},  // a count one looks up
+        {"하루에 몇 시간 자?", "known_count"}, {"형제가 몇 명이야?", "known_count"},  // the reader's own life
+        {"짐 들어 줄까?", "offer"},            {"제가 모시러 갈까요?", "offer"},
+        {"금요일로 일정 잡아 드려도 될까요?", "offer"}, {"내가 잘할 수 있을까?", "FALSE"},
+        {"내가 장 봐 올까?", "offer"},         {"내가 먼저 사과할까?", "yes_no"},  // weighed for oneself
+        {"집까지 데려다줄까?", "offer"},       {"내가 합격할까?", "yes_no"},
+        {"내일 점심에 짜장면 먹을래?", "invitation"}, {"산책 나갈래?", "invitation"},
+        {"몇 시간 자야 돼?", "count"},         {"몇 번 타야 돼?", "count"},  // what is required
+        {"내일 쉴래?", "yes_no"},              {"이따 숙제 먼저 할래?", "yes_no"},  // the reader's own doing
         {"누가 이겼어?", "person_done"},       {"이 표정 뭐냐 ㅋㅋㅋ", "FALSE"},
     };
     for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
@@ -194,6 +203,19 @@ TEST(AnswerGenerator, AnswersFollowTheVerbTenseAndSpeechLevel) {
         {"회사 어디 다녀?", "LOCATION&'LOCATION' 다녀"},
         {"그 옷 어디서 샀어?", "LOCATION&'LOCATION'에서 샀어"},
         {"그 사진 어디서 찍은 거야?", "LOCATION&'LOCATION'에서 찍었어"},
+        // Counts to settle with the question's counter and numerals, and
+        // counts of the reader's own life; none for a count one looks up.
+        {"피자 몇 판 시킬까?", "두 판 시키자 | 세 판 시키자"},
+        {"맥주 몇 병 사 갈까?", "두 병이면 돼 | 세 병이면 돼"},  // not 두 병 가자
+        {"의자 몇 개 펴 놓을까요?", "두 개요 | 세 개요"},
+        {"손님 몇 분으로 예약해 드릴까요?", "두 분 부탁드려요 | 세 분 부탁드려요"},
+        {"팸플릿은 몇 부 복사해 둘까요?", "10부요 | 20부요"},
+        {"삼겹살 몇 인분 시킬까?", "2인분 시키자 | 3인분 시키자"},
+        {"몇 장 필요하십니까?", "두 장이면 됩니다 | 세 장이면 됩니다"},
+        {"하루에 몇 시간 자?", "여섯 시간 정도 | 일곱 시간 정도"},
+        {"고양이 몇 마리 키우세요?", "한 마리요 | 두 마리요"},
+        {"하루에 담배 몇 개비 피워?", "다섯 개비 정도 | 열 개비 정도"},  // 개비, not 개
+        {"몇 정거장 가야 돼요?", ""},
         {"주차 어디에 하면 돼요?", "LOCATION&'LOCATION'에 하시면 돼요"},
         {"이 서류 어디로 보내면 됩니까?", "LOCATION&'LOCATION' 쪽으로 보내시면 됩니다"},
     };

@@ -260,6 +260,138 @@ std::string pastimeAnswer(const Annotation& annotation, int level) {
     return byLevel(level, (doing + "어 ㅎㅎ 너는?").c_str(), (doing + "어요 ㅎㅎ").c_str(), (doing + "습니다").c_str());
 }
 
+// A counter after 몇 and the counts a reader would give with it: the counts
+// for an amount to settle ("떡 몇 팩 살까?": 두 팩, 세 팩) and for a count of
+// the reader's own life ("고양이 몇 마리 키워?": 한 마리, 두 마리). Native
+// counters take 한 두 세 네 ... ("두 개", "세 판"); digit counters take the
+// number written in figures and no space ("2인분", "10부", "5분"). A counter
+// with no counts here (층, 호, 정거장, 페이지, 살, 원 and the like: a count
+// one looks up or would not say) gets none.
+struct Counter {
+    const char* word;
+    bool native;
+    int plan[2];
+    int own[2];
+};
+
+const Counter kCounters[] = {
+    {"개", true, {2, 3}, {2, 3}},      {"명", true, {3, 4}, {2, 3}},     {"잔", true, {2, 3}, {1, 2}},
+    {"장", true, {2, 3}, {2, 3}},      {"줄", true, {2, 3}, {2, 3}},     {"병", true, {2, 3}, {1, 2}},
+    {"권", true, {2, 3}, {1, 2}},      {"마리", true, {1, 2}, {1, 2}},   {"번", true, {2, 3}, {2, 3}},
+    {"판", true, {2, 3}, {2, 3}},      {"공기", true, {1, 2}, {1, 2}},   {"켤레", true, {2, 3}, {2, 3}},
+    {"끼", true, {2, 3}, {2, 3}},      {"팩", true, {2, 3}, {2, 3}},     {"봉지", true, {2, 3}, {1, 2}},
+    {"통", true, {2, 3}, {1, 2}},      {"박스", true, {2, 3}, {1, 2}},   {"상자", true, {2, 3}, {1, 2}},
+    {"대", true, {2, 3}, {1, 2}},      {"컵", true, {2, 3}, {1, 2}},     {"캔", true, {2, 3}, {1, 2}},
+    {"그릇", true, {1, 2}, {1, 2}},    {"조각", true, {2, 3}, {1, 2}},   {"접시", true, {2, 3}, {1, 2}},
+    {"송이", true, {2, 3}, {2, 3}},    {"가지", true, {2, 3}, {2, 3}},   {"곡", true, {2, 3}, {2, 3}},
+    {"벌", true, {2, 3}, {2, 3}},      {"인분", false, {2, 3}, {0, 0}},  {"부", false, {10, 20}, {0, 0}},
+    {"시간", true, {0, 0}, {1, 2}},    {"바퀴", true, {2, 3}, {2, 3}},   {"개비", true, {2, 3}, {5, 10}},
+    // Words after 몇 that start like a counter above but count nothing to
+    // offer: 개월, 개국, 번째, 번지, 대학, 명함, 시간대.
+    {"개월", false, {0, 0}, {0, 0}},   {"번째", false, {0, 0}, {0, 0}},  {"시간대", false, {0, 0}, {0, 0}},
+    {"부분", false, {0, 0}, {0, 0}},   {"개국", false, {0, 0}, {0, 0}},  {"번지", false, {0, 0}, {0, 0}},
+    {"대학", false, {0, 0}, {0, 0}},   {"명함", false, {0, 0}, {0, 0}},  {"장면", false, {0, 0}, {0, 0}},
+};
+
+std::string numberWord(int n, bool native) {
+    static const char* const natives[] = {"", "한", "두", "세", "네", "다섯", "여섯", "일곱", "여덟", "아홉", "열"};
+    if (native && n >= 1 && n <= 10) return natives[n];
+    return std::to_string(n);
+}
+
+// The counts a reader gives to the count asked with 몇 in `text`: "두 개",
+// "세 판", "2인분"; none for a counter not known here. 분 counts people
+// (native, "두 분") when a booking or guests are in view ("몇 분으로 예약",
+// "몇 분 오세요?"), and minutes ("5분", "10분") otherwise. Hours of the
+// reader's own life are hours of sleep or work when the question says so.
+std::vector<std::string> countsAsked(const std::string& text, bool own) {
+    std::vector<std::string> counts;
+    const size_t few = text.find("몇");
+    if (few == std::string::npos) return counts;
+    std::string after = text.substr(few + 3);
+    while (!after.empty() && after[0] == ' ') after.erase(0, 1);
+    std::string squeezed = text;
+    StringUtil::replace(squeezed, " ", "");
+    if (StringUtil::startWith(after, "분")) {
+        const std::string rest = after.substr(3);
+        bool people = StringUtil::startWith(rest, "으로") || StringUtil::startWith(rest, "이 ") ||
+                      StringUtil::startWith(rest, "이세") || StringUtil::startWith(rest, "께서");
+        for (const char* guests : {"오시", "오세", "손님", "예약", "자리", "인원", "모시", "계시", "계세"})
+            people = people || squeezed.find(guests) != std::string::npos;
+        if (own) return counts;
+        for (int n : people ? std::vector<int>{2, 3} : std::vector<int>{5, 10})
+            counts.push_back(people ? numberWord(n, true) + " 분" : std::to_string(n) + "분");
+        return counts;
+    }
+    const Counter* found = nullptr;
+    for (const auto& c : kCounters)
+        if (StringUtil::startWith(after, c.word) && (!found || std::string(c.word).size() > std::string(found->word).size()))
+            found = &c;
+    if (!found) return counts;
+    int a = own ? found->own[0] : found->plan[0];
+    int b = own ? found->own[1] : found->plan[1];
+    // Hours to spend are no small count to offer; hours of one's own day are.
+    if (own && std::string(found->word) == "시간") {
+        if (squeezed.find("자") != std::string::npos || squeezed.find("주무") != std::string::npos) a = 6, b = 7;
+        else if (squeezed.find("일하") != std::string::npos || squeezed.find("근무") != std::string::npos) a = 8, b = 9;
+    }
+    if (a == 0) return counts;
+    for (int n : {a, b})
+        counts.push_back(numberWord(n, found->native) + (found->native ? " " : "") + found->word);
+    return counts;
+}
+
+// "두 개" + "면": 면 after a vowel, 이면 after a final consonant; 요 / 이요
+// the same way.
+std::string withCopula(const std::string& count, const char* vowelForm, const char* consonantForm) {
+    std::string last;
+    StringUtil::getPreviousChar(count, static_cast<int>(count.size()) - 1, last);
+    const int final = hangulFinal(last);
+    if (final < 0) {
+        // A figure ("10부" ends in a syllable; a bare figure never comes here).
+        return count + vowelForm;
+    }
+    return count + (final != 0 ? consonantForm : vowelForm);
+}
+
+// Counts for an amount to settle, in the speaker's frame: an offer to give
+// or do ("몇 개 줄까?", "몇 부 뽑아 드릴까요?") is taken up with 부탁해 /
+// 부탁드려요; otherwise the count is proposed with the question's own verb
+// among friends ("세 판 시키자"), or as what will do ("두 개면 돼", "두
+// 개요", "두 개면 됩니다").
+void appendPlanCounts(const Annotation& annotation, int level, std::vector<ReplyScenario>& candidates) {
+    const std::string& text = annotation.getText();
+    std::string squeezed = text;
+    StringUtil::replace(squeezed, " ", "");
+    const bool offered = squeezed.find("줄까") != std::string::npos || squeezed.find("드릴까") != std::string::npos;
+    const std::string verb = annotation.getLabel(K::YES_CANDIDATE, "");
+    for (const auto& count : countsAsked(text, false)) {
+        if (offered)
+            candidates.emplace_back(count + byLevel(level, " 부탁해", " 부탁드려요", " 부탁드립니다"));
+        else if (level == 0)
+            candidates.emplace_back(verb.empty() ? withCopula(count, "면 돼", "이면 돼") : count + " " + verb);
+        else if (level == 1)
+            candidates.emplace_back(withCopula(count, "요", "이요"));
+        else
+            candidates.emplace_back(withCopula(count, "면 됩니다", "이면 됩니다"));
+    }
+}
+
+// Counts of the reader's own life ("하루에 몇 시간 자?": "일곱 시간 정도"),
+// with 정도 for a habit counted per day, week or month.
+void appendOwnCounts(const Annotation& annotation, int level, std::vector<ReplyScenario>& candidates) {
+    const std::string& text = annotation.getText();
+    bool habit = false;
+    for (const char* per : {"하루", "일주일", "주에", "달에", "한달", "년에", "보통", "평소", "매일", "주말에", "평일에"})
+        habit = habit || text.find(per) != std::string::npos;
+    for (auto count : countsAsked(text, true)) {
+        if (habit) count += " 정도";
+        candidates.emplace_back(level == 0   ? count
+                                : level == 1 ? withCopula(count, "요", "이요")
+                                             : withCopula(count, "입니다", "입니다"));
+    }
+}
+
 std::vector<std::string> fields(const std::string& s, char separator) {
     std::vector<std::string> out;
     StringUtil::split(s, separator, out);
@@ -382,6 +514,10 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
         if (verb == "하다") verb = nounBefore(annotation.getText(), "안") + verb;
         const std::string answer = promise(verb, level);
         if (!answer.empty()) candidates.emplace_back(answer);
+    } else if (type == "plan_count") {
+        appendPlanCounts(annotation, level, candidates);
+    } else if (type == "known_count") {
+        appendOwnCounts(annotation, level, candidates);
     } else if (type == "pastime") {
         const std::string answer = pastimeAnswer(annotation, level);
         if (!answer.empty()) candidates.emplace_back(answer);

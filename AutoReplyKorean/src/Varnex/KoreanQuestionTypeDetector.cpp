@@ -64,6 +64,55 @@ const char* const kCount = "count";
 const char* const kHowLong = "how_long";
 const char* const kTookLong = "took_long";
 const char* const kPlanCount = "plan_count";
+const char* const kCountOwn = "known_count";
+
+// The word right after 몇, spaces skipped ("몇 정거장": "정거장").
+std::string wordAfterFew(const std::string& text) {
+    const size_t few = text.find("몇");
+    if (few == std::string::npos) return "";
+    std::string after = text.substr(few + 3);
+    while (!after.empty() && after[0] == ' ') after.erase(0, 1);
+    return after.substr(0, after.find(' '));
+}
+
+// A count one finds out rather than decides: floors, rooms, stops, pages.
+bool countLookedUp(const std::string& text) {
+    const size_t few = text.find("몇");
+    if (few == std::string::npos) return false;
+    std::string after = text.substr(few + 3);
+    StringUtil::replace(after, " ", "");
+    for (const char* counter : {"층", "호", "정거장", "역", "페이지", "쪽", "번째", "번출구", "번버스", "번방", "번게이트"})
+        if (StringUtil::startWith(after, counter)) return true;
+    return false;
+}
+
+// A count that something requires ("몇 시간 자야 돼?", "약 몇 알 먹어야
+// 돼?", "몇 번 타야 돼?"): a fact the reader knows or finds out, not an
+// amount to settle.
+bool countRequired(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    for (const char* must : {"야돼", "야되", "야됩", "야하", "야해", "야합"})
+        if (s.find(must) != std::string::npos) return true;
+    return false;
+}
+
+// A count the reader knows of their own life: a habit per day, week or month
+// ("하루에 몇 시간 자?", "일주일에 운동 몇 번 해요?"), the animals they keep,
+// their family ("형제가 몇 명이야?", "아이가 몇 명이에요?").
+bool countOfOwnLife(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    for (const char* per : {"하루에", "하루", "일주일에", "일주일", "한주에", "한달에", "달에", "일년에", "1년에", "보통", "평소에", "매일",
+                            "주말에", "평일에"})
+        if (s.find(per) != std::string::npos) return true;
+    for (const char* keeps : {"키워", "키우", "길러", "기르", "기릅", "키웁"})
+        if (s.find(keeps) != std::string::npos) return true;
+    if (StringUtil::startWith(wordAfterFew(text), "명"))
+        for (const char* family : {"형제", "남매", "자매", "가족", "식구", "아이", "애들", "자녀", "자식", "아들", "딸", "손주"})
+            if (s.find(family) != std::string::npos) return true;
+    return false;
+}
 const char* const kActivity = "activity";
 const char* const kPlanActivity = "plan_activity";
 // What the reader did ("어제 뭐 했어?").
@@ -548,6 +597,74 @@ bool invites(const std::string& text, bool together, const KoreanVerbTable* verb
     return true;
 }
 
+// A verb the verb table does not know, in a shall-form that proposes to do
+// something ("몇 개 삶을까", "몇 개 불까", "몇 개 줄까", typed "주문할가"):
+// not a guess in the past or with 시, 이, and not one of the verbs that
+// guess what will be (올까, 갈까, 될까, 있을까, 걸릴까, 남을까, 나올까).
+bool unknownVerbProposes(const std::string& last) {
+    if (!(endsWith(last, "까") || endsWith(last, "까요") || endsWith(last, "가"))) return false;
+    if (hasPastSyllable(last) || last.find("실까") != std::string::npos || last.find("일까") != std::string::npos)
+        return false;
+    for (const char* guess : {"올까", "갈까", "될까", "있을까", "없을까", "걸릴까", "남을까", "나올까", "할까나"})
+        if (StringUtil::startWith(last, guess)) return false;
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(last, chars);
+    // The syllable before 까 carries ㄹ (삶을, 불, 줄, 할): a shall-form.
+    if (chars.size() < 2) return false;
+    const std::string& before = chars[chars.size() - (endsWith(last, "요") ? 3 : 2)];
+    if (before.size() != 3) return false;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(before.data());
+    const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+    return c >= 0xAC00 && c <= 0xD7A3 && (c - 0xAC00) % 28 == 8;
+}
+
+// Verbs that follow another verb ("사 갈까", "뽑아 둘까", "빌려 올까"): alone
+// they would say something else ("두 병 가자").
+bool isHelperVerb(const std::string& verb) {
+    for (const char* helper : {"가다", "오다", "두다", "놓다", "주다", "드리다", "보다", "갖다", "가지다"})
+        if (verb == helper) return true;
+    return false;
+}
+
+// The speaker offers to do something for the reader: 내가 or 제가 with a
+// shall-form of a service one does for others ("제가 모시러 갈까요?", "내가
+// 장 봐 올까?", "이거 내가 설거지할까?", "제가 계산할까요?"), or offers leave
+// to do it ("일정 잡아 드려도 될까요?"). What the speaker weighs doing for
+// their own sake ("내가 먼저 사과할까?", "내가 그냥 포기할까?"), a guess or a
+// worry ("내가 합격할까?", "내가 잘할 수 있을까?") offers nothing.
+bool offersToDo(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    if (s.find("드려도될까") != std::string::npos || s.find("드려도되") != std::string::npos ||
+        s.find("드려도돼") != std::string::npos)
+        return true;
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    bool self = false;
+    for (const auto& w : words) self = self || w == "내가" || w == "제가";
+    if (!self) return false;
+    std::string last, before;
+    lastTwoWords(text, last, before);
+    if (!(endsWith(last, "까") || endsWith(last, "까요")) || hasPastSyllable(last) ||
+        last.find("일까") != std::string::npos || last.find("실까") != std::string::npos || before == "수")
+        return false;
+    for (const char* service : {"데리러", "모시러", "마중", "배웅", "태우러", "가지러", "장봐", "장보러", "운전할", "예약할",
+                                "예약해놓", "계산할", "설거지할", "치울", "쏠까", "낼까", "정리할", "챙길", "챙겨갈",
+                                "챙겨올", "가져갈", "가져올", "사갈", "사올", "사다놓", "알아볼", "찾아볼", "확인해볼",
+                                "청소할", "빨래할", "요리할", "밥할", "주문할", "복사해둘", "뽑아둘", "출력할", "대신"})
+        if (s.find(service) != std::string::npos) return true;
+    return false;
+}
+
+// "-러 갈래", "놀러 올래", "산책 나갈래": the question asks the reader out.
+bool asksOut(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    for (const char* out : {"러갈", "러가실", "러올", "러오실", "러나갈", "놀래", "나갈래", "나가실래", "산책"})
+        if (s.find(out) != std::string::npos) return true;
+    return false;
+}
+
 // The question's last verb proposes that the speaker or both do something
 // ("뽑아 둘까요", "어디로 잡을까", "몇 인분 시킬까", "빌려 올까"): the count or
 // the place is the reader's to decide. A guess ("몇 명 올까?", "어디 있을까?")
@@ -559,7 +676,7 @@ bool proposesToDo(const std::string& text, const std::string& text2, const Korea
     DetectedVerbInfo info;
     if (!verbTable || !(verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info))))
         return last == "할까" || last == "할까요" || endsWith(last, "놓을까") || endsWith(last, "놓을까요") ||
-               endsWith(last, "둘까") || endsWith(last, "둘까요");
+               endsWith(last, "둘까") || endsWith(last, "둘까요") || unknownVerbProposes(last);
     if (!(endsWith(last, "까") || endsWith(last, "까요")) || hasPastSyllable(last) ||
         last.find("실까") != std::string::npos || last.find("일까") != std::string::npos)
         return false;
@@ -771,6 +888,13 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // A count or a place the speaker proposes to settle ("현수막 몇 장 뽑아
     // 둘까요?", "모임 장소 어디로 잡을까?") is the reader's to decide.
     if (type == kCount && proposesToDo(text, text2, verbTable.get())) type = kPlanCount;
+    // A count one looks up ("몇 정거장 가야 돼요?", "몇 층으로 가면 돼?") is
+    // no amount to settle; a count of the reader's own life ("하루에 몇 시간
+    // 자?", "고양이 몇 마리 키워요?") is known, not counted up.
+    if (type == kPlanCount && (countLookedUp(text) || countRequired(text))) type = kCount;
+    if ((type == kCount || (type == "self_fact" && StringUtil::startWith(wordAfterFew(text), "명"))) &&
+        !askedInPast(text, text2, verbTable.get()) && !countRequired(text) && countOfOwnLife(text))
+        type = kCountOwn;
     if ((type == "where_other" || type == "where_place" || type == "where_event") &&
         proposesToDo(text, text2, verbTable.get()))
         type = kPlanWhere;
@@ -808,8 +932,20 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if (type == Q::YES_NO && (text.find("까 말까") != std::string::npos || text.find("까말까") != std::string::npos))
         type = Label::FALSE_LABEL;
     // "커피 사 갈까?" offers; "뭐 사 갈까?" and "몇 개 사 갈까?" keep their wh-type.
-    if (type == Q::YES_NO && offering) type = kOffer;
-    if (type == Q::YES_NO && invites(text, m.together, verbTable.get())) type = kInvitation;
+    if (type == Q::YES_NO && (offering || offersToDo(text))) type = kOffer;
+    // A will-form that asks the reader out ("산책 나갈래?", "떡볶이 먹으러
+    // 갈래?"), or to eat, drink or meet at a time still to come ("내일 점심에
+    // 짜장면 먹을래?"), invites as 같이 does; what the reader will do on their
+    // own ("내일 쉴래?", "이따 숙제 먼저 할래?") is no invitation.
+    std::string lastW, beforeW;
+    lastTwoWords(text, lastW, beforeW);
+    const bool willForm = endsWith(lastW, "래") || endsWith(lastW, "래요");
+    bool social = false;
+    for (const char* meet : {"먹을래", "드실래", "마실래", "만날래", "뵐래", "놀래", "한잔"})
+        social = social || lastW.find(meet) != std::string::npos;
+    if (type == Q::YES_NO &&
+        invites(text, m.together || (willForm && ((m.later && !now && social) || asksOut(text))), verbTable.get()))
+        type = kInvitation;
     // How it went, how the reader does it, how the reader finds it.
     if (!multi) type = howKind(text, type, askedInPast(text, text2, verbTable.get()));
     if (multi && type != Q::CHOOSE_ONE) type = Q::MULTI_QUESTION;
@@ -846,6 +982,16 @@ void KoreanQuestionTypeDetector::addReplySentence(const std::string& type, const
         annotation.addCategory(K::VERB, info.verb);
         annotation.addCategory(K::VERB_TYPE, info.type);
         annotation.addCategory(K::VERB_TIME, info.time);
+    } else if (type == kPlanCount) {
+        // The count proposed with the question's own verb ("세 판 시키자"):
+        // a plain verb in a suggestion, not one joined to another ("사 갈까").
+        DetectedVerbInfo info;
+        if (verbTable && (verbTable->detectLast(text, honorific, info) ||
+                          (!text2.empty() && verbTable->detectLast(text2, honorific, info))) &&
+            info.type == KoreanVerbKind::SUGGEST && (info.compoundWord.empty() || info.compoundWord == "-") &&
+            endsWith(info.yesAnswer, "자") && !KoreanVerbTable::isCommonAnswer(info.yesAnswer) &&
+            !isHelperVerb(info.verb))
+            annotation.addCategory(K::YES_CANDIDATE, info.yesAnswer);
     } else if (answeredWithVerb(type)) {
         DetectedVerbInfo info;
         if (!verbTable || (!verbTable->detectLast(text, honorific, info) &&
