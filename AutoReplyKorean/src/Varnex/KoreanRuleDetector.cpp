@@ -24,15 +24,17 @@ std::string withoutSpaces(const std::string& text) {
 }
 
 // A value "LABEL@word|word...@word|word..." holds only when the message
-// also has a word of every "@" group; `label` receives LABEL. A plain value
-// always holds.
+// also has a word of every "@" group, and none of a group written "@!word|word";
+// `label` receives LABEL. A plain value always holds.
 bool companionsPresent(const std::string& value, const std::string& text, const std::string& normalized,
                        std::string& label) {
     size_t at = value.find('@');
     label = value.substr(0, at);
     while (at != std::string::npos) {
         const size_t groupEnd = value.find('@', at + 1);
-        const std::string group = value.substr(at + 1, groupEnd == std::string::npos ? std::string::npos : groupEnd - at - 1);
+        std::string group = value.substr(at + 1, groupEnd == std::string::npos ? std::string::npos : groupEnd - at - 1);
+        const bool excluded = !group.empty() && group[0] == '!';
+        if (excluded) group.erase(0, 1);
         bool any = false;
         for (size_t start = 0; !any && start <= group.size();) {
             size_t end = group.find('|', start);
@@ -41,7 +43,7 @@ bool companionsPresent(const std::string& value, const std::string& text, const 
             any = !word.empty() && (text.find(word) != std::string::npos || normalized.find(word) != std::string::npos);
             start = end + 1;
         }
-        if (!any) return false;
+        if (any == excluded) return false;
         at = groupEnd;
     }
     return true;

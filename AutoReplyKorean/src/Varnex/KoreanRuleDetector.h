@@ -6,7 +6,7 @@
 // longest phrase found decides (the last of equally long ones), and no
 // phrase means "FALSE". A phrase valued "LABEL@word|word...@word|word..."
 // counts (as LABEL) only when the message, spaces aside, also holds a word
-// of every "@" group.
+// of every "@" group and no word of a group written "@!word|word".
 //
 // KoreanTemplateMatcher recognises phrases that begin the message (after
 // stop characters became spaces), or begin it after a leading call or
