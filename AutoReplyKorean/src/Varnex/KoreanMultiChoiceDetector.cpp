@@ -194,8 +194,20 @@ int KoreanMultiChoiceDetector::detect(const std::string& text, const std::string
     if (found == NONE) found = detectWhichOf(collapsed, choices);
     if (found == NONE) found = detectRepeatedWord(collapsed, choices);
     if (found == NONE) found = detectBarePair(collapsed, choices);
-    // "점심 먹었어? 뭐 먹었어?" asks twice; no choice asks what.
+    // "점심 먹었어? 뭐 먹었어?" asks twice; no choice asks what, nor is cut
+    // from behind a word that asks it ("천천히 와 몇 시쯤 와?").
     for (const auto& c : choices) {
+        const size_t at = found == ALTERNATIVES ? collapsed.find(c) : std::string::npos;
+        if (at != std::string::npos && at > 0) {
+            std::vector<std::string> before;
+            StringUtil::split(collapsed.substr(0, at), ' ', before);
+            while (!before.empty() && before.back().empty()) before.pop_back();
+            const std::string word = before.empty() ? std::string() : before.back();
+            if (hasQuestionWord({word}) && !StringUtil::startWith(word, "안") && !StringUtil::startWith(word, "못")) {
+                choices.clear();
+                return NONE;
+            }
+        }
         std::vector<std::string> words;
         StringUtil::split(c, ' ', words);
         if (found == ALTERNATIVES && hasQuestionWord(words)) {
