@@ -142,6 +142,12 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"주말에 시간 내 줘서 진짜 고마워", "뭘", {"미안"}},
              {"고마워요 덕분에 문제 해결됐어요", "다행", {"축하", "대박"}},
              {"고마워 덕분에 합격했어!", "축하", {"미안"}},  // thanks for real good news keeps it
+             // Thanks or praise around a loss or an imposition the reader caused.
+             {"고맙다 덕분에 내가 다 뒤집어썼다", "미안", {"뭘", "별거"}},
+             {"센스 진짜 최고다 ㅋ 내 옷에 커피 쏟고", "미안", {"고마워", "칭찬"}},
+             {"덕분에 보고서 처음부터 다시 씁니다 감사합니다", "죄송", {"아닙니다", "별것"}},
+             {"참 잘~한다 또 늦잠이야?", "미안", {"응.", "아니."}},
+             {"고마워요 덕분에 주말 잘 보냈어요", "", {"죄송"}},
              {"새 폰 살까 말까 ㅠㅠ", "고민", {"토닥", "무슨 일", "응.", "아니."}},  // weighed, not a yes/no
              {"택배가 왜 안 와?", "왜 그럴까", {"사정이", "미안", "나중에"}},  // not the reader's reasons
              // Two nouns that make one phrase are no either/or.
@@ -210,6 +216,21 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
     const auto gone = suggest(*engine, "잠들면 안 깼으면 좋겠다");
     EXPECT_TRUE(anyContains(gone, "들어줄게"));
     for (const auto& r : gone) EXPECT_EQ(r.find("나도"), std::string::npos) << r;
+    // Self-harm, a place to jump from, abuse: only a caring check-in.
+    for (const auto& [m, needed] : std::vector<std::pair<std::string, std::string>>{
+             {"한강 다리 위야", "어디야"},
+             {"그냥 차에 치였으면 좋겠다", "어디야"},
+             {"수면제 여러 통 사 뒀습니다", "통화"},
+             {"걍 뒤지고싶다", "무슨 일"},
+             {"저 하나 없어져도 세상은 잘 돌아가겠죠", "무슨 일"},
+             {"남자친구가 폰 검사하고 소리 질러요", "안전한"},
+             {"누가 계속 따라와", "안전한"}}) {
+        const auto replies = suggest(*engine, m);
+        EXPECT_TRUE(anyContains(replies, needed)) << m;
+        for (const auto& r : replies)
+            for (const char* w : {"나도", "ㅎㅎ", "정해", "확인해", "네.", "응."}) EXPECT_EQ(r.find(w), std::string::npos) << m << " -> " << r;
+    }
+    EXPECT_FALSE(anyContains(suggest(*engine, "폰 검사 받으러 서비스센터 왔어"), "안전한"));
     // Every suggestion is finished: it ends in a period or a closing character,
     // and replies that end in a word got the period.
     int periods = 0;

@@ -79,14 +79,16 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
         if (annotation.getNormalizedText() != annotation.getText())
             dictionary->getFeature(annotation.getNormalizedText(), found, false, true);
     }
-    // Any veto decides. Otherwise the most specific phrase does: the longest
-    // one, so a vague word after specific news ("할머니가 돌아가셨어 ... 힘들다")
-    // does not override it; among equally long ones the last.
+    // Any veto decides. Otherwise a safety label does, and then the most
+    // specific phrase: the longest one, so a vague word after specific news
+    // ("할머니가 돌아가셨어 ... 힘들다") does not override it; among equally long
+    // ones the last.
     // A phrase valued "LABEL@word|word@..." counts only beside a word of each
     // group ("일 만에" is a complaint in thanks for a reply: "@감사|고마@답장").
     std::string label = Label::FALSE_LABEL;
     bool veto = false;
     size_t longest = 0;
+    bool urgent = false;
     // The space-free texts are made only for a phrase that has companions.
     std::string text, normalized;
     bool stripped = false;
@@ -106,9 +108,11 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
             break;
         }
         const size_t length = TrieKeys::normalise(found[i]).size();
-        if (length >= longest) {
+        const bool safety = value.compare(0, sizeof(KoreanUrgentLabel::SAFETY) - 1, KoreanUrgentLabel::SAFETY) == 0;
+        if ((safety && !urgent) || (safety == urgent && length >= longest)) {
             longest = length;
             label = value;
+            urgent = safety;
         }
     }
     Classification result(category, label);
