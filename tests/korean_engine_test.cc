@@ -147,7 +147,8 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"센스 진짜 최고다 ㅋ 내 옷에 커피 쏟고", "미안", {"고마워", "칭찬"}},
              {"덕분에 보고서 처음부터 다시 씁니다 감사합니다", "죄송", {"아닙니다", "별것"}},
              {"참 잘~한다 또 늦잠이야?", "미안", {"응.", "아니."}},
-             {"고마워요 덕분에 주말 잘 보냈어요", "", {"죄송"}},
+             {"고마워요 덕분에 주말 잘 보냈어요", "뭘요", {"죄송", "받았"}},
+             {"덕분에 제가 사과하러 다녔습니다 감사합니다", "죄송", {"아닙니다", "별것"}},
              {"새 폰 살까 말까 ㅠㅠ", "고민", {"토닥", "무슨 일", "응.", "아니."}},  // weighed, not a yes/no
              {"택배가 왜 안 와?", "왜 그럴까", {"사정이", "미안", "나중에"}},  // not the reader's reasons
              // Two nouns that make one phrase are no either/or.
@@ -224,7 +225,9 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"걍 뒤지고싶다", "무슨 일"},
              {"저 하나 없어져도 세상은 잘 돌아가겠죠", "무슨 일"},
              {"남자친구가 폰 검사하고 소리 질러요", "안전한"},
-             {"누가 계속 따라와", "안전한"}}) {
+             {"누가 계속 따라와", "안전한"},
+             {"와이프가 자꾸 물건 던져요", "안전한"},
+             {"그만 버티고 싶어", "무슨 일"}}) {
         const auto replies = suggest(*engine, m);
         EXPECT_TRUE(anyContains(replies, needed)) << m;
         for (const auto& r : replies)
