@@ -149,6 +149,11 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"참 잘~한다 또 늦잠이야?", "미안", {"응.", "아니."}},
              {"고마워요 덕분에 주말 잘 보냈어요", "뭘요", {"죄송", "받았"}},
              {"덕분에 제가 사과하러 다녔습니다 감사합니다", "죄송", {"아닙니다", "별것"}},
+             {"참 잘하셨네요 보고서 날짜를 또 틀리시고", "죄송", {"고마워요", "감사"}},
+             {"너무 고마워 내 비밀 다 말해 줘서", "미안", {"뭘", "별거"}},
+             // Hyperbole and jokes are no danger, and a sigh over work is no compliment.
+             {"이 옷 사면 엄마한테 맞아 죽을 듯 ㅋㅋ", "", {"안전한", "무서웠"}},
+             {"아 진짜 죽겠다 오늘 일 너무 많아", "", {"칭찬", "고마워"}},
              {"새 폰 살까 말까 ㅠㅠ", "고민", {"토닥", "무슨 일", "응.", "아니."}},  // weighed, not a yes/no
              {"택배가 왜 안 와?", "왜 그럴까", {"사정이", "미안", "나중에"}},  // not the reader's reasons
              // Two nouns that make one phrase are no either/or.
@@ -227,7 +232,8 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"남자친구가 폰 검사하고 소리 질러요", "안전한"},
              {"누가 계속 따라와", "안전한"},
              {"와이프가 자꾸 물건 던져요", "안전한"},
-             {"그만 버티고 싶어", "무슨 일"}}) {
+             {"그만 버티고 싶어", "무슨 일"},
+             {"엄마가 칼 들고 소리 질러", "안전한"}}) {
         const auto replies = suggest(*engine, m);
         EXPECT_TRUE(anyContains(replies, needed)) << m;
         for (const auto& r : replies)
