@@ -153,6 +153,7 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"너무 고마워 내 비밀 다 말해 줘서", "미안", {"뭘", "별거"}},
              // Hyperbole and jokes are no danger, and a sigh over work is no compliment.
              {"이 옷 사면 엄마한테 맞아 죽을 듯 ㅋㅋ", "", {"안전한", "무서웠"}},
+             {"형이 또 때렸어 ㅋㅋ 장난으로", "", {"안전한", "무서웠"}},
              {"아 진짜 죽겠다 오늘 일 너무 많아", "", {"칭찬", "고마워"}},
              {"새 폰 살까 말까 ㅠㅠ", "고민", {"토닥", "무슨 일", "응.", "아니."}},  // weighed, not a yes/no
              {"택배가 왜 안 와?", "왜 그럴까", {"사정이", "미안", "나중에"}},  // not the reader's reasons
@@ -233,11 +234,13 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"누가 계속 따라와", "안전한"},
              {"와이프가 자꾸 물건 던져요", "안전한"},
              {"그만 버티고 싶어", "무슨 일"},
-             {"엄마가 칼 들고 소리 질러", "안전한"}}) {
+             {"엄마가 칼 들고 소리 질러", "안전한"},
+             {"고마워 덕분에 진짜 죽고 싶어졌어", "무슨 일"},
+             {"시어머니가 저한테 죽으라고 하셨어요", "안전한"}}) {
         const auto replies = suggest(*engine, m);
         EXPECT_TRUE(anyContains(replies, needed)) << m;
         for (const auto& r : replies)
-            for (const char* w : {"나도", "ㅎㅎ", "정해", "확인해", "네.", "응."}) EXPECT_EQ(r.find(w), std::string::npos) << m << " -> " << r;
+            for (const char* w : {"나도", "ㅎㅎ", "정해", "확인해", "네.", "응.", "별거"}) EXPECT_EQ(r.find(w), std::string::npos) << m << " -> " << r;
     }
     EXPECT_FALSE(anyContains(suggest(*engine, "폰 검사 받으러 서비스센터 왔어"), "안전한"));
     // Every suggestion is finished: it ends in a period or a closing character,

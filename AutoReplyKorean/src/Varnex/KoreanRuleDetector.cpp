@@ -79,10 +79,11 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
         if (annotation.getNormalizedText() != annotation.getText())
             dictionary->getFeature(annotation.getNormalizedText(), found, false, true);
     }
-    // Any veto decides. Otherwise a safety label does, and then the most
-    // specific phrase: the longest one, so a vague word after specific news
-    // ("할머니가 돌아가셨어 ... 힘들다") does not override it; among equally long
-    // ones the last.
+    // A joke veto decides; then a safety label ("고마워 덕분에 죽고 싶어졌어"
+    // is no thanks); then any veto. Otherwise the most specific phrase does:
+    // the longest one, so a vague word after specific news ("할머니가
+    // 돌아가셨어 ... 힘들다") does not override it; among equally long ones the
+    // last.
     // A phrase valued "LABEL@word|word@..." counts only beside a word of each
     // group ("일 만에" is a complaint in thanks for a reply: "@감사|고마@답장").
     std::string label = Label::FALSE_LABEL;
@@ -102,10 +103,15 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
             }
             if (!companionsPresent(found[i + 1], text, normalized, value)) continue;
         }
+        if (value == KoreanUrgentLabel::JOKE) {
+            veto = true;
+            urgent = false;
+            label = Label::FALSE_LABEL;
+            break;
+        }
         if (value == Label::FALSE_LABEL) {
             veto = true;
-            label = value;
-            break;
+            continue;
         }
         const size_t length = TrieKeys::normalise(found[i]).size();
         const bool safety = value.compare(0, sizeof(KoreanUrgentLabel::SAFETY) - 1, KoreanUrgentLabel::SAFETY) == 0;
@@ -115,6 +121,8 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
             urgent = safety;
         }
     }
+    if (veto && !urgent) label = Label::FALSE_LABEL;
+    else if (urgent) veto = false;
     Classification result(category, label);
     // A phrase that said "not this" is told apart from no phrase at all, so
     // later steps (templates, the model's fallback) respect it.
