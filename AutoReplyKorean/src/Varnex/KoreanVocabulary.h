@@ -60,8 +60,9 @@ namespace KoreanUrgentLabel {
 // someone ("safety", "safety_danger", "safety_abuse"): a longer everyday
 // phrase in the same message ("너무 지쳐", "혼났어") must not replace it.
 inline constexpr char SAFETY[] = "safety";
-// A phrase of play or hyperbole ("죽고 싶냐", "맞아 죽을 듯", "장난으로"): it
-// vetoes its category as FALSE does, and unlike FALSE a safety label too.
+// A phrase of play, hyperbole or fiction ("죽고 싶냐", "웃겨 죽", "맞아 죽을
+// 듯", "장난으로", "드라마"): it vetoes its category as FALSE does, and unlike
+// FALSE a safety label too.
 inline constexpr char JOKE[] = "joke";
 }  // namespace KoreanUrgentLabel
 
