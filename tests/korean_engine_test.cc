@@ -142,6 +142,21 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"주말에 시간 내 줘서 진짜 고마워", "뭘", {"미안"}},
              {"고마워요 덕분에 문제 해결됐어요", "다행", {"축하", "대박"}},
              {"고마워 덕분에 합격했어!", "축하", {"미안"}},  // thanks for real good news keeps it
+             // Thanks or praise around a loss or an imposition the reader caused.
+             {"고맙다 덕분에 내가 다 뒤집어썼다", "미안", {"뭘", "별거"}},
+             {"센스 진짜 최고다 ㅋ 내 옷에 커피 쏟고", "미안", {"고마워", "칭찬"}},
+             {"덕분에 보고서 처음부터 다시 씁니다 감사합니다", "죄송", {"아닙니다", "별것"}},
+             {"참 잘~한다 또 늦잠이야?", "미안", {"응.", "아니."}},
+             {"고마워요 덕분에 주말 잘 보냈어요", "뭘요", {"죄송", "받았"}},
+             {"덕분에 제가 사과하러 다녔습니다 감사합니다", "죄송", {"아닙니다", "별것"}},
+             {"참 잘하셨네요 보고서 날짜를 또 틀리시고", "죄송", {"고마워요", "감사"}},
+             {"너무 고마워 내 비밀 다 말해 줘서", "미안", {"뭘", "별거"}},
+             {"고마워~ 덕분에 나 완전 망신당했어", "미안", {"뭘", "별거"}},
+             {"덕분에 밤새 얘기해서 좋았어 고마워", "뭘", {"미안"}},
+             // Hyperbole and jokes are no danger, and a sigh over work is no compliment.
+             {"이 옷 사면 엄마한테 맞아 죽을 듯 ㅋㅋ", "", {"안전한", "무서웠"}},
+             {"형이 또 때렸어 ㅋㅋ 장난으로", "", {"안전한", "무서웠"}},
+             {"아 진짜 죽겠다 오늘 일 너무 많아", "", {"칭찬", "고마워"}},
              {"새 폰 살까 말까 ㅠㅠ", "고민", {"토닥", "무슨 일", "응.", "아니."}},  // weighed, not a yes/no
              {"택배가 왜 안 와?", "왜 그럴까", {"사정이", "미안", "나중에"}},  // not the reader's reasons
              // Two nouns that make one phrase are no either/or.
@@ -242,6 +257,26 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
     const auto gone = suggest(*engine, "잠들면 안 깼으면 좋겠다");
     EXPECT_TRUE(anyContains(gone, "들어줄게"));
     for (const auto& r : gone) EXPECT_EQ(r.find("나도"), std::string::npos) << r;
+    // Self-harm, a place to jump from, abuse: only a caring check-in.
+    for (const auto& [m, needed] : std::vector<std::pair<std::string, std::string>>{
+             {"한강 다리 위야", "어디야"},
+             {"그냥 차에 치였으면 좋겠다", "어디야"},
+             {"수면제 여러 통 사 뒀습니다", "통화"},
+             {"걍 뒤지고싶다", "무슨 일"},
+             {"저 하나 없어져도 세상은 잘 돌아가겠죠", "무슨 일"},
+             {"남자친구가 폰 검사하고 소리 질러요", "안전한"},
+             {"누가 계속 따라와", "안전한"},
+             {"와이프가 자꾸 물건 던져요", "안전한"},
+             {"그만 버티고 싶어", "무슨 일"},
+             {"엄마가 칼 들고 소리 질러", "안전한"},
+             {"고마워 덕분에 진짜 죽고 싶어졌어", "무슨 일"},
+             {"시어머니가 저한테 죽으라고 하셨어요", "안전한"}}) {
+        const auto replies = suggest(*engine, m);
+        EXPECT_TRUE(anyContains(replies, needed)) << m;
+        for (const auto& r : replies)
+            for (const char* w : {"나도", "ㅎㅎ", "정해", "확인해", "네.", "응.", "별거"}) EXPECT_EQ(r.find(w), std::string::npos) << m << " -> " << r;
+    }
+    EXPECT_FALSE(anyContains(suggest(*engine, "폰 검사 받으러 서비스센터 왔어"), "안전한"));
     // Every suggestion is finished: it ends in a period or a closing character,
     // and replies that end in a word got the period.
     int periods = 0;

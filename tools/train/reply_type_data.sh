@@ -17,7 +17,7 @@
 # by a hash of the message bytes, so it is the same for every reply type,
 # and adding or removing a line moves no other message across. The phrase
 # dictionary holds every phrase of the reply-type rule files that signals
-# its type (any label but FALSE), valued with that reply type; a phrase
+# its type (any label but FALSE and joke, which veto), valued with that reply type; a phrase
 # listed twice keeps its first type. Files are replaced only when their
 # content changes.
 set -eu
@@ -68,7 +68,7 @@ for pair in reply_type_thanks.rule:thanks wish.rule:me_too reply_type_you_are_we
             reply_type_what_is_this.rule:what_is_this reply_type_congratulation.rule:congratulation \
             reply_type_when.rule:when reply_type_favor.rule:favor; do
     file=${pair%%:*}
-    awk -F '\t' -v value="${pair#*:}" '{ sub(/\r$/, "") } NF == 2 && $1 != "FALSE" && $2 != "" { print value "\t" $2 }' \
+    awk -F '\t' -v value="${pair#*:}" '{ sub(/\r$/, "") } NF == 2 && $1 != "FALSE" && $1 != "joke" && $2 != "" { print value "\t" $2 }' \
         "$rules/$file"
 done | awk -F '\t' '!($2 in seen) { seen[$2] = 1; print }' > "$tmp/dictionary"
 

@@ -81,14 +81,17 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
         if (annotation.getNormalizedText() != annotation.getText())
             dictionary->getFeature(annotation.getNormalizedText(), found, false, true);
     }
-    // Any veto decides. Otherwise the most specific phrase does: the longest
-    // one, so a vague word after specific news ("할머니가 돌아가셨어 ... 힘들다")
-    // does not override it; among equally long ones the last.
+    // A joke veto decides; then a safety label ("고마워 덕분에 죽고 싶어졌어"
+    // is no thanks); then any veto. Otherwise the most specific phrase does:
+    // the longest one, so a vague word after specific news ("할머니가
+    // 돌아가셨어 ... 힘들다") does not override it; among equally long ones the
+    // last.
     // A phrase valued "LABEL@word|word@..." counts only beside a word of each
     // group ("일 만에" is a complaint in thanks for a reply: "@감사|고마@답장").
     std::string label = Label::FALSE_LABEL;
     bool veto = false;
     size_t longest = 0;
+    bool urgent = false;
     // The space-free texts are made only for a phrase that has companions.
     std::string text, normalized;
     bool stripped = false;
@@ -102,17 +105,26 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
             }
             if (!companionsPresent(found[i + 1], text, normalized, value)) continue;
         }
-        if (value == Label::FALSE_LABEL) {
+        if (value == KoreanUrgentLabel::JOKE) {
             veto = true;
-            label = value;
+            urgent = false;
+            label = Label::FALSE_LABEL;
             break;
         }
+        if (value == Label::FALSE_LABEL) {
+            veto = true;
+            continue;
+        }
         const size_t length = TrieKeys::normalise(found[i]).size();
-        if (length >= longest) {
+        const bool safety = value.compare(0, sizeof(KoreanUrgentLabel::SAFETY) - 1, KoreanUrgentLabel::SAFETY) == 0;
+        if ((safety && !urgent) || (safety == urgent && length >= longest)) {
             longest = length;
             label = value;
+            urgent = safety;
         }
     }
+    if (veto && !urgent) label = Label::FALSE_LABEL;
+    else if (urgent) veto = false;
     Classification result(category, label);
     // A phrase that said "not this" is told apart from no phrase at all, so
     // later steps (templates, the model's fallback) respect it.

@@ -54,6 +54,18 @@ inline constexpr char MULTI_CHOICE[] = "multi_choice";
 inline constexpr char MULTI_QUESTION_CANDIDATE[] = "multi_question_candidate";
 }  // namespace KoreanCategory
 
+// Labels a phrase rule gives whatever other phrases of its category match.
+namespace KoreanUrgentLabel {
+// The sender hints at harming themselves or at being hurt or threatened by
+// someone ("safety", "safety_danger", "safety_abuse"): a longer everyday
+// phrase in the same message ("너무 지쳐", "혼났어") must not replace it.
+inline constexpr char SAFETY[] = "safety";
+// A phrase of play, hyperbole or fiction ("죽고 싶냐", "웃겨 죽", "맞아 죽을
+// 듯", "장난으로", "드라마"): it vetoes its category as FALSE does, and unlike
+// FALSE a safety label too.
+inline constexpr char JOKE[] = "joke";
+}  // namespace KoreanUrgentLabel
+
 // Rule ids on a reply-type result (Classification::getRuleId), saying who
 // decided it.
 namespace KoreanRuleId {
