@@ -103,6 +103,12 @@ TEST(Musing, SelfTalkEndingsWithTheirKind) {
         {"왜 그러냐", "FALSE"},                  {"언제 오냐", "FALSE"},
         {"야 왜 그러냐", "FALSE"},               {"택배 언제 오냐?", "FALSE"},
         {"점심 뭐 먹을까요", "FALSE"},           {"이거 언제 끝나나요", "FALSE"},
+        // Remarks on the sender's own day, and what is no such remark.
+        {"괜히 울적한 밤이다", "remark_mood"},   {"왜 이렇게 기분이 좋지 ㅋㅋ", "remark_glad"},
+        {"요즘 커피값 또 올랐네", "remark_observe"}, {"올해는 꼭 운동 다시 시작해야겠다", "remark_resolve"},
+        {"오늘은 일정이 정말 빠듯했습니다", "remark_tired"}, {"요즘 마음이 텅 빈 것 같아", "remark_down"},
+        {"너 커피 쏟았어", "FALSE"},             {"약 먹어야지", "FALSE"},
+        {"비밀번호 틀렸대 다시 해 봐", "FALSE"}, {"동생이 합격해서 기분이 좋네", "FALSE"},
     };
     for (const auto& [message, kind] : cases)
         EXPECT_EQ(analysed(message).getLabel(KoreanCategory::REPLY_MUSING), kind) << message;
