@@ -155,6 +155,7 @@ const char* const kAddress = "ADDRESS";
 const char* const kRemarkVeto = "remark_FALSE";
 const char* const kGlad = "remark_glad";
 const char* const kResolve = "remark_resolve";
+const char* const kOops = "remark_oops";
 
 bool isRemark(const std::string& label) { return label.compare(0, 7, "remark_") == 0 && label != kRemarkVeto; }
 
@@ -309,16 +310,20 @@ bool KoreanMusingDetector::process(Annotation& annotation) const {
     }
     // A remark that already has a fitting frame (thanks, good news, an
     // apology, praise, a favour, a greeting, or worry other than a vague
-    // low mood) is left to it.
+    // low mood or tears alone) is left to it. A mishap of forgetting
+    // (깜빡했네) reads as an apology too; with no word of apology in it
+    // (미안, 죄송 veto the remark) the mishap's light reaction fits either.
     if (isRemark(label)) {
         namespace K = KoreanCategory;
         for (const char* frame : {K::REPLY_YOU_RE_WELCOME, K::REPLY_CONGRATULATION, K::REPLY_APOLOGY,
                                   K::REPLY_COMPLIMENT, K::REPLY_FAVOR, K::REPLY_GREETING, K::REPLY_WHEN})
-            if (annotation.getLabel(frame) != Label::FALSE_LABEL) label = Label::FALSE_LABEL;
+            if (annotation.getLabel(frame) != Label::FALSE_LABEL && !(frame == K::REPLY_APOLOGY && label == kOops))
+                label = Label::FALSE_LABEL;
         const std::string thanks = annotation.getLabel(K::REPLY_THANKS);
         if (thanks != Label::FALSE_LABEL && thanks != "considerate") label = Label::FALSE_LABEL;
         const std::string worry = annotation.getLabel(K::REPLY_WORRY);
-        if (worry != Label::FALSE_LABEL && worry != "down" && worry != "trouble") label = Label::FALSE_LABEL;
+        if (worry != Label::FALSE_LABEL && worry != "down" && worry != "trouble" && worry != "tears")
+            label = Label::FALSE_LABEL;
     }
     annotation.addCategory(KoreanCategory::REPLY_MUSING, Classification(KoreanCategory::REPLY_MUSING, label));
     varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", KoreanCategory::REPLY_MUSING, label.c_str());
