@@ -107,7 +107,9 @@ TEST(Musing, SelfTalkEndingsWithTheirKind) {
         {"괜히 울적한 밤이다", "remark_mood"},   {"왜 이렇게 기분이 좋지 ㅋㅋ", "remark_glad"},
         {"요즘 커피값 또 올랐네", "remark_observe"}, {"올해는 꼭 운동 다시 시작해야겠다", "remark_resolve"},
         {"오늘은 일정이 정말 빠듯했습니다", "remark_tired"}, {"요즘 마음이 텅 빈 것 같아", "remark_down"},
+        {"아 내 정신 좀 봐 우산 또 깜빡했네", "remark_oops"}, {"오늘 지각할 뻔했어요 ㅠㅠ", "remark_close"},
         {"너 커피 쏟았어", "FALSE"},             {"약 먹어야지", "FALSE"},
+        {"결과는 뻔했어", "FALSE"},              {"깜빡했어 미안 ㅠㅠ", "FALSE"},
         {"비밀번호 틀렸대 다시 해 봐", "FALSE"}, {"동생이 합격해서 기분이 좋네", "FALSE"},
     };
     for (const auto& [message, kind] : cases)

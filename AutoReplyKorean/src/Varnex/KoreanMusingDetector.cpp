@@ -156,6 +156,7 @@ const char* const kRemarkVeto = "remark_FALSE";
 const char* const kGlad = "remark_glad";
 const char* const kResolve = "remark_resolve";
 const char* const kOops = "remark_oops";
+const char* const kClose = "remark_close";
 
 bool isRemark(const std::string& label) { return label.compare(0, 7, "remark_") == 0 && label != kRemarkVeto; }
 
@@ -310,19 +311,21 @@ bool KoreanMusingDetector::process(Annotation& annotation) const {
     }
     // A remark that already has a fitting frame (thanks, good news, an
     // apology, praise, a favour, a greeting, or worry other than a vague
-    // low mood or tears alone) is left to it. A mishap of forgetting
+    // low mood or tears alone, or a mishap that was only nearly one) is
+    // left to it. A mishap of forgetting
     // (깜빡했네) reads as an apology too; with no word of apology in it
     // (미안, 죄송 veto the remark) the mishap's light reaction fits either.
     if (isRemark(label)) {
         namespace K = KoreanCategory;
         for (const char* frame : {K::REPLY_YOU_RE_WELCOME, K::REPLY_CONGRATULATION, K::REPLY_APOLOGY,
                                   K::REPLY_COMPLIMENT, K::REPLY_FAVOR, K::REPLY_GREETING, K::REPLY_WHEN})
-            if (annotation.getLabel(frame) != Label::FALSE_LABEL && !(frame == K::REPLY_APOLOGY && label == kOops))
+            if (annotation.getLabel(frame) != Label::FALSE_LABEL && !(frame == K::REPLY_APOLOGY && (label == kOops || label == kClose)))
                 label = Label::FALSE_LABEL;
         const std::string thanks = annotation.getLabel(K::REPLY_THANKS);
         if (thanks != Label::FALSE_LABEL && thanks != "considerate") label = Label::FALSE_LABEL;
         const std::string worry = annotation.getLabel(K::REPLY_WORRY);
-        if (worry != Label::FALSE_LABEL && worry != "down" && worry != "trouble" && worry != "tears")
+        if (worry != Label::FALSE_LABEL && worry != "down" && worry != "trouble" && worry != "tears" &&
+            !(worry == "oops" && label == kClose))
             label = Label::FALSE_LABEL;
     }
     annotation.addCategory(KoreanCategory::REPLY_MUSING, Classification(KoreanCategory::REPLY_MUSING, label));
