@@ -110,6 +110,7 @@ TEST(Musing, SelfTalkEndingsWithTheirKind) {
         {"아 내 정신 좀 봐 우산 또 깜빡했네", "remark_oops"}, {"오늘 지각할 뻔했어요 ㅠㅠ", "remark_close"},
         {"너 커피 쏟았어", "FALSE"},             {"약 먹어야지", "FALSE"},
         {"결과는 뻔했어", "FALSE"},              {"깜빡했어 미안 ㅠㅠ", "FALSE"},
+        {"엄마가 요즘 좀 울적하신 것 같아", "FALSE"}, {"다이어트 해야겠다고 했잖아", "FALSE"},
         {"비밀번호 틀렸대 다시 해 봐", "FALSE"}, {"동생이 합격해서 기분이 좋네", "FALSE"},
     };
     for (const auto& [message, kind] : cases)

@@ -160,9 +160,10 @@ const char* const kClose = "remark_close";
 
 bool isRemark(const std::string& label) { return label.compare(0, 7, "remark_") == 0 && label != kRemarkVeto; }
 
-// The last sentence states rather than asks, suggests or requests: not
-// -니, -냐, -ㄹ까, -래, -자, -죠, -나, -가, -줘, -봐, nor -요 after 나, 가,
-// 래, 까, 세 or 죠 (laughter, tears and marks after it set aside).
+// The last sentence states rather than asks, suggests, requests, reports
+// or reminds: not -니, -냐, -ㄹ까, -래, -자, -죠, -나, -가, -줘, -봐, -대,
+// -잖아, nor -요 after 나, 가, 래, 까, 세 or 죠 (laughter, tears and marks
+// after it set aside).
 bool statementEnding(const std::string& sentence) {
     std::vector<std::string> chars;
     StringUtil::getCharactors(sentence, chars);
@@ -172,6 +173,11 @@ bool statementEnding(const std::string& sentence) {
     if (last == "요" && chars.size() >= 2) last = chars[chars.size() - 2];
     for (const char* asking : {"니", "냐", "까", "래", "자", "죠", "나", "가", "줘", "세", "오"})
         if (last == asking) return false;
+    // What someone else said (-대) or a reminder to the reader (-잖아) is no
+    // remark on the sender's day.
+    if (last == "대" || (last == "아" && chars.size() >= 2 && chars[chars.size() - 2] == "잖") ||
+        (chars.size() >= 3 && chars.back() == "요" && chars[chars.size() - 2] == "아" && chars[chars.size() - 3] == "잖"))
+        return false;
     // 해 봐, 다시 봐 urge the reader; 내 정신 좀 봐 is said to oneself.
     return last != "봐" || sentence.find("정신") != std::string::npos;
 }
