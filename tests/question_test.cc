@@ -111,6 +111,7 @@ TEST(Musing, SelfTalkEndingsWithTheirKind) {
         {"너 커피 쏟았어", "FALSE"},             {"약 먹어야지", "FALSE"},
         {"결과는 뻔했어", "FALSE"},              {"깜빡했어 미안 ㅠㅠ", "FALSE"},
         {"엄마가 요즘 좀 울적하신 것 같아", "FALSE"}, {"다이어트 해야겠다고 했잖아", "FALSE"},
+        {"새로 생긴 빵집 생각보다 맛있더라", "remark_found"},
         {"비밀번호 틀렸대 다시 해 봐", "FALSE"}, {"동생이 합격해서 기분이 좋네", "FALSE"},
     };
     for (const auto& [message, kind] : cases)

@@ -32,10 +32,11 @@
 // When it does not wonder, a message may remark on the sender's own day: a
 // small mishap ("커피 쏟았어 ㅋㅋ"), a near miss ("버스 놓칠 뻔"), a passing mood ("괜히
 // 울적하네"), an observation ("편의점 도시락 가격 또 올랐네"), something seen ("창밖에 무지개 떴다"),
+// something found better than expected ("그 영화 생각보다 괜찮더라"),
 // a resolution ("이번 달은 진짜 돈 좀 아껴야겠다"), a plan to rest, a busy day ("오늘은 일정이
 // 빠듯했습니다") or something heavier ("요즘 마음이 텅 빈 것 같아"). The label is then
 // "remark_" and the kind its phrases name (oops, close, mood, glad, observe,
-// sight, resolve, rest, tired, down): only when no "?" is in the message, its
+// sight, found, resolve, rest, tired, down): only when no "?" is in the message, its
 // last sentence states (not -니, -냐, -ㄹ까, -래, -자, -죠, -나, -가, -줘, -봐, -대, -잖아,
 // -세요, -오), no one else is its subject (엄마가, 팀장님이, an honorific -시-), and
 // -야지, which also urges the reader, stands beside a word of the sender's own
