@@ -157,6 +157,7 @@ const char* const kGlad = "remark_glad";
 const char* const kResolve = "remark_resolve";
 const char* const kOops = "remark_oops";
 const char* const kClose = "remark_close";
+const char* const kDown = "remark_down";
 
 bool isRemark(const std::string& label) { return label.compare(0, 7, "remark_") == 0 && label != kRemarkVeto; }
 
@@ -231,6 +232,20 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
         break;
     }
     return Label::FALSE_LABEL;
+}
+
+// The last sentence ends in -네(요), -다, -더라, -습니다, -군(요) or -구나,
+// which no question to the reader does.
+bool plainlyStates(const std::string& text) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(lastSentence(text), chars);
+    while (!chars.empty() && syllable(chars.back()) < 0) chars.pop_back();
+    if (!chars.empty() && chars.back() == "요") chars.pop_back();
+    if (chars.empty()) return false;
+    const std::string& last = chars.back();
+    const std::string before = chars.size() >= 2 ? chars[chars.size() - 2] : "";
+    return last == "네" || last == "다" || last == "군" || (last == "라" && before == "더") ||
+           (last == "나" && before == "구");
 }
 
 // A word of the sender's own resolve: 나, 난, 이제, 꼭, 진짜, 이번(엔), 올해,
@@ -323,6 +338,13 @@ bool KoreanMusingDetector::process(Annotation& annotation) const {
     // (미안, 죄송 veto the remark) the mishap's light reaction fits either.
     if (isRemark(label)) {
         namespace K = KoreanCategory;
+        // Read as a question to the reader ("커피 쏟았어 ㅋㅋ 밥은 먹었어"),
+        // it stays one unless it plainly ends in a statement (-네, -다,
+        // -더라, -습니다, -군요, -구나) or says the sender feels empty
+        // (사는 게 뭘까 요즘), which no answer fits.
+        if (annotation.getLabel(K::REPLY_ANSWER) != Label::FALSE_LABEL && label != kDown &&
+            !plainlyStates(annotation.getText()))
+            label = Label::FALSE_LABEL;
         for (const char* frame : {K::REPLY_YOU_RE_WELCOME, K::REPLY_CONGRATULATION, K::REPLY_APOLOGY,
                                   K::REPLY_COMPLIMENT, K::REPLY_FAVOR, K::REPLY_GREETING, K::REPLY_WHEN})
             if (annotation.getLabel(frame) != Label::FALSE_LABEL && !(frame == K::REPLY_APOLOGY && (label == kOops || label == kClose)))
