@@ -94,7 +94,8 @@ TEST(Musing, SelfTalkEndingsWithTheirKind) {
         {"퇴근 시간이 왜 이렇게 안 오냐", "why"}, {"이걸 언제 다 하냐…", "plan"},
         {"택배 언제 오냐 ㅠㅠ", "wait"},         {"저녁은 또 뭘 먹어야 하나", "food"},
         {"이번 주는 왜 이렇게 길까요", "why"},   {"요즘 왜 이렇게 졸리지요", "why"},
-        {"동창들은 다 뭐 하고 살까", "curious"},
+        {"동창들은 다 뭐 하고 살까", "curious"},  {"어디 뒀더라 내 충전기 ㅠㅠ", "lost"},
+        {"그 가수 이름이 뭐였지 그 키 큰", "recall"}, {"어디 뒀더라 내 충전기?", "FALSE"},
         // Put to the reader, or no wondering at all.
         {"어디 갔지?", "FALSE"},                 {"회의실이 어디죠", "FALSE"},
         {"우리 언제 만나지", "FALSE"},           {"주말에 어디 갈까", "FALSE"},

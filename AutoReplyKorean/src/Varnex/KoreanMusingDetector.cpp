@@ -315,7 +315,23 @@ std::string KoreanMusingDetector::musing(const std::string& text) const {
             label = found[i + 1];
         }
     }
-    const std::string wondered = wonderVetoed ? std::string(Label::FALSE_LABEL) : wondering(sentence, ending, label);
+    std::string wondered = wonderVetoed ? std::string(Label::FALSE_LABEL) : wondering(sentence, ending, label);
+    // The lost or forgotten thing named after the wondering, in up to three
+    // words ("어디 뒀더라 내 이어폰"): the ending is that of the words before.
+    if (wondered == Label::FALSE_LABEL && !wonderVetoed && ending == Ending::None &&
+        (label == kLost || label == kRecall) && sentence.find('?') == std::string::npos) {
+        std::vector<std::string> words;
+        StringUtil::split(sentence, ' ', words);
+        for (size_t trailing = 1; trailing <= 3 && trailing < words.size(); ++trailing) {
+            std::string head;
+            for (size_t k = 0; k + trailing < words.size(); ++k) head += (k ? " " : "") + words[k];
+            const Ending before = endingOf(head);
+            if (before == Ending::Self || before == Ending::Recall) {
+                wondered = wondering(head, before, label);
+                break;
+            }
+        }
+    }
     return wondered != Label::FALSE_LABEL ? wondered : remarkOf(*dictionary, text, sentence);
 }
 

@@ -29,6 +29,8 @@
 //                                 topic (주말 언제 오냐); a bare 왜 그러냐 or
 //                                 언제 오냐 asks the reader
 //   -나 (not -나요)               with a musing phrase and no "?"
+// A lost or forgotten thing may follow the ending in up to three words
+// ("어디 뒀더라 내 이어폰"); the ending is then that of the words before it.
 // When it does not wonder, a message may remark on the sender's own day: a
 // small mishap ("커피 쏟았어 ㅋㅋ"), a near miss ("버스 놓칠 뻔"), a passing mood ("괜히
 // 울적하네"), an observation ("편의점 도시락 가격 또 올랐네"), something seen ("창밖에 무지개 떴다"),
