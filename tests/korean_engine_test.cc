@@ -116,6 +116,13 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
     EXPECT_TRUE(anyContains(musing, "그러게"));
     EXPECT_FALSE(anyContains(musing, "사정이"));
     EXPECT_TRUE(anyContains(suggest(*engine, "내 이어폰 어디 갔지"), "찾아"));
+    // A remark on the sender's own day gets a light reaction in its level,
+    // never thanks or comfort for a failure.
+    EXPECT_FALSE(anyContains(suggest(*engine, "이제 진짜 일찍 자야지"), "고마워"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "창밖에 낙엽이 다 떨어졌네"), "속상"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "아 내 정신 좀 봐 또 깜빡했네"), "미안"));
+    EXPECT_FALSE(anyContains(suggest(*engine, "요즘 웃을 일이 별로 없네"), "좋은 사람"));
+    EXPECT_TRUE(anyContains(suggest(*engine, "오늘은 일정이 정말 빠듯했습니다"), "고생 많으셨습니다"));
     // Bad news gets concern, never thanks or congratulations.
     for (const char* bad : {"할머니가 돌아가셨어", "시험 떨어졌어 ㅠㅠ", "나 감기 걸렸어", "ㅠㅠ"}) {
         auto replies = suggest(*engine, bad);

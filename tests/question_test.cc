@@ -103,7 +103,8 @@ TEST(Musing, SelfTalkEndingsWithTheirKind) {
         {"퇴근 시간이 왜 이렇게 안 오냐", "why"}, {"이걸 언제 다 하냐…", "plan"},
         {"택배 언제 오냐 ㅠㅠ", "wait"},         {"저녁은 또 뭘 먹어야 하나", "food"},
         {"이번 주는 왜 이렇게 길까요", "why"},   {"요즘 왜 이렇게 졸리지요", "why"},
-        {"동창들은 다 뭐 하고 살까", "curious"},
+        {"동창들은 다 뭐 하고 살까", "curious"},  {"어디 뒀더라 내 충전기 ㅠㅠ", "lost"},
+        {"그 가수 이름이 뭐였지 그 키 큰", "recall"}, {"어디 뒀더라 내 충전기?", "FALSE"},
         // Put to the reader, or no wondering at all.
         {"어디 갔지?", "FALSE"},                 {"회의실이 어디죠", "FALSE"},
         {"우리 언제 만나지", "FALSE"},           {"주말에 어디 갈까", "FALSE"},
@@ -112,6 +113,16 @@ TEST(Musing, SelfTalkEndingsWithTheirKind) {
         {"왜 그러냐", "FALSE"},                  {"언제 오냐", "FALSE"},
         {"야 왜 그러냐", "FALSE"},               {"택배 언제 오냐?", "FALSE"},
         {"점심 뭐 먹을까요", "FALSE"},           {"이거 언제 끝나나요", "FALSE"},
+        // Remarks on the sender's own day, and what is no such remark.
+        {"괜히 울적한 밤이다", "remark_mood"},   {"왜 이렇게 기분이 좋지 ㅋㅋ", "remark_glad"},
+        {"요즘 커피값 또 올랐네", "remark_observe"}, {"올해는 꼭 운동 다시 시작해야겠다", "remark_resolve"},
+        {"오늘은 일정이 정말 빠듯했습니다", "remark_tired"}, {"요즘 마음이 텅 빈 것 같아", "remark_down"},
+        {"아 내 정신 좀 봐 우산 또 깜빡했네", "remark_oops"}, {"오늘 지각할 뻔했어요 ㅠㅠ", "remark_close"},
+        {"너 커피 쏟았어", "FALSE"},             {"약 먹어야지", "FALSE"},
+        {"결과는 뻔했어", "FALSE"},              {"깜빡했어 미안 ㅠㅠ", "FALSE"},
+        {"엄마가 요즘 좀 울적하신 것 같아", "FALSE"}, {"다이어트 해야겠다고 했잖아", "FALSE"},
+        {"새로 생긴 빵집 생각보다 맛있더라", "remark_found"},
+        {"비밀번호 틀렸대 다시 해 봐", "FALSE"}, {"동생이 합격해서 기분이 좋네", "FALSE"},
     };
     for (const auto& [message, kind] : cases)
         EXPECT_EQ(analysed(message).getLabel(KoreanCategory::REPLY_MUSING), kind) << message;

@@ -148,30 +148,45 @@ Ending endingOf(const std::string& sentence) {
     return Ending::None;
 }
 
-}  // namespace
+// Labels of the rule file beyond the kinds: a word for the reader (너, 니가)
+// vetoes any reading, "remark_FALSE" only the remark, and kinds that begin
+// with "remark_" name a remark on the sender's own day.
+const char* const kAddress = "ADDRESS";
+const char* const kRemarkVeto = "remark_FALSE";
+const char* const kGlad = "remark_glad";
+const char* const kResolve = "remark_resolve";
+const char* const kOops = "remark_oops";
+const char* const kClose = "remark_close";
+const char* const kDown = "remark_down";
 
-KoreanMusingDetector::KoreanMusingDetector(const std::string& rulePath, bool prebuilt)
-    : dictionary(std::make_shared<DictionaryFeature>(rulePath, prebuilt)) {}
+bool isRemark(const std::string& label) { return label.compare(0, 7, "remark_") == 0 && label != kRemarkVeto; }
 
-KoreanMusingDetector::~KoreanMusingDetector() = default;
+// The last sentence states rather than asks, suggests, requests, reports
+// or reminds: not -니, -냐, -ㄹ까, -래, -자, -죠, -나, -가, -줘, -봐, -대,
+// -잖아, nor -요 after 나, 가, 래, 까, 세 or 죠 (laughter, tears and marks
+// after it set aside).
+bool statementEnding(const std::string& sentence) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(sentence, chars);
+    while (!chars.empty() && syllable(chars.back()) < 0) chars.pop_back();
+    if (chars.empty()) return false;
+    std::string last = chars.back();
+    if (last == "요" && chars.size() >= 2) last = chars[chars.size() - 2];
+    for (const char* asking : {"니", "냐", "까", "래", "자", "죠", "나", "가", "줘", "세", "오"})
+        if (last == asking) return false;
+    // What someone else said (-대) or a reminder to the reader (-잖아) is no
+    // remark on the sender's day.
+    if (last == "대" || (last == "아" && chars.size() >= 2 && chars[chars.size() - 2] == "잖") ||
+        (chars.size() >= 3 && chars.back() == "요" && chars[chars.size() - 2] == "아" && chars[chars.size() - 3] == "잖"))
+        return false;
+    // 해 봐, 다시 봐 urge the reader; 내 정신 좀 봐 is said to oneself.
+    return last != "봐" || sentence.find("정신") != std::string::npos;
+}
 
-std::string KoreanMusingDetector::musing(const std::string& text) const {
-    const std::string sentence = lastSentence(text);
-    const Ending ending = endingOf(sentence);
+// The kind of wondering aloud the sentence's ending and its longest
+// wondering phrase make, or FALSE.
+std::string wondering(const std::string& sentence, Ending ending, const std::string& label) {
     if (ending == Ending::None) return Label::FALSE_LABEL;
-    // The phrases of the sentence: any veto decides, else the longest one.
-    std::vector<std::string> found;
-    dictionary->getFeature(sentence, found, false, true);
-    std::string label;
-    size_t longest = 0;
-    for (size_t i = 0; i + 1 < found.size(); i += 2) {
-        if (found[i + 1] == Label::FALSE_LABEL) return Label::FALSE_LABEL;
-        const size_t length = TrieKeys::normalise(found[i]).size();
-        if (length >= longest) {
-            longest = length;
-            label = found[i + 1];
-        }
-    }
     const bool asked = sentence.find('?') != std::string::npos;
     switch (ending) {
     case Ending::Wonder:
@@ -219,6 +234,107 @@ std::string KoreanMusingDetector::musing(const std::string& text) const {
     return Label::FALSE_LABEL;
 }
 
+// The last sentence ends in -네(요), -다, -더라, -습니다, -군(요) or -구나,
+// which no question to the reader does.
+bool plainlyStates(const std::string& text) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(lastSentence(text), chars);
+    while (!chars.empty() && syllable(chars.back()) < 0) chars.pop_back();
+    if (!chars.empty() && chars.back() == "요") chars.pop_back();
+    if (chars.empty()) return false;
+    const std::string& last = chars.back();
+    const std::string before = chars.size() >= 2 ? chars[chars.size() - 2] : "";
+    return last == "네" || last == "다" || last == "군" || (last == "라" && before == "더") ||
+           (last == "나" && before == "구");
+}
+
+// A word of the sender's own resolve: 나, 난, 이제, 꼭, 진짜, 이번(엔), 올해,
+// -부터, 다시는, 절대.
+bool resolvesOneself(const std::string& text) {
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    for (const auto& word : words) {
+        if (word == "나" || word == "난" || word.compare(0, 6, "나는") == 0 || word.compare(0, 6, "나도") == 0)
+            return true;
+        for (const char* cue : {"이제", "꼭", "진짜", "이번", "올해", "부터", "다시는", "절대"})
+            if (word.find(cue) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// The kind of remark on the sender's own day the longest remark phrase of
+// the message names, when it asks nothing and its last sentence states.
+std::string remarkOf(const DictionaryFeature& dictionary, const std::string& text, const std::string& sentence) {
+    if (text.find('?') != std::string::npos || text.find("\xef\xbc\x9f") != std::string::npos) return Label::FALSE_LABEL;
+    if (!statementEnding(sentence)) return Label::FALSE_LABEL;
+    std::vector<std::string> found;
+    dictionary.getFeature(text, found, false, true);
+    std::string label = Label::FALSE_LABEL;
+    size_t longest = 0;
+    for (size_t i = 0; i + 1 < found.size(); i += 2) {
+        if (found[i + 1] == kAddress || found[i + 1] == kRemarkVeto) return Label::FALSE_LABEL;
+        if (!isRemark(found[i + 1])) continue;
+        const std::string key = TrieKeys::normalise(found[i]);
+        // -야지 also urges the reader (약 먹어야지, 병원 가 봐야지): it is a
+        // resolution only beside a word of the sender's own resolve.
+        if (found[i + 1] == kResolve && endsWith(key, "야지") && !resolvesOneself(text)) continue;
+        if (key.size() >= longest) {
+            longest = key.size();
+            label = found[i + 1];
+        }
+    }
+    return label;
+}
+
+}  // namespace
+
+KoreanMusingDetector::KoreanMusingDetector(const std::string& rulePath, bool prebuilt)
+    : dictionary(std::make_shared<DictionaryFeature>(rulePath, prebuilt)) {}
+
+KoreanMusingDetector::~KoreanMusingDetector() = default;
+
+std::string KoreanMusingDetector::musing(const std::string& text) const {
+    const std::string sentence = lastSentence(text);
+    const Ending ending = endingOf(sentence);
+    // The phrases of the sentence: a word for the reader vetoes both readings,
+    // FALSE the wondering and remark_FALSE the remark; else the longest
+    // phrase of each reading decides.
+    std::vector<std::string> found;
+    dictionary->getFeature(sentence, found, false, true);
+    std::string label;
+    size_t longest = 0;
+    bool wonderVetoed = false;
+    for (size_t i = 0; i + 1 < found.size(); i += 2) {
+        if (found[i + 1] == kAddress) return Label::FALSE_LABEL;
+        // A pleasant wonder (왜 이렇게 기분이 좋지) is no worry either.
+        if (found[i + 1] == Label::FALSE_LABEL || found[i + 1] == kGlad) wonderVetoed = true;
+        if (found[i + 1] == Label::FALSE_LABEL || isRemark(found[i + 1]) || found[i + 1] == kRemarkVeto) continue;
+        const size_t length = TrieKeys::normalise(found[i]).size();
+        if (length >= longest) {
+            longest = length;
+            label = found[i + 1];
+        }
+    }
+    std::string wondered = wonderVetoed ? std::string(Label::FALSE_LABEL) : wondering(sentence, ending, label);
+    // The lost or forgotten thing named after the wondering, in up to three
+    // words ("어디 뒀더라 내 이어폰"): the ending is that of the words before.
+    if (wondered == Label::FALSE_LABEL && !wonderVetoed && ending == Ending::None &&
+        (label == kLost || label == kRecall) && sentence.find('?') == std::string::npos) {
+        std::vector<std::string> words;
+        StringUtil::split(sentence, ' ', words);
+        for (size_t trailing = 1; trailing <= 3 && trailing < words.size(); ++trailing) {
+            std::string head;
+            for (size_t k = 0; k + trailing < words.size(); ++k) head += (k ? " " : "") + words[k];
+            const Ending before = endingOf(head);
+            if (before == Ending::Self || before == Ending::Recall) {
+                wondered = wondering(head, before, label);
+                break;
+            }
+        }
+    }
+    return wondered != Label::FALSE_LABEL ? wondered : remarkOf(*dictionary, text, sentence);
+}
+
 bool KoreanMusingDetector::process(Annotation& annotation) const {
     std::string label = musing(annotation.getText());
     if (label == Label::FALSE_LABEL && annotation.getNormalizedText() != annotation.getText())
@@ -229,6 +345,32 @@ bool KoreanMusingDetector::process(Annotation& annotation) const {
         std::string compact = annotation.getText();
         StringUtil::replace(compact, " ", "");
         if (compact.find("까말까") != std::string::npos) label = kPlan;
+    }
+    // A remark that already has a fitting frame (thanks, good news, an
+    // apology, praise, a favour, a greeting, or worry other than a vague
+    // low mood or tears alone, or a mishap that was only nearly one) is
+    // left to it. A mishap of forgetting
+    // (깜빡했네) reads as an apology too; with no word of apology in it
+    // (미안, 죄송 veto the remark) the mishap's light reaction fits either.
+    if (isRemark(label)) {
+        namespace K = KoreanCategory;
+        // Read as a question to the reader ("커피 쏟았어 ㅋㅋ 밥은 먹었어"),
+        // it stays one unless it plainly ends in a statement (-네, -다,
+        // -더라, -습니다, -군요, -구나) or says the sender feels empty
+        // (사는 게 뭘까 요즘), which no answer fits.
+        if (annotation.getLabel(K::REPLY_ANSWER) != Label::FALSE_LABEL && label != kDown &&
+            !plainlyStates(annotation.getText()))
+            label = Label::FALSE_LABEL;
+        for (const char* frame : {K::REPLY_YOU_RE_WELCOME, K::REPLY_CONGRATULATION, K::REPLY_APOLOGY,
+                                  K::REPLY_COMPLIMENT, K::REPLY_FAVOR, K::REPLY_GREETING, K::REPLY_WHEN})
+            if (annotation.getLabel(frame) != Label::FALSE_LABEL && !(frame == K::REPLY_APOLOGY && (label == kOops || label == kClose)))
+                label = Label::FALSE_LABEL;
+        const std::string thanks = annotation.getLabel(K::REPLY_THANKS);
+        if (thanks != Label::FALSE_LABEL && thanks != "considerate") label = Label::FALSE_LABEL;
+        const std::string worry = annotation.getLabel(K::REPLY_WORRY);
+        if (worry != Label::FALSE_LABEL && worry != "down" && worry != "trouble" && worry != "tears" &&
+            !(worry == "oops" && label == kClose))
+            label = Label::FALSE_LABEL;
     }
     annotation.addCategory(KoreanCategory::REPLY_MUSING, Classification(KoreanCategory::REPLY_MUSING, label));
     varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", KoreanCategory::REPLY_MUSING, label.c_str());

@@ -29,11 +29,30 @@
 //                                 topic (주말 언제 오냐); a bare 왜 그러냐 or
 //                                 언제 오냐 asks the reader
 //   -나 (not -나요)               with a musing phrase and no "?"
+// A lost or forgotten thing may follow the ending in up to three words
+// ("어디 뒀더라 내 이어폰"); the ending is then that of the words before it.
+// When it does not wonder, a message may remark on the sender's own day: a
+// small mishap ("커피 쏟았어 ㅋㅋ"), a near miss ("버스 놓칠 뻔"), a passing mood ("괜히
+// 울적하네"), an observation ("편의점 도시락 가격 또 올랐네"), something seen ("창밖에 무지개 떴다"),
+// something found better than expected ("그 영화 생각보다 괜찮더라"),
+// a resolution ("이번 달은 진짜 돈 좀 아껴야겠다"), a plan to rest, a busy day ("오늘은 일정이
+// 빠듯했습니다") or something heavier ("요즘 마음이 텅 빈 것 같아"). The label is then
+// "remark_" and the kind its phrases name (oops, close, mood, glad, observe,
+// sight, found, resolve, rest, tired, down): only when no "?" is in the message, its
+// last sentence states (not -니, -냐, -ㄹ까, -래, -자, -죠, -나, -가, -줘, -봐, -대, -잖아,
+// -세요, -오), no one else is its subject (엄마가, 팀장님이, an honorific -시-), and
+// -야지, which also urges the reader, stands beside a word of the sender's own
+// resolve (이제, 꼭, 진짜, 올해, -부터). A remark that already has a frame of its own
+// (thanks other than for a considerate remark, good news, an apology, praise,
+// a favour, a greeting, a time, or worry other than a vague low mood, tears
+// alone or, for a near miss, a mishap) is left to it.
 // The rule file holds "LABEL TAB phrase" lines as the reply-type phrase
-// files do; its labels name the kind ("TRUE" for none), and a "FALSE" phrase
-// (a word for the reader, 너, 니가, or a pleasant wonder, 왜 이렇게 맛있지)
-// vetoes. The longest phrase decides among the rest. Read-only after
-// construction.
+// files do; its labels name the kind ("TRUE" for none). An "ADDRESS" phrase
+// (a word for the reader, 너, 니가) vetoes both readings, a "FALSE" phrase
+// (a pleasant wonder, 왜 이렇게 맛있지) the wondering and a "remark_FALSE"
+// phrase (thanks, a request, an exam, an illness) the remark; a "remark_glad"
+// phrase (왜 이렇게 기분이 좋지) is no wondering either. The longest phrase of
+// each reading decides among the rest. Read-only after construction.
 #pragma once
 
 #include <memory>

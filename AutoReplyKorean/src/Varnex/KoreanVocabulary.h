@@ -34,7 +34,8 @@ inline constexpr char REPLY_NOT_SURE[] = "reply_type_not_sure";
 // A message no person needs to answer (a code, an advertisement, a notice).
 inline constexpr char REPLY_NO_REPLY[] = "reply_type_no_reply";
 // The sender musing aloud about their own situation ("내 이어폰 어디 갔지"):
-// FALSE, TRUE or the kind of musing (lost, food, plan, wait, why, recall).
+// FALSE, TRUE or the kind of musing (lost, food, plan, wait, why, recall,
+// curious), or "remark_" and the kind of a remark on the sender's own day.
 inline constexpr char REPLY_MUSING[] = "reply_type_musing";
 // A message of emoji only; the scenario rows answer its "emotion".
 inline constexpr char REPLY_EMOJI[] = "reply_type_emoji";
