@@ -93,6 +93,11 @@ void _KoreanReplyRanker::rank(const Annotation& annotation, std::vector<ReplySce
             }
             break;
         case Rule::DROP: {
+            // Most rules name an intent no candidate has: nothing to drop,
+            // and no need to look at what the message holds.
+            if (std::none_of(candidates.begin(), candidates.end(),
+                             [&](const ReplyScenario& c) { return startsWith(c.replyTypePattern, rule.intent); }))
+                break;
             bool applies = false;
             for (const auto& when : rule.intents) {
                 if (when == kAnyOther)
