@@ -34,7 +34,13 @@ public:
 
     // The reply-type keys of an analysed message ("thanks", "greeting_morning", ...).
     static std::vector<std::string> replyTypeKeys(const Annotation& annotation);
-    static bool prefixMatch(const std::string& pattern, const std::string& value);
+    static bool prefixMatch(const std::string& pattern, const std::string& value) {
+        // Called for every scenario and key of a message: the first byte
+        // rejects most pairs before a comparison.
+        if (pattern.empty()) return true;
+        return pattern.size() <= value.size() && pattern[0] == value[0] &&
+               std::char_traits<char>::compare(value.data(), pattern.data(), pattern.size()) == 0;
+    }
 
     size_t size() const { return levelZeroScenarios.size(); }
     const ReplyCorpusRepository& getCorpus() const { return corpus; }

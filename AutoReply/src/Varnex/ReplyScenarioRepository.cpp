@@ -21,9 +21,6 @@ ReplyScenarioRepository::ReplyScenarioRepository(const std::string& scenarioPath
     }
 }
 
-bool ReplyScenarioRepository::prefixMatch(const std::string& pattern, const std::string& value) {
-    return pattern.size() <= value.size() && value.compare(0, pattern.size(), pattern) == 0;
-}
 
 std::vector<std::string> ReplyScenarioRepository::replyTypeKeys(const Annotation& annotation) {
     std::vector<std::string> keys;
