@@ -1,5 +1,6 @@
 #include "KoreanRuleDetector.h"
 
+#include <string_view>
 #include <vector>
 
 #include "KoreanVocabulary.h"
@@ -28,19 +29,21 @@ std::string withoutSpaces(const std::string& text) {
 // `label` receives LABEL. A plain value always holds.
 bool companionsPresent(const std::string& value, const std::string& text, const std::string& normalized,
                        std::string& label) {
-    size_t at = value.find('@');
-    label = value.substr(0, at);
-    while (at != std::string::npos) {
-        const size_t groupEnd = value.find('@', at + 1);
-        std::string group = value.substr(at + 1, groupEnd == std::string::npos ? std::string::npos : groupEnd - at - 1);
+    const std::string_view v(value), t(text), n(normalized);
+    size_t at = v.find('@');
+    label.assign(v.substr(0, at));
+    while (at != std::string_view::npos) {
+        const size_t groupEnd = v.find('@', at + 1);
+        std::string_view group = v.substr(at + 1, groupEnd == std::string_view::npos ? std::string_view::npos
+                                                                                   : groupEnd - at - 1);
         const bool excluded = !group.empty() && group[0] == '!';
-        if (excluded) group.erase(0, 1);
+        if (excluded) group.remove_prefix(1);
         bool any = false;
         for (size_t start = 0; !any && start <= group.size();) {
             size_t end = group.find('|', start);
-            if (end == std::string::npos) end = group.size();
-            const std::string word = group.substr(start, end - start);
-            any = !word.empty() && (text.find(word) != std::string::npos || normalized.find(word) != std::string::npos);
+            if (end == std::string_view::npos) end = group.size();
+            const std::string_view word = group.substr(start, end - start);
+            any = !word.empty() && (t.find(word) != std::string_view::npos || n.find(word) != std::string_view::npos);
             start = end + 1;
         }
         if (any == excluded) return false;
@@ -48,7 +51,7 @@ bool companionsPresent(const std::string& value, const std::string& text, const 
     }
     return true;
 }
-}
+}  // namespace
 
 KoreanRuleDetector::KoreanRuleDetector(const std::string& c, const std::string& p, bool pre)
     : category(c), path(p), prebuilt(pre) {}
