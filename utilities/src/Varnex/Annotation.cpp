@@ -59,10 +59,23 @@ std::string Annotation::getLabel(const std::string& name, const std::string& abs
     return it == classifications.end() ? absent : it->second.getPredictedClass();
 }
 
-void Annotation::addCategory(const std::string& name, const Classification& c) { classifications[name] = c; }
+void Annotation::addCategory(const std::string& name, const Classification& c) {
+    auto it = classifications.lower_bound(name);
+    if (it != classifications.end() && it->first == name)
+        it->second = c;
+    else
+        classifications.emplace_hint(it, name, c);
+}
 
 void Annotation::addCategory(const std::string& name, const std::string& label) {
-    classifications[name] = Classification(name, label);
+    // Built in place: the same as storing Classification(name, label).
+    auto it = classifications.lower_bound(name);
+    if (it == classifications.end() || it->first != name) it = classifications.emplace_hint(it, name, Classification());
+    Classification& c = it->second;
+    c.name = name;
+    c.class2RuleIds.clear();
+    c.scores.clear();
+    c.scores.emplace(label, 0.99);
 }
 
 void Annotation::getClassificationByPrefix(const std::string& part, std::vector<Classification>& out) const {
