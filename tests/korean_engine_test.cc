@@ -252,7 +252,7 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"역시 우리 팀장님이 최고예요 감사합니다", "아닙니다", {"과찬", "감사합니다"}},
              {"미안 네 충전기 내가 망가뜨렸어 ㅠ", "괜찮아", {"힘내", "어떡해"}},
              {"돌잔치 날짜 정했어? 장소는?", "", {"축하"}},
-             {"저녁 맛있게 먹어~", "맛있게", {"맛점"}}}) {
+             {"엄마 저녁 맛있게 드세요", "맛있게", {"맛점"}}}) {
         const auto replies = suggest(*engine, m);
         if (!needed.empty()) {
             EXPECT_TRUE(anyContains(replies, needed)) << m;
