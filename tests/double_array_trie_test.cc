@@ -214,13 +214,19 @@ TEST(DoubleArraySearch, CharacterFiltersNeverHideAMatch) {
         walked.insert(k, k);
     }
     ASSERT_TRUE(filtered.build());
+    // The text also holds bytes of broken characters.
+    const char* pieces[] = {"가", "나", "다", "고", "마", "워", "요", "잘", " ", "ㅋ", "!", "a", "\xEC", "\x98"};
     std::string text;
-    for (int n = 0; n < 3000; ++n) text += syllables[rng() % 12];
+    for (int n = 0; n < 3000; ++n) text += pieces[rng() % 14];
     for (bool skip : {true, false})
         for (int p = 0; p < static_cast<int>(text.size()); ++p) {
             const Hit a = searchIn(filtered, text, p, skip), b = searchIn(walked, text, p, skip);
             ASSERT_EQ(std::tie(a.found, a.length), std::tie(b.found, b.length)) << p << " " << skip;
         }
+    // The characters read once give the same candidates as reading them at each step.
+    const DoubleArrayTrie::TextCharacters chars(text);
+    for (int p = 0; p <= static_cast<int>(text.size()); ++p)
+        ASSERT_EQ(filtered.nextCandidate(chars, p), filtered.nextCandidate(text, p)) << p;
 }
 
 TEST(DoubleArrayFile, SavedAndLoadedTriesSearchIdentically) {

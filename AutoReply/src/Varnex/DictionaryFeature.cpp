@@ -260,6 +260,23 @@ void DictionaryFeature::getFeature(const std::string& text, std::vector<std::str
     features.insert(features.end(), memo->found.begin(), memo->found.end());
 }
 
+namespace {
+// The characters of the texts this thread scanned last: a message's
+// dictionaries scan the same few texts one after another. A scan holds its
+// own reference, so a scan started inside another cannot pull it away.
+std::shared_ptr<const DoubleArrayTrie::TextCharacters> charactersOf(const std::string& text) {
+    constexpr size_t kSlots = 8;
+    thread_local std::shared_ptr<const DoubleArrayTrie::TextCharacters> slots[kSlots];
+    thread_local size_t next = 0;
+    for (const auto& s : slots)
+        if (s && s->text == text) return s;
+    auto fresh = std::make_shared<const DoubleArrayTrie::TextCharacters>(text);
+    slots[next] = fresh;
+    next = (next + 1) % kSlots;
+    return fresh;
+}
+}  // namespace
+
 void DictionaryFeature::forEachMatch(
     const std::string& text, bool skipSpaces, bool ignoreLeadingMark,
     const std::function<bool(int, int, const std::pair<std::string, std::string>&)>& onMatch) const {
@@ -267,12 +284,13 @@ void DictionaryFeature::forEachMatch(
     std::pair<std::string, std::string> entry;
     int length = 0;
     const int n = static_cast<int>(text.size());
-    for (int p = trie->nextCandidate(text, 0); p < n;) {
+    const auto chars = charactersOf(text);
+    for (int p = trie->nextCandidate(*chars, 0); p < n;) {
         if (matchAt(text, p, skipSpaces, ignoreLeadingMark, scratch, entry, length)) {
             if (!onMatch(p, length, entry)) return;
-            p = trie->nextCandidate(text, p + length);
+            p = trie->nextCandidate(*chars, p + length);
         } else {
-            p = trie->nextCandidate(text, p + 1);
+            p = trie->nextCandidate(*chars, p + 1);
         }
     }
 }

@@ -81,6 +81,25 @@ public:
     // calling search at every byte.
     int nextCandidate(const std::string& text, int from) const;
 
+    // The characters of one text, read once for the scans of many
+    // dictionaries: every offset that is no continuation byte, with its
+    // character and the next one past spaces, packed.
+    struct TextCharacters {
+        struct At {
+            int offset;
+            std::uint32_t first;  // 0 when the character is broken or cut
+            std::uint32_t next;   // 0 when there is none, or it is broken
+            bool firstBroken;
+            bool nextMissing;
+            bool nextBroken;
+        };
+        explicit TextCharacters(const std::string& text);
+        std::string text;
+        std::vector<At> starts;
+    };
+    // The same as nextCandidate(chars.text, from).
+    int nextCandidate(const TextCharacters& chars, int from) const;
+
     // All searchable (raw key, value) pairs, group by group.
     void listEntries(std::vector<std::pair<std::string, std::string>>& out) const;
     // Number of searchable raw keys.

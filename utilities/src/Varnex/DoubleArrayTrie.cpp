@@ -584,6 +584,61 @@ int DoubleArrayTrie::nextCandidate(const std::string& text, int from) const {
     return n;
 }
 
+DoubleArrayTrie::TextCharacters::TextCharacters(const std::string& t) : text(t) {
+    const size_t n = text.size();
+    auto wellFormedAt = [&](size_t at, size_t& length) {
+        length = wholeCharacter(text.data() + at, n - at);
+        if (length == 0) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return false;
+        return true;
+    };
+    for (size_t p = 0; p < n; ++p) {
+        if ((static_cast<unsigned char>(text[p]) & 0xC0) == 0x80) continue;
+        At at{static_cast<int>(p), 0, 0, false, false, false};
+        size_t length = 0;
+        if (!wellFormedAt(p, length)) {
+            at.firstBroken = true;
+        } else {
+            at.first = StringUtil::packedCharacter(text.data() + p, length);
+            size_t j = p + length;
+            while (j < n && text[j] == ' ') ++j;
+            size_t nextLength = 0;
+            if (j >= n)
+                at.nextMissing = true;
+            else if (!wellFormedAt(j, nextLength))
+                at.nextBroken = true;
+            else
+                at.next = StringUtil::packedCharacter(text.data() + j, nextLength);
+        }
+        starts.push_back(at);
+    }
+}
+
+int DoubleArrayTrie::nextCandidate(const TextCharacters& chars, int from) const {
+    const int n = static_cast<int>(chars.text.size());
+    if (!array) return n;
+    if (table.keysStartMidCharacter) return nextCandidate(chars.text, from);
+    const bool filtered = table.firstCharacterFilter && !table.firstCharacters.empty();
+    auto it = std::lower_bound(chars.starts.begin(), chars.starts.end(), std::max(from, 0),
+                               [](const TextCharacters::At& a, int offset) { return a.offset < offset; });
+    for (; it != chars.starts.end(); ++it) {
+        // As mayStartAt judges the same offset.
+        if (!filtered || it->firstBroken) return it->offset;
+        const size_t bit = filterBit(it->first, table.filterBits);
+        if ((table.firstCharacters[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) continue;
+        if (table.pairs.empty()) return it->offset;
+        auto has = [&](std::uint32_t second) {
+            const size_t b = pairBit(pairHash(it->first, second), table.pairBits);
+            return (table.pairs[b / 64] & (std::uint64_t{1} << (b % 64))) != 0;
+        };
+        if (has(0)) return it->offset;
+        if (it->nextMissing) continue;
+        if (it->nextBroken || has(it->next)) return it->offset;
+    }
+    return n;
+}
+
 bool DoubleArrayTrie::search(const std::string& text, int start,
                              std::vector<std::pair<std::string, std::string>>& results, int& matchLength,
                              bool skipSpaces, bool ignoreLeadingMark) const {
