@@ -593,6 +593,7 @@ DoubleArrayTrie::TextCharacters::TextCharacters(const std::string& t) : text(t) 
             if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return false;
         return true;
     };
+    starts.reserve(n);
     for (size_t p = 0; p < n; ++p) {
         if ((static_cast<unsigned char>(text[p]) & 0xC0) == 0x80) continue;
         At at{static_cast<int>(p), 0, 0, false, false, false};
