@@ -269,7 +269,12 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"이번이 몇 번째야", "미안해", {"세어", "모르겠"}},
              {"나 기다리지 말고 먼저 먹어", "천천히", {"고마워"}},
              {"먼저 가세요 ㅠㅠ 저 아직 일이 남아서요", "수고하세요", {"무슨 일"}},
-             {"엄마 저녁 맛있게 드세요", "맛있게", {"맛점"}}}) {
+             {"엄마 저녁 맛있게 드세요", "맛있게", {"맛점"}},
+             // Tears beside good news are joy: congratulated, not comforted;
+             // a wish for success or a failure is no news.
+             {"수강신청 성공 ㅠㅠ", "축하", {"토닥", "무슨 일"}},
+             {"꼭 성공하길 바랄게", "", {"축하"}},
+             {"성공 못 했어 ㅠㅠ", "", {"축하", "잘됐"}}}) {
         const auto replies = suggest(*engine, m);
         if (!needed.empty()) {
             EXPECT_TRUE(anyContains(replies, needed)) << m;

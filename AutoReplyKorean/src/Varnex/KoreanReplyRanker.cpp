@@ -98,14 +98,24 @@ void _KoreanReplyRanker::rank(const Annotation& annotation, std::vector<ReplySce
             if (std::none_of(candidates.begin(), candidates.end(),
                              [&](const ReplyScenario& c) { return startsWith(c.replyTypePattern, rule.intent); }))
                 break;
+            // A condition written "!intent" takes the message's intents it
+            // matches out of the others ("worry,!worry_tears": any worry
+            // but tears alone).
+            auto excepted = [&](const std::string& key) {
+                return std::any_of(rule.intents.begin(), rule.intents.end(), [&](const std::string& when) {
+                    return when.size() > 1 && when[0] == '!' && startsWith(key, when.substr(1));
+                });
+            };
             bool applies = false;
             for (const auto& when : rule.intents) {
                 if (when == kAnyOther)
                     applies = applies || std::any_of(candidates.begin(), candidates.end(), [&](const ReplyScenario& c) {
                                   return !startsWith(c.replyTypePattern, rule.intent);
                               });
-                else
-                    applies = applies || anyStartsWith(keys, when);
+                else if (when[0] != '!')
+                    applies = applies || std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
+                                  return startsWith(key, when) && !excepted(key);
+                              });
             }
             if (applies)
                 candidates.erase(std::remove_if(candidates.begin(), candidates.end(),

@@ -41,7 +41,9 @@ public:
     struct Rule {
         enum Kind { SILENT, DROP, FIRST } kind;
         std::string intent;
-        std::vector<std::string> intents;  // the condition of DROP ("*" = any other), the order of FIRST
+        // The condition of DROP ("*" = any other candidate, "!intent" = not
+        // counting the message's intents it matches), the order of FIRST.
+        std::vector<std::string> intents;
     };
     const std::vector<Rule>& getRules() const { return rules; }
 
