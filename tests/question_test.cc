@@ -93,6 +93,8 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"이번 회식비 누가 내?", "who_pays"},  {"동생 선물 뭘로 골랐어?", "what_chose"},
         {"방금 뭐라고 했어?", "said_what"},    {"선생님이 뭐라고 했어?", "etc"},  // someone else's words
         {"요즘 필라테스 어디로 다녀?", "where_regular"}, {"회사 어디 다니세요?", "where_self"},
+        {"어제 같이 다니던 여자애 누구야??", "who_is"}, {"점심 어디서 먹었어?", "where_nearby"},
+        {"어제 뭐 입고 갔어?", "wore_what"},   {"그 얘기 어디서 들었어?", "where_done"},
     };
     for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
 }

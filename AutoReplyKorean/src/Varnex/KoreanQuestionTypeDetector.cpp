@@ -145,6 +145,10 @@ const char* const kSaidWhat = "said_what";
 // reader took a photo ("이 사진 어디서 찍었어?").
 const char* const kWhereRegular = "where_regular";
 const char* const kWherePhoto = "where_photo";
+// Where the reader ate or had something done ("점심 어디서 먹었어?") and what
+// the reader wore ("어제 뭐 입고 갔어?").
+const char* const kWhereNearby = "where_nearby";
+const char* const kWoreWhat = "wore_what";
 // A where-question asked with what one should do ("주차 어디에 하면 돼요?",
 // "어디로 보내면 됩니까?") asks for directions.
 const char* const kWhereShould = "where_should";
@@ -154,7 +158,7 @@ const char* const kWhereShould = "where_should";
 // 살아, "어디서 샀어?": 샀어) and, for who does something, the verb.
 bool answeredWithVerb(const std::string& type) {
     return type == kPersonDoer || type == "where_self" || type == "where_bought" || type == "where_done" ||
-           type == "where_photo" || type == "where_event";
+           type == "where_photo" || type == "where_nearby" || type == "where_event";
 }
 
 // The last word of `text` (marks and spaces at the end dropped).
@@ -746,6 +750,9 @@ bool asksWhoSomeoneIs(const std::string& text) {
     lastTwoWords(before, last, ignored);
     for (const char* person : {"사람", "분", "남자", "여자", "친구", "애", "걔", "쟤", "얘", "사람들", "분들", "애들"})
         if (last == person || (endsWith(last, person) && std::string(person).size() > 3)) return true;
+    // 여자분, 남자애, 남자분들.
+    for (const char* person : {"자분", "자애", "자분들", "자애들"})
+        if (endsWith(last, person)) return true;
     return false;
 }
 
@@ -1000,6 +1007,15 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
             type = kWhereRegular;
         // Where the reader took a photo ("이 사진 어디서 찍었어요?").
         if (type == "where_done" && containsAny(s, {"찍었", "찍은", "찍으셨", "찍으신"})) type = kWherePhoto;
+        // Where the reader ate or had a haircut or glasses made ("점심 어디서
+        // 먹었어?", "머리 어디서 잘랐어?"): somewhere nearby, as a rule.
+        if (type == "where_done" &&
+            containsAny(s, {"먹었", "드셨", "마셨", "잘랐", "자르셨", "맞췄", "맞추셨", "파마", "염색", "네일"}))
+            type = kWhereNearby;
+        // What the reader wore ("어제 뭐 입고 갔어?", "오늘 뭐 입었어?").
+        if (type == "etc" && askedInPast(text, text2, verbTable.get()) &&
+            containsAny(s, {"뭐입었", "뭐입고갔", "뭐입고왔", "뭐입으셨", "뭐입고가셨", "뭐입고오셨", "뭘입었", "뭘입고"}))
+            type = kWoreWhat;
     }
     // A taste asked with 좋아하다 ("어떤 영화 좋아해?", "무슨 음식 좋아하세요?")
     // is no choice to make now.
