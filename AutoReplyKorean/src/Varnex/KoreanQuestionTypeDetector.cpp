@@ -759,6 +759,19 @@ bool asksWhoSomeoneIs(const std::string& text) {
 // Who gave, sent or did something for the reader ("그 팔찌 누가 사 줬어요?",
 // "꽃 누가 보냈어?", "누가 데려다줬어?"), and who made a thing shown ("이
 // 케이크 누가 구웠어?", "이 반찬 누가 만든 거예요?"): the reader knows.
+// A thing of the speaker's or one that came by post or message ("나한테
+// 누가 보낸 거야?", "이 택배 누가 보냈어?") is no gift to the reader.
+bool aboutSpeakersThing(const std::string& text) {
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    for (const auto& w : words)
+        for (const char* mine : {"나", "내", "나한테", "날", "나를", "저", "제", "저한테", "저를", "우리", "우리집", "우리집에"})
+            if (w == mine) return true;
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    return containsAny(s, {"택배", "문자", "메시지", "메세지", "메일", "카톡", "전화", "연락"});
+}
+
 bool askedWhoGave(const std::string& squeezed) {
     return containsAny(squeezed, {"줬", "준거", "준건", "준거임", "주셨", "주신거", "보냈", "보낸거", "보낸건", "선물했"});
 }
@@ -777,6 +790,24 @@ bool askedWhatChosen(const std::string& squeezed) {
                                   "바꾸셨", "했어", "했니", "했냐", "했어요", "하셨", "했습니까", "샀", "사셨", "염색했"});
 }
 
+// A where-question naming what the reader goes to ("필라테스 어디로 다녀?",
+// "어느 헬스장 다녀?"), not only asking where the reader has been ("요즘 어디
+// 다녀? 얼굴 보기 힘드네").
+bool namesWhereGone(const std::string& text) {
+    if (text.find("어느") != std::string::npos) return true;
+    const size_t where = text.find("어디");
+    if (where == std::string::npos) return false;
+    std::vector<std::string> words;
+    StringUtil::split(text.substr(0, where), ' ', words);
+    for (const auto& w : words) {
+        static const std::vector<std::string> filler = {"요즘", "요새", "너", "넌", "너는", "혹시", "지금", "근데", "그럼",
+                                                        "자주", "매일", "맨날", "주로", "평소에", "보통", "그래서", "아니"};
+        if (!w.empty() && std::find(filler.begin(), filler.end(), w) == filler.end() && w.find("야") == std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 // What the reader said or meant ("방금 뭐라고 했어?", "아까 그 말 무슨
 // 뜻이에요?", "무슨 말이야 그게?"). Words written somewhere ("서류에 뭐라고
 // 써 있어?") and what someone else said ("선생님이 뭐라고 했어?") are
@@ -784,7 +815,8 @@ bool askedWhatChosen(const std::string& squeezed) {
 bool asksWhatReaderSaid(const std::string& text) {
     std::string s = text;
     StringUtil::replace(s, " ", "");
-    if (containsAny(s, {"써있", "써져", "적혀", "적혀있", "쓰여", "나와있", "이뭐라", "가뭐라", "께서", "님이", "님은"}))
+    if (containsAny(s, {"써있", "써져", "적혀", "적혀있", "쓰여", "나와있", "이뭐라", "가뭐라", "께서", "님이", "님은", "인지",
+                        "는지"}))
         return false;
     if (containsAny(s, {"뭐라고했", "뭐라했", "뭐라고하셨", "뭐라고하신", "뭐라고한", "뭐라그랬", "뭐라고그랬"}))
         return true;
@@ -988,8 +1020,9 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
         // 구웠어?"); not who won or called (still "person_done").
         // A past deed the verb table reads as no past ("누가 준 거야?", "누가
         // 잘라줬어? 잘 어울린다") is found by the same words.
-        if ((type == kPersonDone || type == kPersonDoer) && askedWhoGave(s)) type = kPersonGave;
-        else if ((type == kPersonDone || type == kPersonDoer) && askedWhoMade(s)) type = kPersonMade;
+        const bool readersThing = !aboutSpeakersThing(text);
+        if ((type == kPersonDone || type == kPersonDoer) && readersThing && askedWhoGave(s)) type = kPersonGave;
+        else if ((type == kPersonDone || type == kPersonDoer) && readersThing && askedWhoMade(s)) type = kPersonMade;
         // Who pays ("회식비 누가 내?", "커피는 누가 쏘는 거야?").
         if (type == kPersonDoer && containsAny(s, {"누가내", "누가낼", "누가내요", "누가쏘", "누가쏠", "누가쏴", "누가계산"}))
             type = kPersonPays;
@@ -1002,6 +1035,7 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
         // 어디서 배워요?") is near home or work; which school or firm ("회사
         // 어디 다니세요?") is no place nearby.
         if ((type == "where_other" || type == "where_self") && !askedInPast(text, text2, verbTable.get()) &&
+            namesWhereGone(text) &&
             containsAny(s, {"다녀", "다니", "배워", "배우", "다닙"}) && !containsAny(s, {"다녀오", "다녀올", "다녀와"}) &&
             !containsAny(s, {"회사", "학교", "대학", "직장", "교회", "성당", "절에"}))
             type = kWhereRegular;
