@@ -137,6 +137,7 @@ const char* const kPersonGave = "who_gave";
 const char* const kPersonMade = "who_made";
 // Who pays a bill ("회식비 누가 내?").
 const char* const kPersonPays = "who_pays";
+const char* const kPersonPaid = "who_paid";
 // What the reader chose ("뭘로 골랐어?") and what the reader said or meant
 // ("방금 뭐라고 했어?").
 const char* const kWhatChose = "what_chose";
@@ -773,11 +774,13 @@ bool aboutSpeakersThing(const std::string& text) {
 }
 
 bool askedWhoGave(const std::string& squeezed) {
-    return containsAny(squeezed, {"줬", "준거", "준건", "준거임", "주셨", "주신거", "보냈", "보낸거", "보낸건", "선물했"});
+    return containsAny(squeezed, {"줬", "준거", "준건", "준거임", "주셨", "주신거", "보냈", "보낸거", "보낸건", "보내신거",
+                                  "선물했"});
 }
 bool askedWhoMade(const std::string& squeezed) {
     return containsAny(squeezed, {"만들었", "만든거", "만든건", "만든겨", "만드셨", "구웠", "구운거", "그렸", "그린거", "담갔", "담근거", "편집했",
-                                  "편집한거", "찍었", "찍은거", "썼어", "쓴거", "쓴건", "뜬거", "떴어", "꾸몄", "꾸민"});
+                                  "편집한거", "찍었", "찍은거", "썼어", "쓴거", "쓴건", "뜬거", "떴어", "꾸몄", "꾸민",
+                                  "그리신거", "만드신거", "구우신거", "쓰신거", "찍으신거", "담그신거"});
 }
 
 // What the reader chose, set or named ("동생 선물 뭘로 골랐어?", "논문 주제
@@ -1024,8 +1027,13 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
         if ((type == kPersonDone || type == kPersonDoer) && readersThing && askedWhoGave(s)) type = kPersonGave;
         else if ((type == kPersonDone || type == kPersonDoer) && readersThing && askedWhoMade(s)) type = kPersonMade;
         // Who pays ("회식비 누가 내?", "커피는 누가 쏘는 거야?").
-        if (type == kPersonDoer && containsAny(s, {"누가내", "누가낼", "누가내요", "누가쏘", "누가쏠", "누가쏴", "누가계산"}))
+        if (type == kPersonDoer && (containsAny(s, {"누가내", "누가낼", "누가내요", "누가쏘", "누가쏠", "누가쏴", "누가계산",
+                                                     "누가사?", "누가살래", "누가사요"}) ||
+                                    endsWith(s, "누가사")))
             type = kPersonPays;
+        // ... and who paid ("밥값 누가 냈어?").
+        if ((type == kPersonDone || type == kPersonDid) && containsAny(s, {"누가냈", "누가계산했", "누가쐈", "누가내셨"}))
+            type = kPersonPaid;
         if ((type == kPersonRole || type == "person") && asksWhoSomeoneIs(text)) type = kPersonWho;
         if ((type == "etc" || type == "food" || type == "ask_fact" || type == kPreference) && askedWhatChosen(s) &&
             askedInPast(text, text2, verbTable.get()))
@@ -1040,7 +1048,11 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
             !containsAny(s, {"회사", "학교", "대학", "직장", "교회", "성당", "절에"}))
             type = kWhereRegular;
         // Where the reader took a photo ("이 사진 어디서 찍었어요?").
-        if (type == "where_done" && containsAny(s, {"찍었", "찍은", "찍으셨", "찍으신"})) type = kWherePhoto;
+        if ((type == "where_done" || type == "where_other") && containsAny(s, {"찍었", "찍은", "찍으셨", "찍으신", "찍음"}))
+            type = kWherePhoto;
+        // A place already chosen ("여행지 어디로 정했어?") is told as a trip
+        // still being planned is: 아직 안 정했어, 정해지면 알려줄게.
+        if (type == "where_done" && containsAny(s, {"정했", "정하셨", "잡았", "잡으셨", "골랐", "고르셨"})) type = "where_trip";
         // Where the reader ate or had a haircut or glasses made ("점심 어디서
         // 먹었어?", "머리 어디서 잘랐어?"): somewhere nearby, as a rule.
         if (type == "where_done" &&
