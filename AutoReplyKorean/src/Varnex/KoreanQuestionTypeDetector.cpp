@@ -1047,6 +1047,12 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
             containsAny(s, {"다녀", "다니", "배워", "배우", "다닙"}) && !containsAny(s, {"다녀오", "다녀올", "다녀와"}) &&
             !containsAny(s, {"회사", "학교", "대학", "직장", "교회", "성당", "절에"}))
             type = kWhereRegular;
+        // ... and where the reader keeps up a habit ("요즘 헬스 어디서 해?",
+        // "수영 어디서 하세요?"), not where an event is held ("회식 어디서 해?").
+        if ((type == "where_event" || type == "where_other") && !askedInPast(text, text2, verbTable.get()) &&
+            containsAny(s, {"헬스", "운동", "요가", "필라테스", "수영", "피티", "클라이밍", "테니스", "골프", "복싱", "발레"}) &&
+            containsAny(s, {"서해", "서하", "서운동해", "서운동하"}) && !containsAny(s, {"할까", "할래", "하자"}))
+            type = kWhereRegular;
         // Where the reader took a photo ("이 사진 어디서 찍었어요?").
         if ((type == "where_done" || type == "where_other") && containsAny(s, {"찍었", "찍은", "찍으셨", "찍으신", "찍음"}))
             type = kWherePhoto;
