@@ -727,11 +727,6 @@ bool asksWhoIsToBlame(const std::string& text) {
                            "썼니", "입었", "잃어버렸", "놔뒀", "놓고갔", "두고갔", "빼먹"});
 }
 
-// Laughter after a content question with no question mark, and after it
-// nothing or a remark ("이 표정 뭐냐 ㅋㅋㅋ", "이게 다 얼마야 ㅋㅋ", "이 사람
-// 누구야 ㅋㅋㅋ 너무 웃겨", "어디서 이런 걸 구했대 ㅋㅋ"): an exclamation
-// over what is shown, not a request for a fact. Questions about the
-// reader's own day or place keep their answers ("뭐 먹었어 ㅋㅋ", "어디야 ㅋㅋ").
 // "아까 같이 있던 사람 누구야?", "그 메시지 보낸 분 누구세요?": who someone
 // the reader was seen or in touch with is. The word before 누구 names a
 // person (사람, 분, 남자, 친구, 걔), with or without 은/는; a role
@@ -757,9 +752,6 @@ bool asksWhoSomeoneIs(const std::string& text) {
     return false;
 }
 
-// Who gave, sent or did something for the reader ("그 팔찌 누가 사 줬어요?",
-// "꽃 누가 보냈어?", "누가 데려다줬어?"), and who made a thing shown ("이
-// 케이크 누가 구웠어?", "이 반찬 누가 만든 거예요?"): the reader knows.
 // A thing of the speaker's or one that came by post or message ("나한테
 // 누가 보낸 거야?", "이 택배 누가 보냈어?") is no gift to the reader.
 bool aboutSpeakersThing(const std::string& text) {
@@ -773,14 +765,18 @@ bool aboutSpeakersThing(const std::string& text) {
     return containsAny(s, {"택배", "문자", "메시지", "메세지", "메일", "카톡", "전화", "연락"});
 }
 
+// Who gave, sent or did something for the reader ("그 팔찌 누가 사 줬어요?",
+// "꽃 누가 보냈어?", "누가 데려다줬어?"), and who made a thing shown ("이
+// 케이크 누가 구웠어?", "이 반찬 누가 만든 거예요?"): the reader knows.
 bool askedWhoGave(const std::string& squeezed) {
     return containsAny(squeezed, {"줬", "준거", "준건", "준거임", "주셨", "주신거", "보냈", "보낸거", "보낸건", "보내신거",
                                   "선물했"});
 }
 bool askedWhoMade(const std::string& squeezed) {
-    return containsAny(squeezed, {"만들었", "만든거", "만든건", "만든겨", "만드셨", "구웠", "구운거", "그렸", "그린거", "담갔", "담근거", "편집했",
-                                  "편집한거", "찍었", "찍은거", "썼어", "쓴거", "쓴건", "뜬거", "떴어", "꾸몄", "꾸민",
-                                  "그리신거", "만드신거", "구우신거", "쓰신거", "찍으신거", "담그신거"});
+    return containsAny(squeezed, {"만들었", "만든거", "만든건", "만든겨", "만드셨", "구웠", "구운거", "그렸", "그린거",
+                                  "담갔", "담근거", "편집했", "편집한거", "찍었", "찍은거", "썼어", "쓴거", "쓴건", "뜬거",
+                                  "떴어", "꾸몄", "꾸민", "그리신거", "만드신거", "구우신거", "쓰신거", "찍으신거",
+                                  "담그신거"});
 }
 
 // What the reader chose, set or named ("동생 선물 뭘로 골랐어?", "논문 주제
@@ -826,6 +822,11 @@ bool asksWhatReaderSaid(const std::string& text) {
     return containsAny(s, {"그말무슨", "한말무슨", "무슨말이야", "무슨말이에요", "무슨말씀", "무슨소리야", "무슨소리예요"});
 }
 
+// Laughter after a content question with no question mark, and after it
+// nothing or a remark ("이 표정 뭐냐 ㅋㅋㅋ", "이게 다 얼마야 ㅋㅋ", "이 사람
+// 누구야 ㅋㅋㅋ 너무 웃겨", "어디서 이런 걸 구했대 ㅋㅋ"): an exclamation
+// over what is shown, not a request for a fact. Questions about the
+// reader's own day or place keep their answers ("뭐 먹었어 ㅋㅋ", "어디야 ㅋㅋ").
 bool exclaims(const std::string& text, const std::string& type) {
     if (text.find('?') != std::string::npos) return false;
     const bool laughs = text.find("ㅋㅋ") != std::string::npos || text.find("ㅎㅎ") != std::string::npos;
@@ -1020,9 +1021,9 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
         std::string s = text;
         StringUtil::replace(s, " ", "");
         // Who gave the reader a thing or made one ("누가 사 줬어?", "누가
-        // 구웠어?"); not who won or called (still "person_done").
-        // A past deed the verb table reads as no past ("누가 준 거야?", "누가
-        // 잘라줬어? 잘 어울린다") is found by the same words.
+        // 구웠어?"); not who won or called (still "person_done"). A past deed
+        // the verb table reads as no past ("누가 준 거야?", "누가 잘라줬어? 잘
+        // 어울린다") is found by the same words.
         const bool readersThing = !aboutSpeakersThing(text);
         if ((type == kPersonDone || type == kPersonDoer) && readersThing && askedWhoGave(s)) type = kPersonGave;
         else if ((type == kPersonDone || type == kPersonDoer) && readersThing && askedWhoMade(s)) type = kPersonMade;
