@@ -88,6 +88,16 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"몇 시간 자야 돼?", "count"},         {"몇 번 타야 돼?", "count"},  // what is required
         {"내일 쉴래?", "yes_no"},              {"이따 숙제 먼저 할래?", "yes_no"},  // the reader's own doing
         {"누가 이겼어?", "person_done"},       {"이 표정 뭐냐 ㅋㅋㅋ", "FALSE"},
+        {"아까 같이 있던 사람 누구야?", "who_is"}, {"담당자가 누구예요?", "person_role"},  // someone seen, a role
+        {"이 케이크 누가 구웠어?", "who_made"}, {"그 팔찌 누가 사 줬어요?", "who_gave"},
+        {"이번 회식비 누가 내?", "who_pays"},  {"동생 선물 뭘로 골랐어?", "what_chose"},
+        {"방금 뭐라고 했어?", "said_what"},    {"선생님이 뭐라고 했어?", "etc"},  // someone else's words
+        {"요즘 필라테스 어디로 다녀?", "where_regular"}, {"회사 어디 다니세요?", "where_self"},
+        {"어제 같이 다니던 여자애 누구야??", "who_is"}, {"점심 어디서 먹었어?", "where_nearby"},
+        {"어제 뭐 입고 갔어?", "wore_what"},   {"그 얘기 어디서 들었어?", "where_done"},
+        {"이 택배 누가 보낸 거야?", "person_done"}, {"그 말 무슨 뜻인지 알아?", "etc"},  // not the reader's own
+        {"요즘 어디 다녀? 얼굴 보기 힘드네", "where_self"}, {"밥값 누가 냈어?", "who_paid"},
+        {"요즘 헬스 어디서 해?", "where_regular"}, {"이번 여행지 어디로 정했어?", "where_trip"}, {"이 그림 누가 그리신 거예요?", "who_made"},
     };
     for (const auto& [message, type] : cases) EXPECT_EQ(analysed(message).getLabel(K::REPLY_ANSWER), type) << message;
 }

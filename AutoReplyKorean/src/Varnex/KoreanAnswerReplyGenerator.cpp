@@ -526,8 +526,12 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
     } else if (type == "where_should") {
         const std::string direction = directionAnswer(annotation.getText(), level);
         if (!direction.empty()) candidates.emplace_back(direction);
-    } else if (type == "where_self" || type == "where_bought" || type == "where_done" || type == "where_event") {
-        const std::string answer = placeAnswer(annotation, type, level);
+    } else if (type == "where_self" || type == "where_bought" || type == "where_done" || type == "where_event" ||
+               type == "where_photo" || type == "where_nearby") {
+        // Where a photo was taken or a meal eaten is a place done there
+        // ("'LOCATION'에서 찍었어").
+        const bool done = type == "where_photo" || type == "where_nearby";
+        const std::string answer = placeAnswer(annotation, done ? "where_done" : type, level);
         if (!answer.empty()) candidates.emplace_back(answer);
     } else if (type == Q::LOCATION) {
         candidates.emplace_back(std::string("LOCATION&") + (level == 0 ? "여기" : level == 1 ? "여기요" : "여기입니다"));

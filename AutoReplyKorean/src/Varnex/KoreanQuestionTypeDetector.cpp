@@ -129,6 +129,27 @@ const char* const kPersonDid = "person_did";
 const char* const kPersonDone = "person_done";
 const char* const kPersonRole = "person_role";
 const char* const kPersonYou = "identity";
+// Who someone the reader was with or in touch with is ("아까 같이 있던 사람
+// 누구야?"); who gave the reader something ("누가 사 줬어?") or made a thing
+// ("누가 구웠어?").
+const char* const kPersonWho = "who_is";
+const char* const kPersonGave = "who_gave";
+const char* const kPersonMade = "who_made";
+// Who pays a bill ("회식비 누가 내?").
+const char* const kPersonPays = "who_pays";
+const char* const kPersonPaid = "who_paid";
+// What the reader chose ("뭘로 골랐어?") and what the reader said or meant
+// ("방금 뭐라고 했어?").
+const char* const kWhatChose = "what_chose";
+const char* const kSaidWhat = "said_what";
+// Where the reader goes regularly ("필라테스 어디로 다녀?") and where the
+// reader took a photo ("이 사진 어디서 찍었어?").
+const char* const kWhereRegular = "where_regular";
+const char* const kWherePhoto = "where_photo";
+// Where the reader ate or had something done ("점심 어디서 먹었어?") and what
+// the reader wore ("어제 뭐 입고 갔어?").
+const char* const kWhereNearby = "where_nearby";
+const char* const kWoreWhat = "wore_what";
 // A where-question asked with what one should do ("주차 어디에 하면 돼요?",
 // "어디로 보내면 됩니까?") asks for directions.
 const char* const kWhereShould = "where_should";
@@ -138,7 +159,7 @@ const char* const kWhereShould = "where_should";
 // 살아, "어디서 샀어?": 샀어) and, for who does something, the verb.
 bool answeredWithVerb(const std::string& type) {
     return type == kPersonDoer || type == "where_self" || type == "where_bought" || type == "where_done" ||
-           type == "where_event";
+           type == "where_photo" || type == "where_nearby" || type == "where_event";
 }
 
 // The last word of `text` (marks and spaces at the end dropped).
@@ -706,6 +727,101 @@ bool asksWhoIsToBlame(const std::string& text) {
                            "썼니", "입었", "잃어버렸", "놔뒀", "놓고갔", "두고갔", "빼먹"});
 }
 
+// "아까 같이 있던 사람 누구야?", "그 메시지 보낸 분 누구세요?": who someone
+// the reader was seen or in touch with is. The word before 누구 names a
+// person (사람, 분, 남자, 친구, 걔), with or without 은/는; a role
+// ("담당자가 누구예요?") or a baby is left as it was.
+bool asksWhoSomeoneIs(const std::string& text) {
+    const size_t who = text.find("누구");
+    if (who == std::string::npos || text.find("누구한테") != std::string::npos ||
+        text.find("누구에게") != std::string::npos || text.find("누구랑") != std::string::npos)
+        return false;
+    std::string before = StringUtil::trim(text.substr(0, who));
+    for (const char* topic : {"은", "는"})
+        if (endsWith(before, topic) && before.size() > 3) {
+            const std::string bare = before.substr(0, before.size() - 3);
+            if (endsWith(bare, "분") || endsWith(bare, "람") || endsWith(bare, "자") || endsWith(bare, "구")) before = bare;
+        }
+    std::string last, ignored;
+    lastTwoWords(before, last, ignored);
+    for (const char* person : {"사람", "분", "남자", "여자", "친구", "애", "걔", "쟤", "얘", "사람들", "분들", "애들"})
+        if (last == person || (endsWith(last, person) && std::string(person).size() > 3)) return true;
+    // 여자분, 남자애, 남자분들.
+    for (const char* person : {"자분", "자애", "자분들", "자애들"})
+        if (endsWith(last, person)) return true;
+    return false;
+}
+
+// A thing of the speaker's or one that came by post or message ("나한테
+// 누가 보낸 거야?", "이 택배 누가 보냈어?") is no gift to the reader.
+bool aboutSpeakersThing(const std::string& text) {
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    for (const auto& w : words)
+        for (const char* mine : {"나", "내", "나한테", "날", "나를", "저", "제", "저한테", "저를", "우리", "우리집", "우리집에"})
+            if (w == mine) return true;
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    return containsAny(s, {"택배", "문자", "메시지", "메세지", "메일", "카톡", "전화", "연락"});
+}
+
+// Who gave, sent or did something for the reader ("그 팔찌 누가 사 줬어요?",
+// "꽃 누가 보냈어?", "누가 데려다줬어?"), and who made a thing shown ("이
+// 케이크 누가 구웠어?", "이 반찬 누가 만든 거예요?"): the reader knows.
+bool askedWhoGave(const std::string& squeezed) {
+    return containsAny(squeezed, {"줬", "준거", "준건", "준거임", "주셨", "주신거", "보냈", "보낸거", "보낸건", "보내신거",
+                                  "선물했"});
+}
+bool askedWhoMade(const std::string& squeezed) {
+    return containsAny(squeezed, {"만들었", "만든거", "만든건", "만든겨", "만드셨", "구웠", "구운거", "그렸", "그린거",
+                                  "담갔", "담근거", "편집했", "편집한거", "찍었", "찍은거", "썼어", "쓴거", "쓴건", "뜬거",
+                                  "떴어", "꾸몄", "꾸민", "그리신거", "만드신거", "구우신거", "쓰신거", "찍으신거",
+                                  "담그신거"});
+}
+
+// What the reader chose, set or named ("동생 선물 뭘로 골랐어?", "논문 주제
+// 뭐로 잡았어요?", "이름 뭐로 지었어?", "케이크 무슨 맛으로 했어?"): a choice
+// already made, asked with 로 and a verb of choosing in the past.
+bool askedWhatChosen(const std::string& squeezed) {
+    if (!containsAny(squeezed, {"뭘로", "뭐로", "무엇으로", "으로했", "으로골랐", "으로정했", "로했", "로정했", "로골랐"}))
+        return false;
+    return containsAny(squeezed, {"골랐", "고르셨", "정했", "정하셨", "잡았", "잡으셨", "지었", "지으셨", "바꿨",
+                                  "바꾸셨", "했어", "했니", "했냐", "했어요", "하셨", "했습니까", "샀", "사셨", "염색했"});
+}
+
+// A where-question naming what the reader goes to ("필라테스 어디로 다녀?",
+// "어느 헬스장 다녀?"), not only asking where the reader has been ("요즘 어디
+// 다녀? 얼굴 보기 힘드네").
+bool namesWhereGone(const std::string& text) {
+    if (text.find("어느") != std::string::npos) return true;
+    const size_t where = text.find("어디");
+    if (where == std::string::npos) return false;
+    std::vector<std::string> words;
+    StringUtil::split(text.substr(0, where), ' ', words);
+    for (const auto& w : words) {
+        static const std::vector<std::string> filler = {"요즘", "요새", "너", "넌", "너는", "혹시", "지금", "근데", "그럼",
+                                                        "자주", "매일", "맨날", "주로", "평소에", "보통", "그래서", "아니"};
+        if (!w.empty() && std::find(filler.begin(), filler.end(), w) == filler.end() && w.find("야") == std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// What the reader said or meant ("방금 뭐라고 했어?", "아까 그 말 무슨
+// 뜻이에요?", "무슨 말이야 그게?"). Words written somewhere ("서류에 뭐라고
+// 써 있어?") and what someone else said ("선생님이 뭐라고 했어?") are
+// looked up or reported, not the reader's own.
+bool asksWhatReaderSaid(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    if (containsAny(s, {"써있", "써져", "적혀", "적혀있", "쓰여", "나와있", "이뭐라", "가뭐라", "께서", "님이", "님은", "인지",
+                        "는지"}))
+        return false;
+    if (containsAny(s, {"뭐라고했", "뭐라했", "뭐라고하셨", "뭐라고하신", "뭐라고한", "뭐라그랬", "뭐라고그랬"}))
+        return true;
+    return containsAny(s, {"그말무슨", "한말무슨", "무슨말이야", "무슨말이에요", "무슨말씀", "무슨소리야", "무슨소리예요"});
+}
+
 // Laughter after a content question with no question mark, and after it
 // nothing or a remark ("이 표정 뭐냐 ㅋㅋㅋ", "이게 다 얼마야 ㅋㅋ", "이 사람
 // 누구야 ㅋㅋㅋ 너무 웃겨", "어디서 이런 걸 구했대 ㅋㅋ"): an exclamation
@@ -715,8 +831,9 @@ bool exclaims(const std::string& text, const std::string& type) {
     if (text.find('?') != std::string::npos) return false;
     const bool laughs = text.find("ㅋㅋ") != std::string::npos || text.find("ㅎㅎ") != std::string::npos;
     if (!laughs) return false;
-    static const std::vector<std::string> shown = {"etc", "price", "count", "person", "person_role", "identity",
-                                                   "where_other", "ask_fact"};
+    static const std::vector<std::string> shown = {"etc",       "price",     "count",    "person",     "person_role",
+                                                   "identity",  "where_other", "ask_fact", "who_is",     "said_what",
+                                                   "what_chose"};
     if (std::find(shown.begin(), shown.end(), type) != shown.end()) return true;
     // Hearsay or a rough 냐 about someone else's doing ("어디서 구했대 ㅋㅋ",
     // "누가 이런 걸 샀대 ㅋㅋ").
@@ -724,7 +841,7 @@ bool exclaims(const std::string& text, const std::string& type) {
     std::string last, before;
     lastTwoWords(text.substr(0, laugh), last, before);
     if (StringUtil::startWith(type, "where_")) return endsWith(last, "대") || endsWith(last, "냐");
-    return StringUtil::startWith(type, "person_") && endsWith(last, "대");
+    return (StringUtil::startWith(type, "person_") || StringUtil::startWith(type, "who_")) && endsWith(last, "대");
 }
 
 // The question classifier is sure the message asks nothing.
@@ -900,6 +1017,59 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
         type = kPlanWhere;
     // Who did something the speaker minds: the reader may be suspected.
     if (type == kPersonDid && !asksWhoIsToBlame(text)) type = kPersonDone;
+    {
+        std::string s = text;
+        StringUtil::replace(s, " ", "");
+        // Who gave the reader a thing or made one ("누가 사 줬어?", "누가
+        // 구웠어?"); not who won or called (still "person_done"). A past deed
+        // the verb table reads as no past ("누가 준 거야?", "누가 잘라줬어? 잘
+        // 어울린다") is found by the same words.
+        const bool readersThing = !aboutSpeakersThing(text);
+        if ((type == kPersonDone || type == kPersonDoer) && readersThing && askedWhoGave(s)) type = kPersonGave;
+        else if ((type == kPersonDone || type == kPersonDoer) && readersThing && askedWhoMade(s)) type = kPersonMade;
+        // Who pays ("회식비 누가 내?", "커피는 누가 쏘는 거야?").
+        if (type == kPersonDoer && (containsAny(s, {"누가내", "누가낼", "누가내요", "누가쏘", "누가쏠", "누가쏴", "누가계산",
+                                                     "누가사?", "누가살래", "누가사요"}) ||
+                                    endsWith(s, "누가사")))
+            type = kPersonPays;
+        // ... and who paid ("밥값 누가 냈어?").
+        if ((type == kPersonDone || type == kPersonDid) && containsAny(s, {"누가냈", "누가계산했", "누가쐈", "누가내셨"}))
+            type = kPersonPaid;
+        if ((type == kPersonRole || type == "person") && asksWhoSomeoneIs(text)) type = kPersonWho;
+        if ((type == "etc" || type == "food" || type == "ask_fact" || type == kPreference) && askedWhatChosen(s) &&
+            askedInPast(text, text2, verbTable.get()))
+            type = kWhatChose;
+        if ((type == "etc" || type == Q::YES_NO || type == "ask_fact") && asksWhatReaderSaid(text)) type = kSaidWhat;
+        // Where the reader goes regularly ("요즘 필라테스 어디로 다녀?", "요가
+        // 어디서 배워요?") is near home or work; which school or firm ("회사
+        // 어디 다니세요?") is no place nearby.
+        if ((type == "where_other" || type == "where_self") && !askedInPast(text, text2, verbTable.get()) &&
+            namesWhereGone(text) &&
+            containsAny(s, {"다녀", "다니", "배워", "배우", "다닙"}) && !containsAny(s, {"다녀오", "다녀올", "다녀와"}) &&
+            !containsAny(s, {"회사", "학교", "대학", "직장", "교회", "성당", "절에"}))
+            type = kWhereRegular;
+        // ... and where the reader keeps up a habit ("요즘 헬스 어디서 해?",
+        // "수영 어디서 하세요?"), not where an event is held ("회식 어디서 해?").
+        if ((type == "where_event" || type == "where_other") && !askedInPast(text, text2, verbTable.get()) &&
+            containsAny(s, {"헬스", "운동", "요가", "필라테스", "수영", "피티", "클라이밍", "테니스", "골프", "복싱", "발레"}) &&
+            containsAny(s, {"서해", "서하", "서운동해", "서운동하"}) && !containsAny(s, {"할까", "할래", "하자"}))
+            type = kWhereRegular;
+        // Where the reader took a photo ("이 사진 어디서 찍었어요?").
+        if ((type == "where_done" || type == "where_other") && containsAny(s, {"찍었", "찍은", "찍으셨", "찍으신", "찍음"}))
+            type = kWherePhoto;
+        // A place already chosen ("여행지 어디로 정했어?") is told as a trip
+        // still being planned is: 아직 안 정했어, 정해지면 알려줄게.
+        if (type == "where_done" && containsAny(s, {"정했", "정하셨", "잡았", "잡으셨", "골랐", "고르셨"})) type = "where_trip";
+        // Where the reader ate or had a haircut or glasses made ("점심 어디서
+        // 먹었어?", "머리 어디서 잘랐어?"): somewhere nearby, as a rule.
+        if (type == "where_done" &&
+            containsAny(s, {"먹었", "드셨", "마셨", "잘랐", "자르셨", "맞췄", "맞추셨", "파마", "염색", "네일"}))
+            type = kWhereNearby;
+        // What the reader wore ("어제 뭐 입고 갔어?", "오늘 뭐 입었어?").
+        if (type == "etc" && askedInPast(text, text2, verbTable.get()) &&
+            containsAny(s, {"뭐입었", "뭐입고갔", "뭐입고왔", "뭐입으셨", "뭐입고가셨", "뭐입고오셨", "뭘입었", "뭘입고"}))
+            type = kWoreWhat;
+    }
     // A taste asked with 좋아하다 ("어떤 영화 좋아해?", "무슨 음식 좋아하세요?")
     // is no choice to make now.
     if ((type == "etc" || type == "food" || type == "plan_what") && !askedInPast(text, text2, verbTable.get())) {

@@ -21,8 +21,14 @@
 // settle ("몇 장 뽑아 둘까요?": "plan_count", "어디로 잡을까?": "plan_where");
 // what the reader did ("어제 뭐 했어?") is "did_what"; who did something the
 // speaker does not mind ("누가 이겼어?") is "person_done"; a where-question
-// with 지금 asks the reader's "location"; laughter after a content question
-// with no question mark ("이 표정 뭐냐 ㅋㅋㅋ") exclaims and asks nothing. For
+// with 지금 asks the reader's "location"; questions about the reader's own
+// life have their own kinds: who someone seen with the reader is ("who_is"),
+// who gave or made a thing ("who_gave", "who_made"), who pays or paid
+// ("who_pays", "who_paid"), what the reader chose, wore or said
+// ("what_chose", "wore_what", "said_what"), where the reader goes regularly,
+// took a photo or ate ("where_regular", "where_photo", "where_nearby");
+// laughter after a content question with no question mark ("이 표정 뭐냐
+// ㅋㅋㅋ") exclaims and asks nothing. For
 // yes/no and time questions it
 // adds the verb table's answers ("yes_candidate", "no_candidate",
 // "not_sure_candidate") and the verb's key, sentence type and tense, except
