@@ -274,7 +274,9 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              // a wish for success or a failure is no news.
              {"수강신청 성공 ㅠㅠ", "축하", {"토닥", "무슨 일"}},
              {"꼭 성공하길 바랄게", "", {"축하"}},
-             {"성공 못 했어 ㅠㅠ", "", {"축하", "잘됐"}}}) {
+             {"성공 못 했어 ㅠㅠ", "", {"축하", "잘됐"}},
+             // Still busy is cheered on, not sent to bed.
+             {"지금 발표 자료 만드느라 정신없어요", "힘내", {"푹 쉬"}}}) {
         const auto replies = suggest(*engine, m);
         if (!needed.empty()) {
             EXPECT_TRUE(anyContains(replies, needed)) << m;
