@@ -276,7 +276,10 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"꼭 성공하길 바랄게", "", {"축하"}},
              {"성공 못 했어 ㅠㅠ", "", {"축하", "잘됐"}},
              // Still busy is cheered on, not sent to bed.
-             {"지금 발표 자료 만드느라 정신없어요", "힘내", {"푹 쉬"}}}) {
+             {"지금 발표 자료 만드느라 정신없어요", "힘내", {"푹 쉬"}},
+             // Ending a call is answered as a call's end, never as a resolution.
+             {"과장님 그럼 먼저 끊겠습니다", "들어가십시오", {"조심히 가", "응원"}},
+             {"엄마 나 이제 전화 끊을게", "들어가", {"응원", "좋다"}}}) {
         const auto replies = suggest(*engine, m);
         if (!needed.empty()) {
             EXPECT_TRUE(anyContains(replies, needed)) << m;
