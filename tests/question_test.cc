@@ -88,6 +88,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"피시방 ㄱㄱ", "invitation"},         {"이따 커피 마시러 가요", "invitation"},  // proposals said, not asked
         {"야 우리 헬스 같이 끊자", "invitation"}, {"그럼 ㄱㄱ", "FALSE"},  // agreeing to what was proposed
         {"커피 한잔 드실래요?", "offer"},      {"제가 먼저 연락 돌릴까요?", "offer"},
+        {"금요일 오후 두 시로 잡아도 될까요?", "offer_time"},  // the time suits, or another is asked
         {"일정표 제가 공유해 드릴게요 괜찮으세요?", "offer"},
         {"실장님 잠시 여쭤봐도 될까요", "leave_talk"}, {"부장님 잠시 말씀 좀 드려도 될까요?", "leave_talk"},
         {"통화 가능?", "leave_call"},          {"들어가도 되겠습니까", "leave_enter"},

@@ -53,6 +53,7 @@ const char* const kNowMark = "now";
 // "사다 줄까"): a yes/no question with it is an offer.
 const char* const kOfferMark = "offering";
 const char* const kOffer = "offer";
+const char* const kOfferTime = "offer_time";
 // ... and a word that asks the reader along ("같이", "우리", "한잔", "보러"):
 // a yes/no question in a volitional ending with it is an invitation.
 const char* const kTogetherMark = "together";
@@ -1096,6 +1097,15 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // "커피 한잔 드실래요?": something offered to the reader, not asked along.
     if (type == Q::YES_NO && willForm && lastW.find("드실래") != std::string::npos && !m.together && !m.later)
         type = kOffer;
+    // An arrangement set for an hour ("예약은 토요일 저녁 일곱 시로 해 드려도
+    // 괜찮으시겠어요?", "금요일 오후 두 시로 잡아도 될까요?") is answered with
+    // the time: it suits, or another is asked for.
+    if (type == kOffer) {
+        std::string s = text;
+        StringUtil::replace(s, " ", "");
+        if (containsAny(s, {"시로", "시반으로", "시쯤으로", "분으로", "시에해", "시에잡", "시에예약"}))
+            type = kOfferTime;
+    }
     // How it went, how the reader does it, how the reader finds it.
     if (!multi) type = howKind(text, type, askedInPast(text, text2, verbTable.get()));
     // Leave to speak, call or come in, and a gathering to attend, are

@@ -18,7 +18,8 @@
 // (the mark "offering": 사 갈까, 사다 줄까) is an "offer", and so is
 // something the speaker will arrange for the reader ("제가 회의실 잡아
 // 둘까요?", "공유해 드릴게요 괜찮으세요?") or a drink offered ("커피 한잔
-// 드실래요?"); leave asked to speak, call, come in or call on the reader is
+// 드실래요?"), an "offer_time" when set for an hour ("두 시로 잡아도 될까요?");
+// leave asked to speak, call, come in or call on the reader is
 // "leave_talk", "leave_call", "leave_enter" or "leave_visit"; a gathering
 // the reader is asked to come to ("꼭 참석해 주십시오") is "attend", asked or
 // not; a proposal made as a statement ("피시방 ㄱㄱ", "치맥 콜?", "커피 마시러
