@@ -93,6 +93,8 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"실장님 잠시 여쭤봐도 될까요", "leave_talk"}, {"부장님 잠시 말씀 좀 드려도 될까요?", "leave_talk"},
         {"통화 가능?", "leave_call"},          {"들어가도 되겠습니까", "leave_enter"},
         {"다음 달 세미나에도 꼭 참석해 주십시오", "attend"}, {"꼭 건강하게 돌아와", "FALSE"},
+        {"집들이 할 건데 꼭 와 ㅎㅎ", "attend"}, {"내일 회의 꼭 와야 돼?", "yes_no"},  // must one come: asked
+        {"발표 순서는 제가 정해도 될까요?", "leave_do"}, {"제가 차 가지고 갈까요?", "offer"},
         {"몇 시간 자야 돼?", "count"},         {"몇 번 타야 돼?", "count"},  // what is required
         {"내일 쉴래?", "yes_no"},              {"이따 숙제 먼저 할래?", "yes_no"},  // the reader's own doing
         {"누가 이겼어?", "person_done"},       {"이 표정 뭐냐 ㅋㅋㅋ", "FALSE"},

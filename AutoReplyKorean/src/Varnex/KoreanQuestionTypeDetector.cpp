@@ -60,6 +60,8 @@ const char* const kTogetherMark = "together";
 const char* const kInvitation = "invitation";
 // A gathering the reader is asked to come to ("꼭 참석해 주십시오").
 const char* const kAttend = "attend";
+// Leave the speaker asks to do something themselves ("제가 정해도 될까요?").
+const char* const kLeaveDo = "leave_do";
 // ... and an ending that asks what one should do ("사 가면 돼?", "하면
 // 되겠습니까"): a count asked with it is a plan ("몇 개 사 가면 돼?").
 const char* const kShouldMark = "should";
@@ -665,7 +667,8 @@ bool offersToDo(const std::string& text) {
                                 "잡아둘", "잡아놓", "잡을까", "예매해둘", "예매할", "예약해둘", "공유해", "공유드릴",
                                 "보내드릴", "보내줄", "보내둘", "돌려둘", "돌릴까", "정리해서", "정리해둘", "만들어둘",
                                 "써서드릴", "조율해볼", "조율할", "알려줄", "알려드릴", "준비할", "준비해둘", "출력해",
-                                "불러줄", "불러드릴", "부를까"})
+                                "불러줄", "불러드릴", "부를까", "해둘까", "해놓을까", "픽업", "가지고갈", "가지고올",
+                                "말씀드려볼", "말씀드릴까", "여쭤볼", "물어볼까", "물어봐줄"})
         if (s.find(service) != std::string::npos) return true;
     return false;
 }
@@ -699,10 +702,24 @@ const char* leaveAsked(const std::string& text) {
         return "leave_call";
     if (containsAny(s, {"여쭤", "여쭈", "여쭙", "물어봐도", "물어봐도", "물어볼수", "물어봐도돼", "질문하나", "질문좀",
                         "질문드려", "질문해도", "질문있", "말씀드려도", "말씀좀드려도", "말씀드릴수", "얘기좀", "이야기좀",
-                        "얘기할수", "이야기할수", "얘기해도", "이야기해도", "잠깐시간", "잠시시간", "시간좀", "상의좀",
+                        "얘기할수", "이야기할수", "얘기해도", "이야기해도", "말씀나눌", "말씀좀나눌", "얘기나눌", "이야기나눌", "잠깐시간", "잠시시간", "시간좀", "상의좀",
                         "상의드려도"}))
         return "leave_talk";
     return nullptr;
+}
+
+// The speaker asks leave to do something themselves ("발표 순서는 제가 정해도
+// 될까요?", "내가 먼저 골라도 돼?"): 제가 or 내가 with -아도/-어도 되다 or
+// 괜찮다. Asked of a guess ("제가 가도 될까요 늦었는데") it is leave all the same.
+bool decidesWithLeave(const std::string& text) {
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    bool self = false;
+    for (const auto& w : words) self = self || w == "내가" || w == "제가";
+    if (!self) return false;
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    return containsAny(s, {"도될까", "도되나", "도되겠", "도돼?", "도돼요", "도괜찮", "도되죠", "도되지"});
 }
 
 // A gathering the reader is asked to attend ("다음 달 세미나에도 꼭 참석해
@@ -712,7 +729,11 @@ const char* leaveAsked(const std::string& text) {
 bool asksToAttend(const std::string& text) {
     std::string s = text;
     StringUtil::replace(s, " ", "");
-    if (!containsAny(s, {"참석해주", "참석해줘", "참석부탁", "참석하시면", "참석해달", "참석바랍", "참석해요", "참여해주",
+    // "꼭 와", "꼭 와요": not "꼭 와야 돼" (whether one must come) nor "꼭 와서".
+    const size_t come = s.find("꼭와");
+    const bool comeSurely = come != std::string::npos && s.compare(come + 6, 3, "야") != 0 &&
+                            s.compare(come + 6, 3, "서") != 0;
+    if (!comeSurely && !containsAny(s, {"참석해주", "참석해줘", "참석부탁", "참석하시면", "참석해달", "참석바랍", "참석해요", "참여해주",
                          "참여해줘", "참여부탁", "와주십시오", "와주세요", "와주시면", "와주실", "와줘", "와주라",
                          "와주면", "와주시길", "와라", "오세요", "오십시오", "오시면좋", "오시면감사", "오시면영광",
                          "나와라", "나와줘", "나와주", "나오세요", "함께해주", "함께해줘", "함께하시면좋", "함께해요",
@@ -1113,6 +1134,8 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if (type == Q::YES_NO || type == kOffer || type == kInvitation || type == Q::CHOOSE_ONE) {
         if (const char* leave = leaveAsked(text))
             type = leave;
+        else if (type == Q::YES_NO && decidesWithLeave(text))
+            type = kLeaveDo;
         else if (type != Q::CHOOSE_ONE && asksToAttend(text))
             type = kAttend;
     }

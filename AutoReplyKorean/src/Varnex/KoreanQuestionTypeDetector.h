@@ -20,7 +20,8 @@
 // 둘까요?", "공유해 드릴게요 괜찮으세요?") or a drink offered ("커피 한잔
 // 드실래요?"), an "offer_time" when set for an hour ("두 시로 잡아도 될까요?");
 // leave asked to speak, call, come in or call on the reader is
-// "leave_talk", "leave_call", "leave_enter" or "leave_visit"; a gathering
+// "leave_talk", "leave_call", "leave_enter" or "leave_visit", and leave to
+// do something oneself ("제가 정해도 될까요?") "leave_do"; a gathering
 // the reader is asked to come to ("꼭 참석해 주십시오") is "attend", asked or
 // not; a proposal made as a statement ("피시방 ㄱㄱ", "치맥 콜?", "커피 마시러
 // 가요", "우리 같이 헬스 끊자") is an "invitation"; a count asked
