@@ -95,6 +95,8 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"다음 달 세미나에도 꼭 참석해 주십시오", "attend"}, {"꼭 건강하게 돌아와", "FALSE"},
         {"집들이 할 건데 꼭 와 ㅎㅎ", "attend"}, {"내일 회의 꼭 와야 돼?", "yes_no"},  // must one come: asked
         {"발표 순서는 제가 정해도 될까요?", "leave_do"}, {"제가 차 가지고 갈까요?", "offer"},
+        {"오늘 일찍 퇴근해도 될까요?", "leave_do"}, {"시간 좀 걸릴 것 같은데 괜찮아?", "yes_no"},
+        {"나 너네 집 놀러 가도 돼?", "leave_visit"}, {"어제 통화 가능했어?", "yes_no"},
         {"몇 시간 자야 돼?", "count"},         {"몇 번 타야 돼?", "count"},  // what is required
         {"내일 쉴래?", "yes_no"},              {"이따 숙제 먼저 할래?", "yes_no"},  // the reader's own doing
         {"누가 이겼어?", "person_done"},       {"이 표정 뭐냐 ㅋㅋㅋ", "FALSE"},

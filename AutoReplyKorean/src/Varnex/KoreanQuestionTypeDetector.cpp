@@ -691,35 +691,43 @@ const char* leaveAsked(const std::string& text) {
     std::string s = text;
     StringUtil::replace(s, " ", "");
     if (containsAny(s, {"아니면", "아님", "중에"})) return nullptr;
+    // "어제 통화 가능했어?" asks what was, not leave.
+    std::string last, before;
+    lastTwoWords(text, last, before);
+    if (hasPastSyllable(last)) return nullptr;
     if (!containsAny(s, {"도될까", "도되", "도돼", "도괜찮", "가능", "괜찮으세요", "괜찮으십니까", "괜찮으신가", "괜찮아?",
                          "괜찮아요?", "괜찮을까", "수있을까", "수있어", "수있나", "수있으세요", "수있겠", "돼?", "되나요",
                          "되세요", "될까요", "되겠습니까"}))
         return nullptr;
     if (containsAny(s, {"들어가도", "들어가봐도", "들어가면안", "들어갈게요괜찮"})) return "leave_enter";
-    if (containsAny(s, {"찾아뵈", "찾아봬", "찾아뵐", "뵐수", "뵈러가도", "뵈어도", "봬도", "찾아가도"})) return "leave_visit";
+    if (containsAny(s, {"찾아뵈", "찾아봬", "찾아뵐", "뵐수", "뵈러가도", "뵈어도", "봬도", "찾아가도", "놀러가도"}))
+        return "leave_visit";
     if (containsAny(s, {"통화", "전화해도", "전화드려도", "전화돼", "전화되", "전화가능", "전화괜찮", "전화걸어도",
                         "전화해봐도"}))
         return "leave_call";
-    if (containsAny(s, {"여쭤", "여쭈", "여쭙", "물어봐도", "물어봐도", "물어볼수", "물어봐도돼", "질문하나", "질문좀",
-                        "질문드려", "질문해도", "질문있", "말씀드려도", "말씀좀드려도", "말씀드릴수", "얘기좀", "이야기좀",
-                        "얘기할수", "이야기할수", "얘기해도", "이야기해도", "말씀나눌", "말씀좀나눌", "얘기나눌", "이야기나눌", "잠깐시간", "잠시시간", "시간좀", "상의좀",
-                        "상의드려도"}))
+    if (containsAny(s, {"여쭤", "여쭈", "여쭙", "물어봐도", "물어볼수", "질문하나", "질문좀", "질문드려", "질문해도",
+                        "질문있", "말씀드려도", "말씀좀드려도", "말씀드릴수", "얘기좀", "이야기좀", "얘기할수", "이야기할수",
+                        "얘기해도", "이야기해도", "말씀나눌", "말씀좀나눌", "얘기나눌", "이야기나눌", "잠깐시간", "잠시시간",
+                        "시간좀내", "시간좀있", "시간좀괜찮", "시간좀되", "시간좀돼", "상의좀", "상의드려도"}))
         return "leave_talk";
     return nullptr;
 }
 
 // The speaker asks leave to do something themselves ("발표 순서는 제가 정해도
-// 될까요?", "내가 먼저 골라도 돼?"): 제가 or 내가 with -아도/-어도 되다 or
-// 괜찮다. Asked of a guess ("제가 가도 될까요 늦었는데") it is leave all the same.
+// 될까요?", "내가 먼저 골라도 돼?", "오늘 일찍 퇴근해도 될까요?"): -아도/-어도
+// 될까, or 제가 or 내가 with -아도/-어도 되다 or 괜찮다.
 bool decidesWithLeave(const std::string& text) {
     std::vector<std::string> words;
     StringUtil::split(text, ' ', words);
     bool self = false;
     for (const auto& w : words) self = self || w == "내가" || w == "제가";
-    if (!self) return false;
     std::string s = text;
     StringUtil::replace(s, " ", "");
-    return containsAny(s, {"도될까", "도되나", "도되겠", "도돼?", "도돼요", "도괜찮", "도되죠", "도되지"});
+    // "오늘 일찍 퇴근해도 될까요?": -도 될까 asks leave, not a guess, with or
+    // without 제가.
+    if (containsAny(s, {"도될까", "도되겠습니까"})) return true;
+    if (!self) return false;
+    return containsAny(s, {"도되나", "도되겠", "도돼?", "도돼요", "도괜찮", "도되죠", "도되지"});
 }
 
 // A gathering the reader is asked to attend ("다음 달 세미나에도 꼭 참석해
@@ -796,10 +804,14 @@ bool proposesPolitely(const std::string& text) {
     const std::string& before = words[words.size() - 2];
     if ((last == "가요" || last == "가시죠") && endsWith(before, "러")) return true;
     if (endsWith(last, "러가요")) return true;
-    bool together = false;
-    for (const auto& w : words)
-        together = together || w == "같이" || w == "함께" || w == "우리" || w == "다같이" || StringUtil::startWith(w, "우리");
-    if (!together) return false;
+    // 같이, 함께 and -끼리 ask along; 우리 may only say whose ("우리 애가 잘
+    // 놀아요"), so it counts only with a -자 or a will-form.
+    bool along = false, ours = false;
+    for (const auto& w : words) {
+        along = along || w == "같이" || w == "함께" || w == "다같이" || w.find("끼리") != std::string::npos;
+        ours = ours || StringUtil::startWith(w, "우리");
+    }
+    if (!along && !ours) return false;
     // "야 우리 헬스 같이 끊자", "주말에 같이 드라이브 나가 볼래요": a -자 or a
     // will-form the verb table does not read, said with a together-word.
     if (endsWith(last, "래") || endsWith(last, "래요")) {
@@ -820,6 +832,7 @@ bool proposesPolitely(const std::string& text) {
             if (endsWith(last, noun)) return false;
         return true;
     }
+    if (!along) return false;
     for (const char* verb : {"가요", "해요", "먹어요", "만나요", "봐요", "뭉쳐요", "찍어요", "놀아요", "마셔요", "시켜요",
                              "떠나요", "나가요", "놀러가요", "모여요", "달려요", "드셔요", "가봐요", "해봐요"})
         if (last == verb || (endsWith(last, verb) && std::string(verb).size() > 6)) return true;
