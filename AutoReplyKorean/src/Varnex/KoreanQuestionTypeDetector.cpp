@@ -803,6 +803,18 @@ bool proposesPolitely(const std::string& text) {
     while (!last.empty() && (last.back() == '~' || last.back() == '!' || last.back() == '.')) last.pop_back();
     const std::string& before = words[words.size() - 2];
     if ((last == "가요" || last == "가시죠") && endsWith(before, "러")) return true;
+    // Asked to drop by ("시간 되면 들러", "근처 오시면 들르세요", "우리 집 와서
+    // 밥 먹고 가"): an invitation to visit. An errand ("퇴근길에 마트 들러")
+    // names no visit.
+    std::string squeezed = text;
+    StringUtil::replace(squeezed, " ", "");
+    const bool visit = containsAny(squeezed, {"시간되면", "시간나면", "근처", "언제", "한번", "우리", "저희", "집에",
+                                              "놀러", "사무실", "편할때", "편하실때"});
+    for (const char* dropBy : {"들러", "들러요", "들르세요", "들러주세요", "들러줘", "들르십시오"})
+        if (visit && last == dropBy) return true;
+    if ((last == "가" || last == "가요" || last == "가세요") && endsWith(before, "먹고") &&
+        text.find("와서") != std::string::npos)
+        return true;
     if (endsWith(last, "러가요")) return true;
     // 같이, 함께 and -끼리 ask along; 우리 may only say whose ("우리 애가 잘
     // 놀아요"), so it counts only with a -자 or a will-form.
