@@ -98,6 +98,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"오늘 일찍 퇴근해도 될까요?", "leave_do"}, {"시간 좀 걸릴 것 같은데 괜찮아?", "yes_no"},
         {"나 너네 집 놀러 가도 돼?", "leave_visit"}, {"어제 통화 가능했어?", "yes_no"},
         {"시간 되면 들러", "invitation"},      {"퇴근길에 마트 들러", "FALSE"},  // a visit, not an errand
+        {"커피 드실래여?", "offer"},  // a typed ending is no second choice
         {"몇 시간 자야 돼?", "count"},         {"몇 번 타야 돼?", "count"},  // what is required
         {"내일 쉴래?", "yes_no"},              {"이따 숙제 먼저 할래?", "yes_no"},  // the reader's own doing
         {"누가 이겼어?", "person_done"},       {"이 표정 뭐냐 ㅋㅋㅋ", "FALSE"},

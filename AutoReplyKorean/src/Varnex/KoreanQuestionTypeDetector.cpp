@@ -1117,7 +1117,13 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // question once its two choices are cut out ("쉴래 아니면 놀러 갈래?",
     // "치킨 피자 뭐가 나아?").
     std::vector<std::string> choices;
-    const int choice = multiChoiceDetector->detect(text, "", choices);
+    int choice = multiChoiceDetector->detect(text, "", choices);
+    // A typed ending the normaliser mends ("커피 드실래여?": 드실래요) is no
+    // second choice: the mended text decides.
+    std::vector<std::string> mended;
+    if (choice != KoreanMultiChoiceDetector::NONE && !text2.empty() && text2 != text &&
+        multiChoiceDetector->detect(text2, "", mended) == KoreanMultiChoiceDetector::NONE)
+        choice = KoreanMultiChoiceDetector::NONE;
     if (choice != KoreanMultiChoiceDetector::NONE &&
         (type == Q::YES_NO || (choice == KoreanMultiChoiceDetector::ALTERNATIVES && choices.size() >= 2)))
         type = Q::CHOOSE_ONE;
@@ -1132,7 +1138,7 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // 짜장면 먹을래?"), invites as 같이 does; what the reader will do on their
     // own ("내일 쉴래?", "이따 숙제 먼저 할래?") is no invitation.
     std::string lastW, beforeW;
-    lastTwoWords(text, lastW, beforeW);
+    lastTwoWords(text2.empty() ? text : text2, lastW, beforeW);
     const bool willForm = endsWith(lastW, "래") || endsWith(lastW, "래요");
     bool social = false;
     for (const char* meet : {"먹을래", "드실래", "마실래", "만날래", "뵐래", "놀래", "한잔"})
