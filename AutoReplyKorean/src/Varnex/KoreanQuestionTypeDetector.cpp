@@ -979,7 +979,17 @@ bool KoreanQuestionTypeDetector::process(Annotation& annotation) const {
         std::vector<std::string> pair;
         const bool question = cue == Cue::Phrase || (cue == Cue::VerbForm && !classifierDenies(annotation)) ||
                               (cue != Cue::VerbForm && multiChoiceDetector->detectBarePair(text, pair) != 0);
-        if (!question && cue != Cue::Vetoed &&
+        // "우리 힘내자", "다 같이 힘냅시다": a cheer shared, not a plan to accept
+        // or put off; the acknowledgement rules answer it.
+        std::string squeezed = text;
+        StringUtil::replace(squeezed, " ", "");
+        const bool cheers = containsAny(squeezed, {"힘내자", "힘냅시다", "힘내보자", "화이팅하자", "파이팅하자",
+                                                   "화이팅합시다", "파이팅합시다", "열심히하자", "열심히합시다",
+                                                   "잘해보자", "잘해봅시다", "버티자",
+                                                   "버텨보자", "이겨내자", "이겨냅시다"}) &&
+                            text.find('?') == std::string::npos;
+        if (cheers) {
+        } else if (!question && cue != Cue::Vetoed &&
             (proposesInShorthand(annotation.getText()) || proposesPolitely(text))) {
             // A proposal with no question cue is answered as an invitation.
             type = kInvitation;
