@@ -85,6 +85,20 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"내가 장 봐 올까?", "offer"},         {"내가 먼저 사과할까?", "yes_no"},  // weighed for oneself
         {"집까지 데려다줄까?", "offer"},       {"내가 합격할까?", "yes_no"},
         {"내일 점심에 짜장면 먹을래?", "invitation"}, {"산책 나갈래?", "invitation"},
+        {"피시방 ㄱㄱ", "invitation"},         {"이따 커피 마시러 가요", "invitation"},  // proposals said, not asked
+        {"야 우리 헬스 같이 끊자", "invitation"}, {"그럼 ㄱㄱ", "FALSE"},  // agreeing to what was proposed
+        {"커피 한잔 드실래요?", "offer"},      {"제가 먼저 연락 돌릴까요?", "offer"},
+        {"금요일 오후 두 시로 잡아도 될까요?", "offer_time"},  // the time suits, or another is asked
+        {"일정표 제가 공유해 드릴게요 괜찮으세요?", "offer"},
+        {"실장님 잠시 여쭤봐도 될까요", "leave_talk"}, {"부장님 잠시 말씀 좀 드려도 될까요?", "leave_talk"},
+        {"통화 가능?", "leave_call"},          {"들어가도 되겠습니까", "leave_enter"},
+        {"다음 달 세미나에도 꼭 참석해 주십시오", "attend"}, {"꼭 건강하게 돌아와", "FALSE"},
+        {"집들이 할 건데 꼭 와 ㅎㅎ", "attend"}, {"내일 회의 꼭 와야 돼?", "yes_no"},  // must one come: asked
+        {"발표 순서는 제가 정해도 될까요?", "leave_do"}, {"제가 차 가지고 갈까요?", "offer"},
+        {"오늘 일찍 퇴근해도 될까요?", "leave_do"}, {"시간 좀 걸릴 것 같은데 괜찮아?", "yes_no"},
+        {"나 너네 집 놀러 가도 돼?", "leave_visit"}, {"어제 통화 가능했어?", "yes_no"},
+        {"시간 되면 들러", "invitation"},      {"퇴근길에 마트 들러", "FALSE"},  // a visit, not an errand
+        {"커피 드실래여?", "offer"},  // a typed ending is no second choice
         {"몇 시간 자야 돼?", "count"},         {"몇 번 타야 돼?", "count"},  // what is required
         {"내일 쉴래?", "yes_no"},              {"이따 숙제 먼저 할래?", "yes_no"},  // the reader's own doing
         {"누가 이겼어?", "person_done"},       {"이 표정 뭐냐 ㅋㅋㅋ", "FALSE"},

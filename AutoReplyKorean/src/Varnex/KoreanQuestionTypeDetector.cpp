@@ -53,10 +53,15 @@ const char* const kNowMark = "now";
 // "사다 줄까"): a yes/no question with it is an offer.
 const char* const kOfferMark = "offering";
 const char* const kOffer = "offer";
+const char* const kOfferTime = "offer_time";
 // ... and a word that asks the reader along ("같이", "우리", "한잔", "보러"):
 // a yes/no question in a volitional ending with it is an invitation.
 const char* const kTogetherMark = "together";
 const char* const kInvitation = "invitation";
+// A gathering the reader is asked to come to ("꼭 참석해 주십시오").
+const char* const kAttend = "attend";
+// Leave the speaker asks to do something themselves ("제가 정해도 될까요?").
+const char* const kLeaveDo = "leave_do";
 // ... and an ending that asks what one should do ("사 가면 돼?", "하면
 // 되겠습니까"): a count asked with it is a plan ("몇 개 사 가면 돼?").
 const char* const kShouldMark = "should";
@@ -657,13 +662,19 @@ bool offersToDo(const std::string& text) {
     std::string s = text;
     StringUtil::replace(s, " ", "");
     if (s.find("드려도될까") != std::string::npos || s.find("드려도되") != std::string::npos ||
-        s.find("드려도돼") != std::string::npos)
+        s.find("드려도돼") != std::string::npos || s.find("드려도괜찮") != std::string::npos ||
+        s.find("잡아도될까") != std::string::npos || s.find("잡아도괜찮") != std::string::npos)
         return true;
     std::vector<std::string> words;
     StringUtil::split(text, ' ', words);
     bool self = false;
     for (const auto& w : words) self = self || w == "내가" || w == "제가";
     if (!self) return false;
+    // "일정표 제가 공유해 드릴게요 괜찮으세요?": what the speaker will do,
+    // then whether it suits the reader.
+    if (containsAny(s, {"드릴게", "드리겠", "두겠", "둘게", "놓을게", "놓겠", "해둘게"}) &&
+        containsAny(s, {"괜찮으세요", "괜찮으시죠", "괜찮죠", "괜찮으시겠", "괜찮을까", "괜찮아?", "괜찮지?", "될까요"}))
+        return true;
     std::string last, before;
     lastTwoWords(text, last, before);
     if (!(endsWith(last, "까") || endsWith(last, "까요")) || hasPastSyllable(last) ||
@@ -672,7 +683,13 @@ bool offersToDo(const std::string& text) {
     for (const char* service : {"데리러", "모시러", "마중", "배웅", "태우러", "가지러", "장봐", "장보러", "운전할", "예약할",
                                 "예약해놓", "계산할", "설거지할", "치울", "쏠까", "낼까", "정리할", "챙길", "챙겨갈",
                                 "챙겨올", "가져갈", "가져올", "사갈", "사올", "사다놓", "알아볼", "찾아볼", "확인해볼",
-                                "청소할", "빨래할", "요리할", "밥할", "주문할", "복사해둘", "뽑아둘", "출력할", "대신"})
+                                "청소할", "빨래할", "요리할", "밥할", "주문할", "복사해둘", "뽑아둘", "출력할", "대신",
+                                "연락돌릴", "연락드려볼", "연락해볼", "연락드릴", "전화해볼", "전화돌릴", "전화드릴",
+                                "잡아둘", "잡아놓", "잡을까", "예매해둘", "예매할", "예약해둘", "공유해", "공유드릴",
+                                "보내드릴", "보내줄", "보내둘", "돌려둘", "돌릴까", "정리해서", "정리해둘", "만들어둘",
+                                "써서드릴", "조율해볼", "조율할", "알려줄", "알려드릴", "준비할", "준비해둘", "출력해",
+                                "불러줄", "불러드릴", "부를까", "해둘까", "해놓을까", "픽업", "가지고갈", "가지고올",
+                                "말씀드려볼", "말씀드릴까", "여쭤볼", "물어볼까", "물어봐줄"})
         if (s.find(service) != std::string::npos) return true;
     return false;
 }
@@ -683,6 +700,175 @@ bool asksOut(const std::string& text) {
     StringUtil::replace(s, " ", "");
     for (const char* out : {"러갈", "러가실", "러올", "러오실", "러나갈", "놀래", "나갈래", "나가실래", "산책"})
         if (s.find(out) != std::string::npos) return true;
+    return false;
+}
+
+// Leave asked of the reader before speaking, calling, coming in or calling
+// on them ("잠시 여쭤봐도 될까요", "지금 통화 괜찮으세요?", "들어가도 되겠습니까",
+// "팀장님 잠시 뵐 수 있을까요?"): the type of its answer ("leave_talk",
+// "leave_call", "leave_enter", "leave_visit"), or nullptr. An either/or
+// named with 아니면 or 중에 is a choice, not leave.
+const char* leaveAsked(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    if (containsAny(s, {"아니면", "아님", "중에"})) return nullptr;
+    // "어제 통화 가능했어?" asks what was, not leave.
+    std::string last, before;
+    lastTwoWords(text, last, before);
+    if (hasPastSyllable(last)) return nullptr;
+    if (!containsAny(s, {"도될까", "도되", "도돼", "도괜찮", "가능", "괜찮으세요", "괜찮으십니까", "괜찮으신가", "괜찮아?",
+                         "괜찮아요?", "괜찮을까", "수있을까", "수있어", "수있나", "수있으세요", "수있겠", "돼?", "되나요",
+                         "되세요", "될까요", "되겠습니까"}))
+        return nullptr;
+    if (containsAny(s, {"들어가도", "들어가봐도", "들어가면안", "들어갈게요괜찮"})) return "leave_enter";
+    if (containsAny(s, {"찾아뵈", "찾아봬", "찾아뵐", "뵐수", "뵈러가도", "뵈어도", "봬도", "찾아가도", "놀러가도"}))
+        return "leave_visit";
+    if (containsAny(s, {"통화", "전화해도", "전화드려도", "전화돼", "전화되", "전화가능", "전화괜찮", "전화걸어도",
+                        "전화해봐도"}))
+        return "leave_call";
+    if (containsAny(s, {"여쭤", "여쭈", "여쭙", "물어봐도", "물어볼수", "질문하나", "질문좀", "질문드려", "질문해도",
+                        "질문있", "말씀드려도", "말씀좀드려도", "말씀드릴수", "얘기좀", "이야기좀", "얘기할수", "이야기할수",
+                        "얘기해도", "이야기해도", "말씀나눌", "말씀좀나눌", "얘기나눌", "이야기나눌", "잠깐시간", "잠시시간",
+                        "시간좀내", "시간좀있", "시간좀괜찮", "시간좀되", "시간좀돼", "상의좀", "상의드려도"}))
+        return "leave_talk";
+    return nullptr;
+}
+
+// The speaker asks leave to do something themselves ("발표 순서는 제가 정해도
+// 될까요?", "내가 먼저 골라도 돼?", "오늘 일찍 퇴근해도 될까요?"): -아도/-어도
+// 될까, or 제가 or 내가 with -아도/-어도 되다 or 괜찮다.
+bool decidesWithLeave(const std::string& text) {
+    std::vector<std::string> words;
+    StringUtil::split(text, ' ', words);
+    bool self = false;
+    for (const auto& w : words) self = self || w == "내가" || w == "제가";
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    // "오늘 일찍 퇴근해도 될까요?": -도 될까 asks leave, not a guess, with or
+    // without 제가.
+    if (containsAny(s, {"도될까", "도되겠습니까"})) return true;
+    if (!self) return false;
+    return containsAny(s, {"도되나", "도되겠", "도돼?", "도돼요", "도괜찮", "도되죠", "도되지"});
+}
+
+// A gathering the reader is asked to attend ("다음 달 세미나에도 꼭 참석해
+// 주십시오", "송년회에 부장님도 함께해 주시면 좋겠습니다", "결혼식에 꼭 와
+// 줘", "토요일 동창회 꼭 나와라"): coming or joining asked with 꼭 or with
+// the gathering named. "이리 와 줘" asks for help, not attendance.
+bool asksToAttend(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    // "꼭 와", "꼭 와요": not "꼭 와야 돼" (whether one must come) nor "꼭 와서".
+    const size_t come = s.find("꼭와");
+    const bool comeSurely = come != std::string::npos && s.compare(come + 6, 3, "야") != 0 &&
+                            s.compare(come + 6, 3, "서") != 0;
+    if (!comeSurely && !containsAny(s, {"참석해주", "참석해줘", "참석부탁", "참석하시면", "참석해달", "참석바랍", "참석해요", "참여해주",
+                         "참여해줘", "참여부탁", "와주십시오", "와주세요", "와주시면", "와주실", "와줘", "와주라",
+                         "와주면", "와주시길", "와라", "오세요", "오십시오", "오시면좋", "오시면감사", "오시면영광",
+                         "나와라", "나와줘", "나와주", "나오세요", "함께해주", "함께해줘", "함께하시면좋", "함께해요",
+                         "함께하면좋", "자리를빛내"}))
+        return false;
+    // Coming back or home safely ("꼭 무사히 돌아와라") is a wish, not a gathering.
+    if (containsAny(s, {"돌아오", "돌아와", "다녀오", "다녀와", "조심히", "무사히", "건강하게", "들어오", "들어와", "놀러와",
+                        "놀러오"}))
+        return false;
+    if (s.find("꼭") != std::string::npos) return true;
+    return containsAny(s, {"세미나", "회의", "모임", "행사", "결혼식", "파티", "송년회", "신년회", "회식", "워크숍",
+                           "워크샵", "설명회", "동창회", "돌잔치", "집들이", "발표회", "공연", "전시회", "졸업식",
+                           "개업식", "시상식", "간담회", "총회", "잔치", "개업", "오픈", "연주회", "축제", "생일",
+                           "환영회", "송별회", "결혼", "예식", "세미나", "포럼", "토론회", "조찬", "만찬", "야유회"});
+}
+
+// Chat shorthand that proposes going for something named before it ("노래방
+// ㄱ?", "피시방 ㄱㄱ", "게임 한판 ㄱ", "치맥 콜?"): ㄱ or ㄱㄱ last, or 콜
+// with a question mark, after a word that is no agreement ("그럼 ㄱㄱ",
+// "오키 ㄱ", "좋아 콜" agree to something already proposed).
+bool proposesInShorthand(const std::string& raw) {
+    std::vector<std::string> chars;
+    StringUtil::getCharactors(raw, chars);
+    static const std::vector<std::string> trailing = {" ", "?", "!", "~", ".", "ㅋ", "ㅎ", "^"};
+    bool asked = false;
+    while (!chars.empty() && (std::find(trailing.begin(), trailing.end(), chars.back()) != trailing.end() ||
+                              StringUtil::isEmoji(chars.back()))) {
+        asked = asked || chars.back() == "?";
+        chars.pop_back();
+    }
+    std::string rest;
+    for (const auto& c : chars) rest += c;
+    std::vector<std::string> words;
+    StringUtil::split(StringUtil::trim(rest), ' ', words);
+    words.erase(std::remove(words.begin(), words.end(), std::string()), words.end());
+    if (words.size() < 2) return false;
+    const std::string& last = words.back();
+    const bool go = last == "ㄱ" || last == "ㄱㄱ" || last == "ㄱㄱㄱ" || last == "고고" || last == "ㄱ?";
+    if (!go && !(asked && last == "콜")) return false;
+    for (const char* agree : {"그래", "좋아", "오키", "ㅇㅋ", "오케이", "그럼", "응", "웅", "ㅇㅇ", "네", "넵", "콜", "바로",
+                              "당장", "고고", "ㄱㄱ", "ㄱ", "ok", "OK", "그러자", "좋지", "좋아요"})
+        if (words[words.size() - 2] == agree) return false;
+    return true;
+}
+
+// A proposal made as a statement in 해요체: going to do something together
+// ("이따 커피 마시러 가요", "선배님 저녁 드시러 가요") or something done
+// together ("이번엔 우리 팀끼리 뭉쳐요", "주말에 같이 드라이브 나가 봐요").
+// Said of oneself ("저 점심 먹으러 가요") it tells where one goes.
+bool proposesPolitely(const std::string& text) {
+    std::vector<std::string> words;
+    StringUtil::split(StringUtil::trim(text), ' ', words);
+    words.erase(std::remove(words.begin(), words.end(), std::string()), words.end());
+    if (words.size() < 2) return false;
+    for (const auto& w : words)
+        for (const char* self : {"저", "전", "저는", "제가", "나", "난", "나는", "내가", "저도", "나도"})
+            if (w == self) return false;
+    std::string last = words.back();
+    while (!last.empty() && (last.back() == '~' || last.back() == '!' || last.back() == '.')) last.pop_back();
+    const std::string& before = words[words.size() - 2];
+    if ((last == "가요" || last == "가시죠") && endsWith(before, "러")) return true;
+    // Asked to drop by ("시간 되면 들러", "근처 오시면 들르세요", "우리 집 와서
+    // 밥 먹고 가"): an invitation to visit. An errand ("퇴근길에 마트 들러")
+    // names no visit.
+    std::string squeezed = text;
+    StringUtil::replace(squeezed, " ", "");
+    const bool visit = containsAny(squeezed, {"시간되면", "시간나면", "근처", "언제", "한번", "우리", "저희", "집에",
+                                              "놀러", "사무실", "편할때", "편하실때"});
+    for (const char* dropBy : {"들러", "들러요", "들르세요", "들러주세요", "들러줘", "들르십시오"})
+        if (visit && last == dropBy) return true;
+    if ((last == "가" || last == "가요" || last == "가세요") && endsWith(before, "먹고") &&
+        text.find("와서") != std::string::npos)
+        return true;
+    if (endsWith(last, "러가요")) return true;
+    // 같이, 함께 and -끼리 ask along; 우리 may only say whose ("우리 애가 잘
+    // 놀아요"), so it counts only with a -자 or a will-form.
+    bool along = false, ours = false;
+    for (const auto& w : words) {
+        along = along || w == "같이" || w == "함께" || w == "다같이" || w.find("끼리") != std::string::npos;
+        ours = ours || StringUtil::startWith(w, "우리");
+    }
+    if (!along && !ours) return false;
+    // "야 우리 헬스 같이 끊자", "주말에 같이 드라이브 나가 볼래요": a -자 or a
+    // will-form the verb table does not read, said with a together-word.
+    if (endsWith(last, "래") || endsWith(last, "래요")) {
+        // -ㄹ래: the syllable before 래 ends in ㄹ (갈래, 볼래요); 그래, 노래,
+        // 원래 and 빨래, 몰래 are no will-forms.
+        std::vector<std::string> chars;
+        StringUtil::getCharactors(last, chars);
+        const size_t at = chars.size() - (endsWith(last, "요") ? 3 : 2);
+        if (chars.size() < 2 || at >= chars.size() || chars[at].size() != 3) return false;
+        if (endsWith(last, "빨래") || endsWith(last, "몰래")) return false;
+        const unsigned char* p = reinterpret_cast<const unsigned char*>(chars[at].data());
+        const int c = ((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F);
+        return c >= 0xAC00 && c <= 0xD7A3 && (c - 0xAC00) % 28 == 8;
+    }
+    if (endsWith(last, "자") && last.size() >= 6) {
+        for (const char* noun : {"남자", "여자", "의자", "모자", "과자", "감자", "부자", "상자", "액자", "숫자", "글자", "피자",
+                                 "왕자", "환자", "기자", "제자", "주자", "투자", "이자", "조카자", "자자"})
+            if (endsWith(last, noun)) return false;
+        return true;
+    }
+    if (!along) return false;
+    for (const char* verb : {"가요", "해요", "먹어요", "만나요", "봐요", "뭉쳐요", "찍어요", "놀아요", "마셔요", "시켜요",
+                             "떠나요", "나가요", "놀러가요", "모여요", "달려요", "드셔요", "가봐요", "해봐요"})
+        if (last == verb || (endsWith(last, verb) && std::string(verb).size() > 6)) return true;
     return false;
 }
 
@@ -910,7 +1096,25 @@ bool KoreanQuestionTypeDetector::process(Annotation& annotation) const {
         std::vector<std::string> pair;
         const bool question = cue == Cue::Phrase || (cue == Cue::VerbForm && !classifierDenies(annotation)) ||
                               (cue != Cue::VerbForm && multiChoiceDetector->detectBarePair(text, pair) != 0);
-        if (question) {
+        // "우리 힘내자", "다 같이 힘냅시다": a cheer shared, not a plan to accept
+        // or put off; the acknowledgement rules answer it.
+        std::string squeezed = text;
+        StringUtil::replace(squeezed, " ", "");
+        const bool cheers = containsAny(squeezed, {"힘내자", "힘냅시다", "힘내보자", "화이팅하자", "파이팅하자",
+                                                   "화이팅합시다", "파이팅합시다", "열심히하자", "열심히합시다",
+                                                   "잘해보자", "잘해봅시다", "버티자",
+                                                   "버텨보자", "이겨내자", "이겨냅시다"}) &&
+                            text.find('?') == std::string::npos;
+        if (cheers) {
+        } else if (!question && cue != Cue::Vetoed &&
+            (proposesInShorthand(annotation.getText()) || proposesPolitely(text))) {
+            // A proposal with no question cue is answered as an invitation.
+            type = kInvitation;
+        } else if (!question && cue != Cue::Vetoed && asksToAttend(text)) {
+            type = kAttend;
+        } else if (question && proposesInShorthand(annotation.getText())) {
+            type = kInvitation;
+        } else if (question) {
             getQuestionType(text, text2, type);
             if (reportsAFew(text, type) || exclaims(annotation.getText(), type))
                 type = Label::FALSE_LABEL;
@@ -1093,7 +1297,13 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // question once its two choices are cut out ("쉴래 아니면 놀러 갈래?",
     // "치킨 피자 뭐가 나아?").
     std::vector<std::string> choices;
-    const int choice = multiChoiceDetector->detect(text, "", choices);
+    int choice = multiChoiceDetector->detect(text, "", choices);
+    // A typed ending the normaliser mends ("커피 드실래여?": 드실래요) is no
+    // second choice: the mended text decides.
+    std::vector<std::string> mended;
+    if (choice != KoreanMultiChoiceDetector::NONE && !text2.empty() && text2 != text &&
+        multiChoiceDetector->detect(text2, "", mended) == KoreanMultiChoiceDetector::NONE)
+        choice = KoreanMultiChoiceDetector::NONE;
     if (choice != KoreanMultiChoiceDetector::NONE &&
         (type == Q::YES_NO || (choice == KoreanMultiChoiceDetector::ALTERNATIVES && choices.size() >= 2)))
         type = Q::CHOOSE_ONE;
@@ -1108,7 +1318,7 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     // 짜장면 먹을래?"), invites as 같이 does; what the reader will do on their
     // own ("내일 쉴래?", "이따 숙제 먼저 할래?") is no invitation.
     std::string lastW, beforeW;
-    lastTwoWords(text, lastW, beforeW);
+    lastTwoWords(text2.empty() ? text : text2, lastW, beforeW);
     const bool willForm = endsWith(lastW, "래") || endsWith(lastW, "래요");
     bool social = false;
     for (const char* meet : {"먹을래", "드실래", "마실래", "만날래", "뵐래", "놀래", "한잔"})
@@ -1116,8 +1326,30 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if (type == Q::YES_NO &&
         invites(text, m.together || (willForm && ((m.later && !now && social) || asksOut(text))), verbTable.get()))
         type = kInvitation;
+    // "커피 한잔 드실래요?": something offered to the reader, not asked along.
+    if (type == Q::YES_NO && willForm && lastW.find("드실래") != std::string::npos && !m.together && !m.later)
+        type = kOffer;
+    // An arrangement set for an hour ("예약은 토요일 저녁 일곱 시로 해 드려도
+    // 괜찮으시겠어요?", "금요일 오후 두 시로 잡아도 될까요?") is answered with
+    // the time: it suits, or another is asked for.
+    if (type == kOffer) {
+        std::string s = text;
+        StringUtil::replace(s, " ", "");
+        if (containsAny(s, {"시로", "시반으로", "시쯤으로", "분으로", "시에해", "시에잡", "시에예약"}))
+            type = kOfferTime;
+    }
     // How it went, how the reader does it, how the reader finds it.
     if (!multi) type = howKind(text, type, askedInPast(text, text2, verbTable.get()));
+    // Leave to speak, call or come in, and a gathering to attend, are
+    // answered as such, whatever verb or offer the question was read with.
+    if (type == Q::YES_NO || type == kOffer || type == kInvitation || type == Q::CHOOSE_ONE) {
+        if (const char* leave = leaveAsked(text))
+            type = leave;
+        else if (type == Q::YES_NO && decidesWithLeave(text))
+            type = kLeaveDo;
+        else if (type != Q::CHOOSE_ONE && asksToAttend(text))
+            type = kAttend;
+    }
     if (multi && type != Q::CHOOSE_ONE) type = Q::MULTI_QUESTION;
 }
 

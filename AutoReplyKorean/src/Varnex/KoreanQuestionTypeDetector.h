@@ -15,7 +15,16 @@
 // come (the rules' mark "later": 내일, 주말에, 퇴근하고) and none for now
 // ("now": 지금) asks for plans, "plan_activity", unless asked in the past; a
 // yes/no question with a verb that offers to get something for the reader
-// (the mark "offering": 사 갈까, 사다 줄까) is an "offer"; a count asked
+// (the mark "offering": 사 갈까, 사다 줄까) is an "offer", and so is
+// something the speaker will arrange for the reader ("제가 회의실 잡아
+// 둘까요?", "공유해 드릴게요 괜찮으세요?") or a drink offered ("커피 한잔
+// 드실래요?"), an "offer_time" when set for an hour ("두 시로 잡아도 될까요?");
+// leave asked to speak, call, come in or call on the reader is
+// "leave_talk", "leave_call", "leave_enter" or "leave_visit", and leave to
+// do something oneself ("제가 정해도 될까요?") "leave_do"; a gathering
+// the reader is asked to come to ("꼭 참석해 주십시오") is "attend", asked or
+// not; a proposal made as a statement ("피시방 ㄱㄱ", "치맥 콜?", "커피 마시러
+// 가요", "우리 같이 헬스 끊자") is an "invitation"; a count asked
 // with what one should do (the mark "should": 사 가면 돼, 하면 되겠습니까)
 // is a "plan_count", and so is a count or a place the speaker proposes to
 // settle ("몇 장 뽑아 둘까요?": "plan_count", "어디로 잡을까?": "plan_where");
