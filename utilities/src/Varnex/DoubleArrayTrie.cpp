@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <exception>
@@ -51,8 +52,9 @@ constexpr long long kChildSpan = 257;
 
 struct DoubleArrayTrie::Units {
     // Backing memory of an array read from a file (the library does not own
-    // it then); empty for an array the library built itself.
-    std::vector<std::uint64_t> storage;
+    // it then); empty for an array the library built itself. Left
+    // uninitialised until the file's bytes are read into it.
+    std::unique_ptr<std::uint64_t[]> storage;
     Darts::DoubleArray darts;
 };
 
@@ -92,13 +94,13 @@ struct DartsCursor {
 // index, and the root) must have a base from which all 256 children and the
 // key end lie inside the array, and every key end must name an existing
 // group. The library's own arrays always pass.
-bool unitsAreSound(const std::vector<std::uint64_t>& storage, size_t count, size_t groups, std::string& why) {
+bool unitsAreSound(const std::uint64_t* storage, size_t count, size_t groups, std::string& why) {
     if (count > static_cast<size_t>(INT_MAX / 2)) {
         why = "double array too large";
         return false;
     }
     const long long units = static_cast<long long>(count);
-    const char* bytes = reinterpret_cast<const char*>(storage.data());
+    const char* bytes = reinterpret_cast<const char*>(storage);
     auto unitAt = [&](long long i) {
         RawUnit u;
         std::memcpy(&u, bytes + i * kUnitSize, kUnitSize);
@@ -210,7 +212,9 @@ public:
                 table.firstCharacterFilter = false;
                 break;
             }
-            firsts.push_back(StringUtil::packedCharacter(key + i, length));
+            // Keys arrive sorted: a run of keys shares its first character.
+            const std::uint32_t first = StringUtil::packedCharacter(key + i, length);
+            if (firsts.empty() || firsts.back() != first) firsts.push_back(first);
             break;
         }
         return true;
@@ -483,11 +487,13 @@ bool DoubleArrayTrie::load(std::istream& in) {
         units = std::make_shared<Units>();
         if (units->darts.unit_size() != kUnitSize) return failed("double array unit size mismatch");
         const size_t count = static_cast<size_t>(bytes) / kUnitSize;
-        units->storage.resize((static_cast<size_t>(bytes) + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t));
-        if (!in.read(reinterpret_cast<char*>(units->storage.data()), bytes)) return failed("double array truncated");
+        const size_t words = (static_cast<size_t>(bytes) + sizeof(std::uint64_t) - 1) / sizeof(std::uint64_t);
+        units->storage.reset(new std::uint64_t[words]);
+        units->storage[words - 1] = 0;  // the bytes past the last unit, if any
+        if (!in.read(reinterpret_cast<char*>(units->storage.get()), bytes)) return failed("double array truncated");
         std::string why;
-        if (!unitsAreSound(units->storage, count, loaded.groups(), why)) return failed(why.c_str());
-        units->darts.set_array(units->storage.data(), count);
+        if (!unitsAreSound(units->storage.get(), count, loaded.groups(), why)) return failed(why.c_str());
+        units->darts.set_array(units->storage.get(), count);
     } else if (loaded.groups() > 0) {
         return failed("value table without a double array");
     }
