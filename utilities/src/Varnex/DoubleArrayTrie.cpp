@@ -255,6 +255,18 @@ public:
             if ((static_cast<unsigned char>(p[k]) & 0xC0) != 0x80) return false;
         return true;
     }
+    // A set of 16 bits per item (within the bounds), each item's bit set.
+    template <typename Item, typename Bit>
+    static void fillBits(const std::vector<Item>& items, unsigned minBits, unsigned maxBits, unsigned& bits,
+                         std::vector<std::uint64_t>& set, Bit bitOf) {
+        bits = minBits;
+        while (bits < maxBits && (size_t{1} << bits) < 16 * items.size()) ++bits;
+        set.assign((size_t{1} << bits) / 64, 0);
+        for (const Item& item : items) {
+            const size_t bit = bitOf(item, bits);
+            set[bit / 64] |= std::uint64_t{1} << (bit % 64);
+        }
+    }
     void pushPair(std::uint64_t h) {
         // Keys arrive sorted, so neighbours mostly share their pair.
         if (pairs.empty() || pairs.back() != h) pairs.push_back(h);
@@ -262,27 +274,13 @@ public:
     void finish() {
         std::sort(firsts.begin(), firsts.end());
         firsts.erase(std::unique(firsts.begin(), firsts.end()), firsts.end());
-        if (!firsts.empty()) {
-            unsigned bits = kMinFilterBits;
-            while (bits < kMaxFilterBits && (size_t{1} << bits) < 16 * firsts.size()) ++bits;
-            table.filterBits = bits;
-            table.firstCharacters.assign((size_t{1} << bits) / 64, 0);
-            for (std::uint32_t c : firsts) {
-                const size_t bit = filterBit(c, bits);
-                table.firstCharacters[bit / 64] |= std::uint64_t{1} << (bit % 64);
-            }
-        }
+        if (!firsts.empty())
+            fillBits(firsts, kMinFilterBits, kMaxFilterBits, table.filterBits, table.firstCharacters,
+                     [](std::uint32_t c, unsigned bits) { return filterBit(c, bits); });
         std::vector<std::uint32_t>().swap(firsts);
-        if (table.firstCharacterFilter && table.pairFilter && !pairs.empty()) {
-            unsigned bits = kMinPairBits;
-            while (bits < kMaxPairBits && (size_t{1} << bits) < 16 * pairs.size()) ++bits;
-            table.pairBits = bits;
-            table.pairs.assign((size_t{1} << bits) / 64, 0);
-            for (std::uint64_t h : pairs) {
-                const size_t bit = pairBit(h, bits);
-                table.pairs[bit / 64] |= std::uint64_t{1} << (bit % 64);
-            }
-        }
+        if (table.firstCharacterFilter && table.pairFilter && !pairs.empty())
+            fillBits(pairs, kMinPairBits, kMaxPairBits, table.pairBits, table.pairs,
+                     [](std::uint64_t h, unsigned bits) { return pairBit(h, bits); });
         std::vector<std::uint64_t>().swap(pairs);
         table.groupStart.push_back(static_cast<std::uint32_t>(table.entries.size()));
         table.keyArena.shrink_to_fit();

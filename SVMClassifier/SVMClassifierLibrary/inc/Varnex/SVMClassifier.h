@@ -61,6 +61,9 @@ public:
 
 protected:
     std::shared_ptr<Model> model;
+
+private:
+    std::map<std::string, double> classifyAs(const SVMFeatureVector& vector, bool byHash) const;
 };
 
 }  // namespace Varnex

@@ -132,20 +132,19 @@ std::map<std::string, double> SVMClassifier::convertToNamedFeaturesMap(const std
 }
 
 std::map<std::string, double> SVMClassifier::classify(const SVMFeatureVector& vector) const {
-    if (!loaded()) {
-        varnex_print_log(LOG_ERROR, kTag, "model is not loaded");
-        return {};
-    }
-    std::vector<double> scores = solveLinear(vector);
-    return convertToNamedFeaturesMap(probabilities(normalize(scores)));
+    return classifyAs(vector, false);
 }
 
 std::map<std::string, double> SVMClassifier::classifyByHash(const SVMFeatureVector& byHash) const {
+    return classifyAs(byHash, true);
+}
+
+std::map<std::string, double> SVMClassifier::classifyAs(const SVMFeatureVector& vector, bool byHash) const {
     if (!loaded()) {
         varnex_print_log(LOG_ERROR, kTag, "model is not loaded");
         return {};
     }
-    std::vector<double> scores = solveLinearByHash(byHash);
+    std::vector<double> scores = byHash ? solveLinearByHash(vector) : solveLinear(vector);
     return convertToNamedFeaturesMap(probabilities(normalize(scores)));
 }
 
