@@ -73,6 +73,16 @@ TEST(Scrambling, ArithmeticOfTheThreeModesModulo255) {
     EXPECT_EQ(static_cast<unsigned char>(Encryptor(7).encrypt(std::string("\x01"))[0]), 8);
     // The string forms end at the first zero byte produced: 254 + 1 = 0.
     EXPECT_EQ(Encryptor(std::string("\x01", 1)).encrypt(std::string("a\xFE" "b")), "b");
+    // Every phrase byte against every data byte, both ways, is safeAdd.
+    const std::string data = allBytes(0, 255);
+    for (int k = 0; k < 256; ++k) {
+        const Encryptor e{std::string(1, static_cast<char>(k))};
+        std::unique_ptr<char[]> up(e.encrypt(data.data(), data.size())), down(e.decrypt(data.data(), data.size()));
+        for (size_t i = 0; i < data.size(); ++i) {
+            ASSERT_EQ(up[i], Encryptor::safeAdd(data[i], k)) << k << " " << i;
+            ASSERT_EQ(down[i], Encryptor::safeAdd(data[i], -k)) << k << " " << i;
+        }
+    }
 }
 
 // --- whole files -------------------------------------------------------------

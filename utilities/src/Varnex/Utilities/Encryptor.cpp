@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -83,19 +84,26 @@ void Encryptor::transformInto(const char* data, char* out, size_t len, int sign)
         // A phrase-long block at a time, without a branch on the data, so
         // the compiler can do many bytes per step.
         const size_t n = passPhrase.size();
-        std::vector<int> shift(n);  // k + 255, in [0, 510]
-        for (size_t j = 0; j < n; ++j) shift[j] = sign * static_cast<unsigned char>(passPhrase[j]) + 255;
-        const int* const sh = shift.data();
+        // (u + k) mod 255 for k in [-255, 255]: with k' = k mod 255 in
+        // [0, 254], u + k' stays below 510, so the byte is u + k' or, from
+        // 255 - k' on, u - (255 - k'). All in bytes: the compiler handles
+        // sixteen or more of them per step.
+        std::vector<unsigned char> plusBytes(n), wrapBytes(n);
+        for (size_t j = 0; j < n; ++j) {
+            const int k = ((sign * static_cast<unsigned char>(passPhrase[j])) % 255 + 255) % 255;
+            plusBytes[j] = static_cast<unsigned char>(k);
+            wrapBytes[j] = static_cast<unsigned char>(255 - k);
+        }
+        const unsigned char* const plus = plusBytes.data();
+        const unsigned char* const minus = wrapBytes.data();
         for (size_t start = 0; start < len; start += n) {
             const size_t m = std::min(n, len - start);
             const unsigned char* in = reinterpret_cast<const unsigned char*>(data) + start;
             unsigned char* to = reinterpret_cast<unsigned char*>(out) + start;
             for (size_t j = 0; j < m; ++j) {
                 // Read before written: `out` may be `data` itself.
-                int v = sh[j] + in[j];
-                v -= v >= 510 ? 510 : 0;
-                v -= v >= 255 ? 255 : 0;
-                to[j] = static_cast<unsigned char>(v);
+                const unsigned char u = in[j];
+                to[j] = static_cast<unsigned char>(u >= minus[j] ? u - minus[j] : u + plus[j]);
             }
         }
     } else if (mode == 1) {
