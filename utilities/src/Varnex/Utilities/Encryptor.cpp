@@ -81,29 +81,44 @@ void Encryptor::transformInto(const char* data, char* out, size_t len, int sign)
         return static_cast<char>(s);
     };
     if (mode == 2 && !passPhrase.empty()) {
-        // A phrase-long block at a time, without a branch on the data, so
-        // the compiler can do many bytes per step.
+        // A block at a time, without a branch on the data, so the compiler
+        // can do many bytes per step.
         const size_t n = passPhrase.size();
         // (u + k) mod 255 for k in [-255, 255]: with k' = k mod 255 in
         // [0, 254], u + k' stays below 510, so the byte is u + k' or, from
-        // 255 - k' on, u - (255 - k'). All in bytes: the compiler handles
-        // sixteen or more of them per step.
-        std::vector<unsigned char> plusBytes(n), wrapBytes(n);
-        for (size_t j = 0; j < n; ++j) {
-            const int k = ((sign * static_cast<unsigned char>(passPhrase[j])) % 255 + 255) % 255;
-            plusBytes[j] = static_cast<unsigned char>(k);
+        // 255 - k' on, u + k' - 255. All in bytes, without a branch: the
+        // compiler handles sixteen or more of them per step.
+        // The phrase repeated up to 64 times (a whole number of times, and
+        // no longer than the data needs) makes a block long enough that the
+        // odd bytes at its end cost little.
+        const size_t block = len < n ? len : n * std::min<size_t>(64, len / n);
+        const size_t period = std::min(n, block);
+        std::vector<unsigned char> plusBytes(block), wrapBytes(block);
+        for (size_t j = 0; j < period; ++j) {
+            // k' = sign * byte mod 255, without a division.
+            const unsigned char byte = static_cast<unsigned char>(passPhrase[j]);
+            const unsigned char k = sign > 0 ? (byte == 255 ? 0 : byte) : (byte == 0 ? 0 : 255 - byte);
+            plusBytes[j] = k;
             wrapBytes[j] = static_cast<unsigned char>(255 - k);
+        }
+        for (size_t filled = period; filled < block;) {
+            const size_t copy = std::min(filled, block - filled);
+            std::memcpy(plusBytes.data() + filled, plusBytes.data(), copy);
+            std::memcpy(wrapBytes.data() + filled, wrapBytes.data(), copy);
+            filled += copy;
         }
         const unsigned char* const plus = plusBytes.data();
         const unsigned char* const minus = wrapBytes.data();
-        for (size_t start = 0; start < len; start += n) {
-            const size_t m = std::min(n, len - start);
+        for (size_t start = 0; block > 0 && start < len; start += block) {
+            const size_t m = std::min(block, len - start);
             const unsigned char* in = reinterpret_cast<const unsigned char*>(data) + start;
             unsigned char* to = reinterpret_cast<unsigned char*>(out) + start;
             for (size_t j = 0; j < m; ++j) {
                 // Read before written: `out` may be `data` itself.
+                // From 255 - k' on, u + k' - 255 is u + k' + 1 modulo 256.
                 const unsigned char u = in[j];
-                to[j] = static_cast<unsigned char>(u >= minus[j] ? u - minus[j] : u + plus[j]);
+                const unsigned char wraps = static_cast<unsigned char>(u >= minus[j]);
+                to[j] = static_cast<unsigned char>(u + plus[j] + wraps);
             }
         }
     } else if (mode == 1) {
