@@ -170,6 +170,11 @@ size_t pairBit(std::uint64_t hash, unsigned bits) { return static_cast<size_t>(h
 
 // The raw key without marks, written into `out` (whose memory is reused).
 void normaliseInto(const char* raw, size_t length, std::string& out) {
+    // Most keys carry no mark: copied whole.
+    if (std::memchr(raw, '/', length) == nullptr && std::memchr(raw, '~', length) == nullptr) {
+        out.assign(raw, length);
+        return;
+    }
     out.clear();
     for (size_t i = 0; i < length; ++i)
         if (raw[i] != '/' && raw[i] != '~') out += raw[i];
