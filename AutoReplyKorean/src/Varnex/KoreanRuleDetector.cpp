@@ -1,5 +1,6 @@
 #include "KoreanRuleDetector.h"
 
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -27,8 +28,12 @@ std::string withoutSpaces(const std::string& text) {
 // A value "LABEL@word|word...@word|word..." holds only when the message
 // also has a word of every "@" group, and none of a group written "@!word|word";
 // `label` receives LABEL. A plain value always holds.
+// Whether a group's words were found, by group: a message's phrases often
+// share their groups, and long messages make each search dear.
+using GroupAnswers = std::vector<std::pair<std::string_view, bool>>;
+
 bool companionsPresent(const std::string& value, const std::string& text, const std::string& normalized,
-                       std::string& label) {
+                       std::string& label, GroupAnswers& answers) {
     const std::string_view v(value), t(text), n(normalized);
     size_t at = v.find('@');
     label.assign(v.substr(0, at));
@@ -39,12 +44,20 @@ bool companionsPresent(const std::string& value, const std::string& text, const 
         const bool excluded = !group.empty() && group[0] == '!';
         if (excluded) group.remove_prefix(1);
         bool any = false;
-        for (size_t start = 0; !any && start <= group.size();) {
-            size_t end = group.find('|', start);
-            if (end == std::string_view::npos) end = group.size();
-            const std::string_view word = group.substr(start, end - start);
-            any = !word.empty() && (t.find(word) != std::string_view::npos || n.find(word) != std::string_view::npos);
-            start = end + 1;
+        auto known = std::find_if(answers.begin(), answers.end(),
+                                  [&](const std::pair<std::string_view, bool>& a) { return a.first == group; });
+        if (known != answers.end()) {
+            any = known->second;
+        } else {
+            for (size_t start = 0; !any && start <= group.size();) {
+                size_t end = group.find('|', start);
+                if (end == std::string_view::npos) end = group.size();
+                const std::string_view word = group.substr(start, end - start);
+                any = !word.empty() &&
+                      (t.find(word) != std::string_view::npos || n.find(word) != std::string_view::npos);
+                start = end + 1;
+            }
+            answers.emplace_back(group, any);
         }
         if (any == excluded) return false;
         at = groupEnd;
@@ -97,6 +110,7 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
     bool urgent = false;
     // The space-free texts are made only for a phrase that has companions.
     std::string text, normalized;
+    GroupAnswers answers;
     bool stripped = false;
     for (size_t i = 0; i + 1 < found.size(); i += 2) {
         std::string value = found[i + 1];
@@ -106,7 +120,7 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
                 normalized = withoutSpaces(annotation.getNormalizedText());
                 stripped = true;
             }
-            if (!companionsPresent(found[i + 1], text, normalized, value)) continue;
+            if (!companionsPresent(found[i + 1], text, normalized, value, answers)) continue;
         }
         if (value == KoreanUrgentLabel::JOKE) {
             veto = true;
