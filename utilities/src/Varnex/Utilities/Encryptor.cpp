@@ -88,12 +88,24 @@ void Encryptor::transformInto(const char* data, char* out, size_t len, int sign)
         // [0, 254], u + k' stays below 510, so the byte is u + k' or, from
         // 255 - k' on, u + k' - 255. All in bytes, without a branch: the
         // compiler handles sixteen or more of them per step.
-        // The phrase repeated up to 64 times (a whole number of times, and
-        // no longer than the data needs) makes a block long enough that the
-        // odd bytes at its end cost little.
-        const size_t block = len < n ? len : n * std::min<size_t>(64, len / n);
+        // The phrase repeated (a whole number of times, no longer than the
+        // data needs, within a few kilobytes on the stack) makes a block long
+        // enough that the odd bytes at its end cost little. Nothing is
+        // allocated for the many short strings a resource holds.
+        constexpr size_t kStackBytes = 4096;
+        const size_t repeats = n <= kStackBytes ? std::min<size_t>(64, kStackBytes / n) : 1;
+        const size_t block = len < n ? len : n * std::min(repeats, len / n);
         const size_t period = std::min(n, block);
-        std::vector<unsigned char> plusBytes(block), wrapBytes(block);
+        unsigned char plusStack[kStackBytes], wrapStack[kStackBytes];
+        std::vector<unsigned char> plusHeap, wrapHeap;
+        unsigned char* plusBytes = plusStack;
+        unsigned char* wrapBytes = wrapStack;
+        if (block > kStackBytes) {
+            plusHeap.resize(block);
+            wrapHeap.resize(block);
+            plusBytes = plusHeap.data();
+            wrapBytes = wrapHeap.data();
+        }
         for (size_t j = 0; j < period; ++j) {
             // k' = sign * byte mod 255, without a division.
             const unsigned char byte = static_cast<unsigned char>(passPhrase[j]);
@@ -103,12 +115,12 @@ void Encryptor::transformInto(const char* data, char* out, size_t len, int sign)
         }
         for (size_t filled = period; filled < block;) {
             const size_t copy = std::min(filled, block - filled);
-            std::memcpy(plusBytes.data() + filled, plusBytes.data(), copy);
-            std::memcpy(wrapBytes.data() + filled, wrapBytes.data(), copy);
+            std::memcpy(plusBytes + filled, plusBytes, copy);
+            std::memcpy(wrapBytes + filled, wrapBytes, copy);
             filled += copy;
         }
-        const unsigned char* const plus = plusBytes.data();
-        const unsigned char* const minus = wrapBytes.data();
+        const unsigned char* const plus = plusBytes;
+        const unsigned char* const minus = wrapBytes;
         for (size_t start = 0; block > 0 && start < len; start += block) {
             const size_t m = std::min(block, len - start);
             const unsigned char* in = reinterpret_cast<const unsigned char*>(data) + start;
