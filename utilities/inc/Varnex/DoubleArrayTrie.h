@@ -94,6 +94,8 @@ public:
             bool nextBroken;
         };
         explicit TextCharacters(const std::string& text);
+        // The character at `offset` of `text` and the next one past spaces.
+        static At read(const std::string& text, size_t offset);
         std::string text;
         std::vector<At> starts;
     };
@@ -111,9 +113,9 @@ private:
     void clearSearchable();
     // False when no match can start at `start` (a valid offset).
     bool mayStartAt(const std::string& text, int start) const;
-    // False when no key that begins with the character `first` can go on
-    // with the text from `from` (the byte after that character).
-    bool pairMayFollow(const std::string& text, int from, std::uint32_t first) const;
+    // False when no key can start with the character read (and the one
+    // after it).
+    bool mayStart(const TextCharacters::At& at) const;
     class TableBuilder;
 
     // Staging area filled by insert, emptied by build.

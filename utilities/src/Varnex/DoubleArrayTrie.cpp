@@ -540,42 +540,28 @@ bool DoubleArrayTrie::mayStartAt(const std::string& text, int start) const {
     // Scanners try every offset, and most fall inside a character; when
     // every key begins with a whole character (as every real dictionary
     // does) none of them can start a match.
-    const char* at = text.data() + start;
-    if (!table.keysStartMidCharacter && (static_cast<unsigned char>(*at) & 0xC0) == 0x80) return false;
-    // A well-formed character no key begins with starts no match. (In a
-    // broken one a space may stand where a byte belongs, which a walk that
-    // skips spaces would step over: such offsets are walked.)
-    if (table.firstCharacterFilter && !table.firstCharacters.empty()) {
-        const size_t length = wholeCharacter(at, text.size() - static_cast<size_t>(start));
-        bool wellFormed = length > 0;
-        for (size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(at[k]) & 0xC0) != 0x80) wellFormed = false;
-        if (wellFormed) {
-            const std::uint32_t first = StringUtil::packedCharacter(at, length);
-            const size_t bit = filterBit(first, table.filterBits);
-            if ((table.firstCharacters[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return false;
-            if (!table.pairs.empty() && !pairMayFollow(text, start + static_cast<int>(length), first)) return false;
-        }
-    }
-    return true;
+    if (!table.keysStartMidCharacter && (static_cast<unsigned char>(text[static_cast<size_t>(start)]) & 0xC0) == 0x80)
+        return false;
+    return mayStart(TextCharacters::read(text, static_cast<size_t>(start)));
 }
 
-bool DoubleArrayTrie::pairMayFollow(const std::string& text, int from, std::uint32_t first) const {
+bool DoubleArrayTrie::mayStart(const TextCharacters::At& at) const {
+    // A character no key begins with starts no match, nor one no key goes
+    // on from with the next character. A broken character is walked, not
+    // judged: in it a space may stand where a byte belongs, which a walk
+    // that skips spaces steps over.
+    if (!table.firstCharacterFilter || table.firstCharacters.empty() || at.firstBroken) return true;
+    const size_t bit = filterBit(at.first, table.filterBits);
+    if ((table.firstCharacters[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) return false;
+    if (table.pairs.empty()) return true;
     auto has = [&](std::uint32_t second) {
-        const size_t bit = pairBit(pairHash(first, second), table.pairBits);
-        return (table.pairs[bit / 64] & (std::uint64_t{1} << (bit % 64))) != 0;
+        const size_t b = pairBit(pairHash(at.first, second), table.pairBits);
+        return (table.pairs[b / 64] & (std::uint64_t{1} << (b % 64))) != 0;
     };
     // A key of one character matches whatever follows it.
     if (has(0)) return true;
-    size_t j = static_cast<size_t>(from);
-    while (j < text.size() && text[j] == ' ') ++j;
-    if (j >= text.size()) return false;
-    const char* at = text.data() + j;
-    const size_t length = wholeCharacter(at, text.size() - j);
-    if (length == 0) return true;
-    for (size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(at[k]) & 0xC0) != 0x80) return true;  // broken: walked, not judged
-    return has(StringUtil::packedCharacter(at, length));
+    if (at.nextMissing) return false;
+    return at.nextBroken || has(at.next);
 }
 
 int DoubleArrayTrie::nextCandidate(const std::string& text, int from) const {
@@ -593,7 +579,7 @@ int DoubleArrayTrie::nextCandidate(const std::string& text, int from) const {
     return n;
 }
 
-DoubleArrayTrie::TextCharacters::TextCharacters(const std::string& t) : text(t) {
+DoubleArrayTrie::TextCharacters::At DoubleArrayTrie::TextCharacters::read(const std::string& text, size_t p) {
     const size_t n = text.size();
     auto wellFormedAt = [&](size_t at, size_t& length) {
         length = wholeCharacter(text.data() + at, n - at);
@@ -602,50 +588,39 @@ DoubleArrayTrie::TextCharacters::TextCharacters(const std::string& t) : text(t) 
             if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return false;
         return true;
     };
-    starts.reserve(n);
-    for (size_t p = 0; p < n; ++p) {
-        if ((static_cast<unsigned char>(text[p]) & 0xC0) == 0x80) continue;
-        At at{static_cast<int>(p), 0, 0, false, false, false};
-        size_t length = 0;
-        if (!wellFormedAt(p, length)) {
-            at.firstBroken = true;
-        } else {
-            at.first = StringUtil::packedCharacter(text.data() + p, length);
-            size_t j = p + length;
-            while (j < n && text[j] == ' ') ++j;
-            size_t nextLength = 0;
-            if (j >= n)
-                at.nextMissing = true;
-            else if (!wellFormedAt(j, nextLength))
-                at.nextBroken = true;
-            else
-                at.next = StringUtil::packedCharacter(text.data() + j, nextLength);
-        }
-        starts.push_back(at);
+    At at{static_cast<int>(p), 0, 0, false, false, false};
+    size_t length = 0;
+    if (!wellFormedAt(p, length)) {
+        at.firstBroken = true;
+        return at;
     }
+    at.first = StringUtil::packedCharacter(text.data() + p, length);
+    size_t j = p + length;
+    while (j < n && text[j] == ' ') ++j;
+    size_t nextLength = 0;
+    if (j >= n)
+        at.nextMissing = true;
+    else if (!wellFormedAt(j, nextLength))
+        at.nextBroken = true;
+    else
+        at.next = StringUtil::packedCharacter(text.data() + j, nextLength);
+    return at;
+}
+
+DoubleArrayTrie::TextCharacters::TextCharacters(const std::string& t) : text(t) {
+    starts.reserve(text.size());
+    for (size_t p = 0; p < text.size(); ++p)
+        if ((static_cast<unsigned char>(text[p]) & 0xC0) != 0x80) starts.push_back(read(text, p));
 }
 
 int DoubleArrayTrie::nextCandidate(const TextCharacters& chars, int from) const {
     const int n = static_cast<int>(chars.text.size());
     if (!array) return n;
     if (table.keysStartMidCharacter) return nextCandidate(chars.text, from);
-    const bool filtered = table.firstCharacterFilter && !table.firstCharacters.empty();
     auto it = std::lower_bound(chars.starts.begin(), chars.starts.end(), std::max(from, 0),
                                [](const TextCharacters::At& a, int offset) { return a.offset < offset; });
-    for (; it != chars.starts.end(); ++it) {
-        // As mayStartAt judges the same offset.
-        if (!filtered || it->firstBroken) return it->offset;
-        const size_t bit = filterBit(it->first, table.filterBits);
-        if ((table.firstCharacters[bit / 64] & (std::uint64_t{1} << (bit % 64))) == 0) continue;
-        if (table.pairs.empty()) return it->offset;
-        auto has = [&](std::uint32_t second) {
-            const size_t b = pairBit(pairHash(it->first, second), table.pairBits);
-            return (table.pairs[b / 64] & (std::uint64_t{1} << (b % 64))) != 0;
-        };
-        if (has(0)) return it->offset;
-        if (it->nextMissing) continue;
-        if (it->nextBroken || has(it->next)) return it->offset;
-    }
+    for (; it != chars.starts.end(); ++it)
+        if (mayStart(*it)) return it->offset;
     return n;
 }
 
