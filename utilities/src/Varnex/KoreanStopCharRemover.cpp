@@ -25,15 +25,24 @@ const std::string& KoreanStopCharRemover::getDefaultStopChar() {
 void KoreanStopCharRemover::remove(const std::string& in, std::string& out) const {
     out.clear();
     out.reserve(in.size());
-    StringUtil::forEachCharacter(in, [&](const std::string& c) {
+    // Character by character, in place: each byte is looked at once.
+    for (size_t i = 0; i < in.size();) {
+        const size_t length = static_cast<size_t>(StringUtil::charLength(static_cast<unsigned char>(in[i])));
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        const size_t size = std::min(length, in.size() - i);
+        const char* c = in.data() + i;
+        i += length;
         // Emoji are stop characters too: a word glued to one keeps its ending.
-        const std::uint32_t packed = StringUtil::packedCharacter(c.data(), c.size());
-        const bool stop = std::binary_search(stopChars.begin(), stopChars.end(), packed) || StringUtil::isEmoji(c);
+        const std::uint32_t packed = StringUtil::packedCharacter(c, size);
+        const bool stop = std::binary_search(stopChars.begin(), stopChars.end(), packed) || StringUtil::isEmoji(c, size);
         if (stop)
             out += ' ';
         else
-            out += c;
-    });
+            out.append(c, size);
+    }
 }
 
 }  // namespace Varnex

@@ -61,6 +61,8 @@ public:
     // U+27BF, U+2B00 to U+2BFF, U+1F000 to U+1FAFF), a skin-tone modifier, a
     // variation selector, a zero-width joiner or a keycap mark.
     static bool isEmoji(const std::string& ch);
+    // The same for the character of `size` bytes at `bytes`.
+    static bool isEmoji(const char* bytes, size_t size);
     static bool isConsonant(const std::string& s);
     static bool isVowel(const std::string& s);
     static bool isNegation(const std::string& s);

@@ -213,14 +213,16 @@ void StringUtil::getCharactors(const std::string& s, std::vector<std::string>& o
     forEachCharacter(s, [&out](const std::string& c) { out.push_back(c); });
 }
 
-bool StringUtil::isEmoji(const std::string& ch) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(ch.data());
-    if (ch.size() == 3 && (p[0] & 0xF0) == 0xE0) {
+bool StringUtil::isEmoji(const std::string& ch) { return isEmoji(ch.data(), ch.size()); }
+
+bool StringUtil::isEmoji(const char* bytes, size_t size) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes);
+    if (size == 3 && (p[0] & 0xF0) == 0xE0) {
         const unsigned int c = ((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
         return (c >= 0x2600 && c <= 0x27BF) || (c >= 0x2B00 && c <= 0x2BFF) || c == 0xFE0E || c == 0xFE0F ||
                c == 0x200D || c == 0x20E3;
     }
-    if (ch.size() == 4 && (p[0] & 0xF8) == 0xF0) {
+    if (size == 4 && (p[0] & 0xF8) == 0xF0) {
         const unsigned int c = ((p[0] & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
         return c >= 0x1F000 && c <= 0x1FAFF;
     }
