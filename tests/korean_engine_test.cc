@@ -260,6 +260,7 @@ TEST_F(ShippedEngine, FittingRepliesForCommonMessages) {
              {"역시 우리 팀장님이 최고예요 감사합니다", "아닙니다", {"과찬", "감사합니다"}},
              {"미안 네 충전기 내가 망가뜨렸어 ㅠ", "괜찮아", {"힘내", "어떡해"}},
              {"돌잔치 날짜 정했어? 장소는?", "", {"축하"}},
+             {"몇 살 때 이 동네로 이사 왔어?", "", {"축하", "잘됐"}},
              // Delight at a sight, a milestone, a small feat of one's own, a
              // mock-positive complaint, a reproach and "go on without me" each
              // get their own reaction, never thanks, comfort or a yes/no.
