@@ -65,13 +65,21 @@ _KoreanReplyRanker::_KoreanReplyRanker(const std::string& rulePath) {
         const auto& f = row.fields;
         Rule rule;
         if (f[0] == "silent" && f.size() == 2) {
-            rule = {Rule::SILENT, f[1], {}};
+            rule = {Rule::SILENT, f[1], {}, {}};
         } else if (f[0] == "drop" && f.size() == 3 && !commaList(f[2]).empty() && !commaList(f[1]).empty()) {
-            // One rule per intent of a comma list.
-            for (const auto& intent : commaList(f[1])) rules.push_back({Rule::DROP, intent, commaList(f[2])});
+            // One rule per intent of a comma list; "!intent" in the condition
+            // is an exception, not a condition.
+            std::vector<std::string> when, except;
+            for (auto& c : commaList(f[2])) {
+                if (c.size() > 1 && c[0] == '!')
+                    except.push_back(c.substr(1));
+                else
+                    when.push_back(c);
+            }
+            for (const auto& intent : commaList(f[1])) rules.push_back({Rule::DROP, intent, when, except});
             continue;
         } else if (f[0] == "first" && f.size() == 2) {
-            rule = {Rule::FIRST, "", commaList(f[1])};
+            rule = {Rule::FIRST, "", commaList(f[1]), {}};
         } else {
             Utilities::reportRefusedLine(rulePath, row.line, "not a silent, drop or first rule");
             continue;
@@ -98,13 +106,11 @@ void _KoreanReplyRanker::rank(const Annotation& annotation, std::vector<ReplySce
             if (std::none_of(candidates.begin(), candidates.end(),
                              [&](const ReplyScenario& c) { return startsWith(c.replyTypePattern, rule.intent); }))
                 break;
-            // A condition written "!intent" takes the message's intents it
-            // matches out of the others ("worry,!worry_tears": any worry
-            // but tears alone).
+            // An exception takes the message's intents it matches out of the
+            // condition ("worry,!worry_tears": any worry but tears alone).
             auto excepted = [&](const std::string& key) {
-                return std::any_of(rule.intents.begin(), rule.intents.end(), [&](const std::string& when) {
-                    return when.size() > 1 && when[0] == '!' && startsWith(key, when.substr(1));
-                });
+                return std::any_of(rule.except.begin(), rule.except.end(),
+                                   [&](const std::string& e) { return startsWith(key, e); });
             };
             bool applies = false;
             for (const auto& when : rule.intents) {
@@ -112,7 +118,7 @@ void _KoreanReplyRanker::rank(const Annotation& annotation, std::vector<ReplySce
                     applies = applies || std::any_of(candidates.begin(), candidates.end(), [&](const ReplyScenario& c) {
                                   return !startsWith(c.replyTypePattern, rule.intent);
                               });
-                else if (when[0] != '!')
+                else
                     applies = applies || std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
                                   return startsWith(key, when) && !excepted(key);
                               });

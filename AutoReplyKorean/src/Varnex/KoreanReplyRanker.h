@@ -41,9 +41,11 @@ public:
     struct Rule {
         enum Kind { SILENT, DROP, FIRST } kind;
         std::string intent;
-        // The condition of DROP ("*" = any other candidate, "!intent" = not
-        // counting the message's intents it matches), the order of FIRST.
+        // The condition of DROP ("*" = any other candidate), the order of FIRST.
         std::vector<std::string> intents;
+        // DROP: the message's intents that do not count for the condition
+        // (written "!intent" in the rule file).
+        std::vector<std::string> except;
     };
     const std::vector<Rule>& getRules() const { return rules; }
 
