@@ -13,6 +13,7 @@
 #include "Varnex/KoreanHonorificDetector.h"
 #include "Varnex/KoreanMessageAnalyzer.h"
 #include "Varnex/KoreanResourcePaths.h"
+#include "Varnex/SVMFeatureIndex.h"
 
 using namespace Varnex;
 
@@ -57,6 +58,21 @@ TEST(KoreanCharactorFeature, WordsAreCutAtSpacesAndSymbols) {
     EXPECT_EQ(charFeatures("abc"), (std::set<std::string>{"BEGIN_a", "ab", "abc", "bc", "LAST_c"}));
     EXPECT_TRUE(charFeatures("").empty());
     EXPECT_TRUE(charFeatures("ㅋㅋ ?!").empty());
+
+    // Models that only read take the features by hash, computed without the
+    // names: the same hashes, in the same order, for any bytes.
+    for (const std::string& text : std::vector<std::string>{"ab c", "좋아!!요 ㅋㅋ", "내일 뵐게요~^^", "\xED\x95 \xff a\xea\xb0\x80",
+                                   "😀😀 🎉 축하해!!", std::string(300, 'x') + " 끝"}) {
+        for (bool separate : {false, true}) {
+            std::vector<std::string> names;
+            std::vector<int> hashes;
+            KoreanCharactorFeature::appendFeatures(text, names, separate);
+            KoreanCharactorFeature::appendFeatureHashes(text, hashes, separate);
+            std::vector<int> expected;
+            for (const auto& n : names) expected.push_back(SVMFeatureIndex::hash(n));
+            EXPECT_EQ(hashes, expected) << text;
+        }
+    }
 }
 
 TEST(KoreanHonorificDetector, ShippedModelsTellTheThreeLevelsApart) {

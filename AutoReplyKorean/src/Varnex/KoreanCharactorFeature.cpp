@@ -28,29 +28,15 @@ bool isSeparator(std::string_view c) {
     return c == "ㅋ" || c == "ㅎ";
 }
 
-void push(std::vector<std::string>& features, std::string_view a, std::string_view b,
-          std::string_view c = std::string_view()) {
-    std::string& f = features.emplace_back();
-    f.reserve(a.size() + b.size() + c.size());
-    f.append(a).append(b).append(c);
-}
-}  // namespace
-
-void KoreanCharactorFeature::getFeature(const std::string& text, std::set<std::string>& features,
-                                        bool symbolsSeparate) {
-    std::vector<std::string> found;
-    appendFeatures(text, found, symbolsSeparate);
-    features.insert(found.begin(), found.end());
-}
-
-void KoreanCharactorFeature::appendFeatures(const std::string& text, std::vector<std::string>& features,
-                                            bool symbolsSeparate) {
-    features.reserve(features.size() + text.size());
+// Calls `emit(a, b, c)` for every character feature of `text`, repeats
+// included: the feature is the three parts joined (`c` may be empty).
+template <typename Emit>
+void forEachFeature(const std::string& text, bool symbolsSeparate, Emit&& emit) {
     Character prev2, prev, cur;
     auto closeWord = [&]() {
         if (!prev.isWord()) return;
-        push(features, "LAST_", prev.view());
-        if (!prev2.isWord()) push(features, "SINGLE_", prev.view());
+        emit("LAST_", prev.view(), std::string_view());
+        if (!prev2.isWord()) emit("SINGLE_", prev.view(), std::string_view());
     };
     for (size_t i = 0; i < text.size();) {
         const size_t length = static_cast<size_t>(StringUtil::charLength(static_cast<unsigned char>(text[i])));
@@ -69,10 +55,10 @@ void KoreanCharactorFeature::appendFeatures(const std::string& text, std::vector
         }
         if (cur.isWord()) {
             if (!prev.isWord()) {
-                push(features, "BEGIN_", cur.view());
+                emit("BEGIN_", cur.view(), std::string_view());
             } else {
-                push(features, prev.view(), cur.view());
-                if (prev2.isWord()) push(features, prev2.view(), prev.view(), cur.view());
+                emit(prev.view(), cur.view(), std::string_view());
+                if (prev2.isWord()) emit(prev2.view(), prev.view(), cur.view());
             }
         } else {
             closeWord();
@@ -83,12 +69,58 @@ void KoreanCharactorFeature::appendFeatures(const std::string& text, std::vector
     closeWord();
 }
 
+// The feature index's hash of the joined parts, without building a string:
+// a feature is at most 7 + 4 or 3 * 4 bytes.
+int hashOf(std::string_view a, std::string_view b, std::string_view c) {
+    char joined[16];
+    size_t n = 0;
+    for (std::string_view part : {a, b, c}) {
+        std::copy(part.begin(), part.end(), joined + n);
+        n += part.size();
+    }
+    return static_cast<int>(StringUtil::murmur3_32(joined, static_cast<unsigned int>(n), 0));
+}
+}  // namespace
+
+void KoreanCharactorFeature::getFeature(const std::string& text, std::set<std::string>& features,
+                                        bool symbolsSeparate) {
+    std::vector<std::string> found;
+    appendFeatures(text, found, symbolsSeparate);
+    features.insert(found.begin(), found.end());
+}
+
+void KoreanCharactorFeature::appendFeatures(const std::string& text, std::vector<std::string>& features,
+                                            bool symbolsSeparate) {
+    features.reserve(features.size() + text.size());
+    forEachFeature(text, symbolsSeparate, [&](std::string_view x, std::string_view y, std::string_view z) {
+        std::string& f = features.emplace_back();
+        f.reserve(x.size() + y.size() + z.size());
+        f.append(x).append(y).append(z);
+    });
+}
+
+void KoreanCharactorFeature::appendFeatureHashes(const std::string& text, std::vector<int>& hashes,
+                                                 bool symbolsSeparate) {
+    hashes.reserve(hashes.size() + text.size());
+    forEachFeature(text, symbolsSeparate, [&](std::string_view x, std::string_view y, std::string_view z) {
+        hashes.push_back(hashOf(x, y, z));
+    });
+}
+
 void KoreanCharactorFeature::insertPhrasesAndCharacters(const DictionaryFeature* dictionary, const std::string& text,
                                                         SVMFeatureVector& features) {
     if (dictionary != nullptr) {
         std::vector<std::string> phrases;
         dictionary->getFeature(text, phrases, false, true);
         for (const auto& p : phrases) features.insert(p);
+    }
+    // A model that only reads takes each character feature by its hash,
+    // in any order: inserting twice sets the same value.
+    if (features.takesHashes()) {
+        forEachFeature(text, false, [&](std::string_view x, std::string_view y, std::string_view z) {
+            features.insertHash(hashOf(x, y, z), 1.0f);
+        });
+        return;
     }
     // In sorted order, each once: a model being trained numbers its
     // features in the order they are first inserted.

@@ -18,6 +18,8 @@ public:
     static void getFeature(const std::string& text, std::set<std::string>& features, bool symbolsSeparate);
     // The same features appended to `features`, repeats included.
     static void appendFeatures(const std::string& text, std::vector<std::string>& features, bool symbolsSeparate);
+    // The feature index's hashes of the same features, repeats included.
+    static void appendFeatureHashes(const std::string& text, std::vector<int>& hashes, bool symbolsSeparate);
 
     // The features of the question and reply-type models: every phrase of
     // `dictionary` found in `text` (key and value; none without a

@@ -33,7 +33,17 @@ void KoreanHonorificFeatureExtractor::extract(const Annotation& annotation, SVMF
     if (b != a) dictionary.getFeature(b, list, false, true);
     const float weight = b == a ? 2.0f : 1.0f;
     for (const auto& f : list) features.add(f, weight);
-    // Each character feature counts once, whichever texts hold it.
+    // Each character feature counts once, whichever texts hold it. A model
+    // that only reads takes them by hash, which spares building the names.
+    if (features.takesHashes()) {
+        std::vector<int> hashes;
+        KoreanCharactorFeature::appendFeatureHashes(a, hashes, true);
+        if (b != a) KoreanCharactorFeature::appendFeatureHashes(b, hashes, true);
+        std::sort(hashes.begin(), hashes.end());
+        hashes.erase(std::unique(hashes.begin(), hashes.end()), hashes.end());
+        for (int h : hashes) features.addHash(h, 1.0f);
+        return;
+    }
     std::vector<std::string> chars;
     KoreanCharactorFeature::appendFeatures(a, chars, true);
     if (b != a) KoreanCharactorFeature::appendFeatures(b, chars, true);

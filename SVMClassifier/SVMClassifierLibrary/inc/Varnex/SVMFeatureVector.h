@@ -39,6 +39,13 @@ public:
     // them; remapped() then gives each model its own vector.
     static SVMFeatureVector keyedByHash();
     bool isKeyedByHash() const { return byHash; }
+    // Whether features may be given by the hash of their name: a hash-keyed
+    // vector, or one whose index is frozen (no name is numbered anew).
+    bool takesHashes() const { return byHash || (index && index->isFrozen()); }
+    // insert() and add() by the name's hash (SVMFeatureIndex::hash); false
+    // when the vector does not take hashes or the index does not know it.
+    bool insertHash(int hash, float value);
+    bool addHash(int hash, float value);
     // This hash-keyed vector through `index`: the features it knows, with
     // their values. Equal to extracting straight into a vector of `index`.
     SVMFeatureVector remapped(std::shared_ptr<SVMFeatureIndex> index) const;

@@ -59,6 +59,20 @@ bool SVMFeatureVector::add(const std::string& name, float value) {
     return add(i, value);
 }
 
+bool SVMFeatureVector::insertHash(int hash, float value) {
+    if (byHash) return insert(hash, value);
+    if (!index || !index->isFrozen()) return false;
+    const int i = index->getIndex(hash);
+    return i >= 0 && insert(i, value);
+}
+
+bool SVMFeatureVector::addHash(int hash, float value) {
+    if (byHash) return add(hash, value);
+    if (!index || !index->isFrozen()) return false;
+    const int i = index->getIndex(hash);
+    return i >= 0 && add(i, value);
+}
+
 int SVMFeatureVector::getTotalNumberOfFeatures() const { return index ? index->getFeatureNumber() : 0; }
 
 std::string SVMFeatureVector::toString() const {
