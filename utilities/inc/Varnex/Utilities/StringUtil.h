@@ -110,7 +110,13 @@ public:
 
     // Byte length of the character whose lead byte is `c` (0 when `c` starts
     // no character).
-    static int charLength(unsigned char c);
+    static int charLength(unsigned char c) {
+        if (c < 0x80) return 1;
+        if (c >= 0xC0 && c <= 0xDF) return 2;
+        if (c >= 0xE0 && c <= 0xEF) return 3;
+        if (c >= 0xF0 && c <= 0xF7) return 4;
+        return 0;
+    }
     // The bytes of one character (at most four) packed into a number, for
     // sorted tables and hashes of characters.
     static std::uint32_t packedCharacter(const char* bytes, size_t length) {

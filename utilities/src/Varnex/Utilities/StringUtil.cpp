@@ -17,14 +17,6 @@ std::set<unsigned int> hashSet(const std::vector<std::string>& words) {
 }
 }  // namespace
 
-int StringUtil::charLength(unsigned char c) {
-    if (c < 0x80) return 1;
-    if (c >= 0xC0 && c <= 0xDF) return 2;
-    if (c >= 0xE0 && c <= 0xEF) return 3;
-    if (c >= 0xF0 && c <= 0xF7) return 4;
-    return 0;
-}
-
 std::string StringUtil::headChars(const std::string& s, size_t maxChars, bool& truncated) {
     size_t pos = 0;
     for (size_t n = 0; n < maxChars && pos < s.size(); ++n) {
@@ -210,7 +202,23 @@ void StringUtil::split(const std::string& s, char delim, std::vector<std::string
 
 void StringUtil::getCharactors(const std::string& s, std::vector<std::string>& out) {
     out.clear();
-    forEachCharacter(s, [&out](const std::string& c) { out.push_back(c); });
+    // Counted first, so the vector is allocated once.
+    size_t count = 0;
+    for (size_t i = 0; i < s.size();) {
+        const int length = charLength(static_cast<unsigned char>(s[i]));
+        i += length == 0 ? 1 : static_cast<size_t>(length);
+        count += length == 0 ? 0 : 1;
+    }
+    out.reserve(count);
+    for (size_t i = 0; i < s.size();) {
+        const int length = charLength(static_cast<unsigned char>(s[i]));
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        out.emplace_back(s, i, static_cast<size_t>(length));
+        i += static_cast<size_t>(length);
+    }
 }
 
 bool StringUtil::isEmoji(const std::string& ch) { return isEmoji(ch.data(), ch.size()); }
