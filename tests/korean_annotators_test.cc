@@ -83,6 +83,12 @@ TEST(KoreanStopCharRemover, ReplacesWholeCharactersWithSpaces) {
     EXPECT_EQ(out, "  좋아 ");
     r.remove("킄", out);
     EXPECT_EQ(out, "킄");
+    r.remove("a1 😀b\xff", out);
+    EXPECT_EQ(out, "a1  b");
+    // A set that holds syllables, letters or the space removes them too.
+    KoreanStopCharRemover custom("요a ");
+    custom.remove("네요 ab", out);
+    EXPECT_EQ(out, "네   b");
 }
 
 TEST(KoreanRuleDetector, VetoesWinAndOtherwiseTheLastMatchDecides) {

@@ -25,6 +25,9 @@ private:
     // The stop characters packed (StringUtil::packedCharacter) and sorted:
     // every message passes through here several times.
     std::vector<std::uint32_t> stopChars;
+    // False when the stop set holds a syllable, a letter, a digit or the
+    // space, which are otherwise kept without a look-up.
+    bool keepsPlainCharacters = true;
 };
 
 }  // namespace Varnex

@@ -1,6 +1,7 @@
 #include "Varnex/KoreanStopCharRemover.h"
 
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
 #include "Varnex/Utilities/StringUtil.h"
@@ -9,10 +10,22 @@ namespace Varnex {
 
 using Utilities::StringUtil;
 
+namespace {
+// Hangul syllables (lead bytes EA to ED), ASCII letters and digits, and the
+// space: characters no default stop set holds.
+bool alwaysKept(const char* c, size_t size) {
+    const unsigned char lead = static_cast<unsigned char>(*c);
+    return (size == 3 && lead >= 0xEA && lead <= 0xED) || (size == 1 && (std::isalnum(lead) || lead == ' '));
+}
+}  // namespace
+
 KoreanStopCharRemover::KoreanStopCharRemover(const std::string& chars) {
     std::vector<std::string> split;
     StringUtil::getCharactors(chars, split);
-    for (const auto& c : split) stopChars.push_back(StringUtil::packedCharacter(c.data(), c.size()));
+    for (const auto& c : split) {
+        stopChars.push_back(StringUtil::packedCharacter(c.data(), c.size()));
+        if (alwaysKept(c.data(), c.size())) keepsPlainCharacters = false;
+    }
     std::sort(stopChars.begin(), stopChars.end());
     stopChars.erase(std::unique(stopChars.begin(), stopChars.end()), stopChars.end());
 }
@@ -35,6 +48,11 @@ void KoreanStopCharRemover::remove(const std::string& in, std::string& out) cons
         const size_t size = std::min(length, in.size() - i);
         const char* c = in.data() + i;
         i += length;
+        // Most characters of a message are syllables, letters and spaces.
+        if (keepsPlainCharacters && alwaysKept(c, size)) {
+            out.append(c, size);
+            continue;
+        }
         // Emoji are stop characters too: a word glued to one keeps its ending.
         const std::uint32_t packed = StringUtil::packedCharacter(c, size);
         const bool stop = std::binary_search(stopChars.begin(), stopChars.end(), packed) || StringUtil::isEmoji(c, size);
