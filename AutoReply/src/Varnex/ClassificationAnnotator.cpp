@@ -1,5 +1,7 @@
 #include "Varnex/ClassificationAnnotator.h"
 
+#include <utility>
+
 #include "Varnex/Log.h"
 
 namespace Varnex {
@@ -16,8 +18,10 @@ void ClassificationAnnotator::setClassifier(const std::string& c, const std::sha
 bool ClassificationAnnotator::process(Annotation& annotation) const {
     if (!classifier) return true;
     Classification result(category, classifier->classify(annotation));
-    annotation.addCategory(category, result);
-    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", category.c_str(), result.getPredictedClass().c_str());
+    if (getLogLevel() <= LOG_DEBUG)
+        varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", category.c_str(),
+                         result.getPredictedClass().c_str());
+    annotation.addCategory(category, std::move(result));
     return true;
 }
 

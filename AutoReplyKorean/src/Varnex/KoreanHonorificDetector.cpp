@@ -85,7 +85,8 @@ bool KoreanHonorificDetector::process(Annotation& annotation) const {
     if (history && !annotation.getSender().empty() &&
         history->getHonorificLevel(annotation.getSender(), annotation.getText(), annotation, remembered))
         annotation.addCategory(HONORIFIC, Classification(HONORIFIC, remembered));
-    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", HONORIFIC, annotation.getLabel(HONORIFIC).c_str());
+    if (getLogLevel() <= LOG_DEBUG)
+        varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", HONORIFIC, annotation.getLabel(HONORIFIC).c_str());
     return true;
 }
 

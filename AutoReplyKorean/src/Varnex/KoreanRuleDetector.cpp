@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "KoreanVocabulary.h"
@@ -146,9 +147,10 @@ bool KoreanRuleDetector::process(Annotation& annotation) const {
     // A phrase that said "not this" is told apart from no phrase at all, so
     // later steps (templates, the model's fallback) respect it.
     if (veto) markVeto(result);
-    annotation.addCategory(category, result);
-    varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", category.c_str(),
-                     annotation.getClassification(category).getPredictedClass().c_str());
+    annotation.addCategory(category, std::move(result));
+    if (getLogLevel() <= LOG_DEBUG)
+        varnex_print_log(LOG_DEBUG, kTag, "Classifier : %s = %s\n", category.c_str(),
+                         annotation.getClassification(category).getPredictedClass().c_str());
     return true;
 }
 

@@ -81,6 +81,7 @@ public:
     std::string getLabel(const std::string& name, const std::string& absent = Label::FALSE_LABEL) const;
     // Stores a copy under `name`, replacing any earlier result entirely.
     void addCategory(const std::string& name, const Classification& c);
+    void addCategory(const std::string& name, Classification&& c);
     void addCategory(const std::string& name, const std::string& label);
     std::map<std::string, Classification> getClassifications() const { return classifications; }
     // Appends every result whose key contains `part`, in key order.

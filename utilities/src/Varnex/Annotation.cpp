@@ -1,6 +1,7 @@
 #include "Varnex/Annotation.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace Varnex {
 
@@ -65,6 +66,14 @@ void Annotation::addCategory(const std::string& name, const Classification& c) {
         it->second = c;
     else
         classifications.emplace_hint(it, name, c);
+}
+
+void Annotation::addCategory(const std::string& name, Classification&& c) {
+    auto it = classifications.lower_bound(name);
+    if (it != classifications.end() && it->first == name)
+        it->second = std::move(c);
+    else
+        classifications.emplace_hint(it, name, std::move(c));
 }
 
 void Annotation::addCategory(const std::string& name, const std::string& label) {
