@@ -1,5 +1,8 @@
 #include "KoreanMusingDetector.h"
 
+#include <cstring>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "KoreanRuleDetector.h"
@@ -38,7 +41,7 @@ bool endsInRieul(const std::string& ch) {
     return c >= 0 && (c - 0xAC00) % 28 == 8;
 }
 
-bool endsWith(const std::string& s, const std::string& tail) {
+bool endsWith(std::string_view s, std::string_view tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
@@ -46,10 +49,12 @@ bool endsWith(const std::string& s, const std::string& tail) {
 std::string lastSentence(const std::string& text) {
     const std::vector<std::string> sentences = KoreanTemplateMatcher::sentencesOf(text);
     for (auto it = sentences.rbegin(); it != sentences.rend(); ++it) {
-        std::vector<std::string> chars;
-        StringUtil::getCharactors(*it, chars);
-        for (const auto& ch : chars)
-            if (syllable(ch) >= 0) return *it;
+        const std::string& sentence = *it;
+        for (size_t i = 0; i < sentence.size();) {
+            const int length = StringUtil::charLength(static_cast<unsigned char>(sentence[i]));
+            if (length == 3 && i + 3 <= sentence.size() && syllable(sentence.substr(i, 3)) >= 0) return sentence;
+            i += length > 0 ? static_cast<size_t>(length) : 1;
+        }
     }
     return "";
 }
@@ -108,11 +113,10 @@ Ending endingOf(const std::string& sentence) {
         if (ch != " ") compact += ch;
     // A word of stress after the ending (살 언제 빼냐 진짜) and -나 싶다
     // (언제 다 끝내나 싶네요) leave the ending before them.
-    for (const char* tail : {"진짜", "정말", "증말", "싶다", "싶네", "싶네요", "싶어", "싶어요"}) {
-        const std::string t(tail);
+    for (const std::string_view t : {"진짜", "정말", "증말", "싶다", "싶네", "싶네요", "싶어", "싶어요"}) {
         const bool stress = t == "진짜" || t == "정말" || t == "증말";
         if (endsWith(compact, t) && compact.size() > t.size() &&
-            (stress || endsWith(compact.substr(0, compact.size() - t.size()), "나"))) {
+            (stress || endsWith(std::string_view(compact).substr(0, compact.size() - t.size()), "나"))) {
             compact.erase(compact.size() - t.size());
             std::vector<std::string> kept;
             StringUtil::getCharactors(compact, kept);
@@ -125,8 +129,9 @@ Ending endingOf(const std::string& sentence) {
     // 뭘 먹어야 할지 고민이에요, 이름이 기억이 안 나.
     for (const char* unsure : {"모르겠다", "모르겠네", "모르겠어", "모르겠어요", "모르겠네요", "모르겠습니다", "모르겠음",
                                "고민이다", "고민이야", "고민이네", "고민이에요", "고민이네요", "고민입니다", "고민중"}) {
-        const std::string before = compact.substr(0, compact.size() - std::string(unsure).size());
-        if (endsWith(compact, unsure) && (endsWith(before, "지") || endsWith(before, "나"))) return Ending::Self;
+        if (!endsWith(compact, unsure)) continue;
+        const std::string_view before = std::string_view(compact).substr(0, compact.size() - std::strlen(unsure));
+        if (endsWith(before, "지") || endsWith(before, "나")) return Ending::Self;
     }
     for (const char* forgot : {"기억이안나", "기억이안나요", "기억이안난다", "기억안나", "기억이안납니다",
                                "기억이나지않습니다", "생각이안나", "생각이안나요", "생각안나"})
