@@ -1,5 +1,6 @@
 #include "KoreanGreetingDetector.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "KoreanRuleDetector.h"
@@ -13,6 +14,7 @@ namespace Varnex {
 namespace {
 const char* const kTag = "AutoReplyKorean/src/Varnex/KoreanGreetingDetector";
 const char* const kCall = "call";
+const char* const kHangup = "hangup";
 }  // namespace
 
 KoreanGreetingDetector::KoreanGreetingDetector(const std::string& greetingRule, const std::string& callRule,
@@ -35,8 +37,11 @@ bool KoreanGreetingDetector::process(Annotation& annotation) const {
         dictionary->getFeature(text, values, true, true);
         if (normalized != text) dictionary->getFeature(normalized, values, true, true);
         for (const auto& v : values) vetoed = vetoed || v == Label::FALSE_LABEL;
+        // A hang-up sets the scene wherever it stands: a goodbye after it
+        // ("이만 끊을게요 들어가세요") is the telephone's, not the reader leaving.
+        const bool hangup = std::find(values.begin(), values.end(), kHangup) != values.end();
         if (!values.empty() && !vetoed)
-            label = values.back();
+            label = hangup ? kHangup : values.back();
         else if (!vetoed && callDetector &&
                  (callDetector->isCall(text) || (normalized != text && callDetector->isCall(normalized))))
             label = kCall;
