@@ -109,7 +109,7 @@ TEST(QuestionType, RealMessagesGetTheirType) {
         {"요즘 필라테스 어디로 다녀?", "where_regular"}, {"회사 어디 다니세요?", "where_self"},
         {"어제 같이 다니던 여자애 누구야??", "who_is"}, {"점심 어디서 먹었어?", "where_nearby"},
         {"어제 뭐 입고 갔어?", "wore_what"},   {"그 얘기 어디서 들었어?", "where_done"},
-        {"이 택배 누가 보낸 거야?", "person_done"}, {"그 말 무슨 뜻인지 알아?", "etc"},  // not the reader's own
+        {"이 택배 누가 보낸 거야?", "person_done"}, {"그 말 무슨 뜻인지 알아?", "meaning"},  // not the reader's own
         {"요즘 어디 다녀? 얼굴 보기 힘드네", "where_self"}, {"밥값 누가 냈어?", "who_paid"},
         {"요즘 헬스 어디서 해?", "where_regular"}, {"이번 여행지 어디로 정했어?", "where_trip"}, {"이 그림 누가 그리신 거예요?", "who_made"},
     };
