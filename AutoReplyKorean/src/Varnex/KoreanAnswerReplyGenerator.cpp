@@ -521,7 +521,9 @@ void KoreanAnswerReplyGenerator::appendAnswers(const Annotation& annotation, con
     } else if (type == "pastime") {
         const std::string answer = pastimeAnswer(annotation, level);
         if (!answer.empty()) candidates.emplace_back(answer);
-    } else if (type == "where_place") {
+    } else if (type == "where_place" || type == "facility_where") {
+        // Where a place or a facility nearby is ("화장실이 어디예요?"): the
+        // place picked by the host.
         candidates.emplace_back(kPlace + byLevel(level, "에 있어", "에 있어요", "에 있습니다"));
     } else if (type == "where_should") {
         const std::string direction = directionAnswer(annotation.getText(), level);
