@@ -23,6 +23,18 @@ const char* const kRecall = "recall";
 const char* const kPlan = "plan";
 const char* const kWait = "wait";
 const char* const kCurious = "curious";
+// The sender running themselves down (나는 왜 맨날 이 모양이지) or doubting
+// their own part (내가 뭘 잘못했나, 내가 너무 예민한 건가): reassurance fits,
+// never agreement. A "self" phrase turns a plain "why" into it.
+const char* const kSelf = "self";
+const char* const kDoubt = "doubt";
+
+// Someone else named as the subject (걔는, 팀장님이): a "self" phrase then
+// runs them down, not the sender.
+const char* const kOther = "OTHER";
+
+// "why" and the kinds that go with its endings (-ㄹ까, -죠, -냐).
+bool whyLike(const std::string& label) { return label == kWhy || label == kSelf || label == kDoubt; }
 
 // The code point of a precomposed Hangul syllable, or -1.
 int syllable(const std::string& ch) {
@@ -76,7 +88,7 @@ std::string lastSyllable(const std::string& sentence) {
     return "";
 }
 
-enum class Ending { None, Wonder, Self, Recall, Jyo, Kka, KkaYo, Nya, Na };
+enum class Ending { None, Wonder, Self, Recall, Jyo, Kka, KkaYo, Nya, Na, Nga, Plain };
 
 // Some word before the first word that begins with `wh` names what is
 // wondered about ("시간 왜 이렇게 안 가냐", "주말 언제 오냐"); a call alone
@@ -107,12 +119,13 @@ Ending endingOf(const std::string& sentence) {
     for (const auto& ch : chars)
         if (ch != " ") compact += ch;
     // A word of stress after the ending (살 언제 빼냐 진짜) and -나 싶다
-    // (언제 다 끝내나 싶네요) leave the ending before them.
+    // (언제 다 끝내나 싶네요, 이게 맞는 건가 싶다) leave the ending before them.
     for (const char* tail : {"진짜", "정말", "증말", "싶다", "싶네", "싶네요", "싶어", "싶어요"}) {
         const std::string t(tail);
         const bool stress = t == "진짜" || t == "정말" || t == "증말";
         if (endsWith(compact, t) && compact.size() > t.size() &&
-            (stress || endsWith(compact.substr(0, compact.size() - t.size()), "나"))) {
+            (stress || endsWith(compact.substr(0, compact.size() - t.size()), "나") ||
+             endsWith(compact.substr(0, compact.size() - t.size()), "건가"))) {
             compact.erase(compact.size() - t.size());
             std::vector<std::string> kept;
             StringUtil::getCharactors(compact, kept);
@@ -138,6 +151,10 @@ Ending endingOf(const std::string& sentence) {
     // -냐 and -나 said to oneself: 이걸 언제 다 하냐, 언제 다 끝나나
     if (last == "냐") return Ending::Nya;
     if (last == "나" && chars.size() >= 2 && syllable(chars[chars.size() - 2]) >= 0) return Ending::Na;
+    // -ㄴ가 / -는가 / -건가 said to oneself: 나만 그런가, 내가 너무 예민한 건가
+    if (last == "가" && chars.size() >= 2 && syllable(chars[chars.size() - 2]) >= 0 &&
+        ((syllable(chars[chars.size() - 2]) - 0xAC00) % 28 == 4 || chars[chars.size() - 2] == "는"))
+        return Ending::Nga;
     // -ㄹ까요 without an asking mark: 이번 주는 왜 이렇게 길까요
     if (last == "요" && chars.size() >= 3 && chars[chars.size() - 2] == "까" && endsInRieul(chars[chars.size() - 3]))
         return Ending::KkaYo;
@@ -145,6 +162,10 @@ Ending endingOf(const std::string& sentence) {
     if (last == "까" && chars.size() >= 2 && endsInRieul(chars[chars.size() - 2]) &&
         compact.find("까말까") == std::string::npos)
         return Ending::Kka;
+    // The plain 반말 ending of a statement (습해, 안 와, 더워): a complaint
+    // when it wonders why something named is so (날씨 왜 이리 습해).
+    for (const char* plain : {"아", "어", "와", "워", "해", "애", "래", "돼", "봐", "가", "서", "져", "쳐", "펴", "줘", "라", "파", "빠", "따", "싸", "차", "커", "써", "타", "내", "개", "새", "깨", "때", "매"})
+        if (last == plain) return Ending::Plain;
     return Ending::None;
 }
 
@@ -201,11 +222,13 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
     case Ending::Recall:  // 어디서 봤더라: trying to remember
         return asked || label.empty() ? Label::FALSE_LABEL : label == Label::TRUE_LABEL ? kRecall : label;
     case Ending::Jyo:
-        return !asked && (label == kWhy || label == kLost) ? label : Label::FALSE_LABEL;
+        return !asked && (whyLike(label) || label == kLost) ? label : Label::FALSE_LABEL;
     case Ending::Kka:
-        return !asked && (label == kFood || label == kWhy || label == kCurious) ? label : Label::FALSE_LABEL;
+        return !asked && (label == kFood || whyLike(label) || label == kCurious) ? label : Label::FALSE_LABEL;
     case Ending::KkaYo:
-        return !asked && (label == kWhy || label == kCurious) ? label : Label::FALSE_LABEL;
+        return !asked && (whyLike(label) || label == kCurious) ? label : Label::FALSE_LABEL;
+    case Ending::Nga:  // 나만 그런가, 내가 예민한 건가: only one's own doubt
+        return label == kDoubt || label == kSelf ? label : Label::FALSE_LABEL;
     case Ending::Nya: {
         // -냐 also asks the reader ("왜 그러냐", "언제 오냐"): it wonders
         // aloud when a plan is lamented (이걸 언제 다 하냐), or when the
@@ -214,7 +237,7 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
         if (label == kPlan) return label;
         std::string compact = sentence;
         StringUtil::replace(compact, " ", "");
-        if (label == kWhy && (topicBefore(sentence, "왜") || compact.find("왜이렇게") != std::string::npos ||
+        if (whyLike(label) && (topicBefore(sentence, "왜") || compact.find("왜이렇게") != std::string::npos ||
                               compact.find("왜케") != std::string::npos || compact.find("왤케") != std::string::npos ||
                               compact.find("왜이리") != std::string::npos))
             return label;
@@ -224,6 +247,26 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
                                      "언제가냐", "언제되", "언제돼"})
                 if (compact.find(wait) != std::string::npos) return label;
         }
+        return Label::FALSE_LABEL;
+    }
+    case Ending::Plain: {
+        // 버스 왜 이렇게 안 와, 날씨 왜 이리 습해: something named before a
+        // 왜 이렇게 is complained of; a bare 왜 이렇게 늦어 reproaches the reader.
+        if (asked || label != kWhy || !topicBefore(sentence, "왜")) return Label::FALSE_LABEL;
+        // A time or a filler alone names nothing (오늘 왜 이렇게 늦어).
+        std::vector<std::string> words;
+        StringUtil::split(sentence.substr(0, sentence.find("왜")), ' ', words);
+        bool named = false;
+        for (const auto& word : words)
+            named = named || !(word.empty() || word == "오늘" || word == "요즘" || word == "요새" || word == "지금" ||
+                               word == "아까" || word == "어제" || word == "또" || word == "진짜" || word == "근데" ||
+                               word == "아니" || word == "아" || word == "오늘은" || word == "오늘도" ||
+                               word.back() == '?' || endsWith(word, "야") || endsWith(word, "아"));
+        if (!named) return Label::FALSE_LABEL;
+        std::string compact = sentence;
+        StringUtil::replace(compact, " ", "");
+        for (const char* so : {"왜이렇게", "왜케", "왤케", "왜이리", "왜그렇게", "왜저렇게"})
+            if (compact.find(so) != std::string::npos) return label;
         return Label::FALSE_LABEL;
     }
     case Ending::Na:  // 언제 끝나나, 저녁은 뭘 먹어야 하나: only wondering
@@ -304,8 +347,13 @@ std::string KoreanMusingDetector::musing(const std::string& text) const {
     std::string label;
     size_t longest = 0;
     bool wonderVetoed = false;
+    bool self = false, other = false, why = false;
     for (size_t i = 0; i + 1 < found.size(); i += 2) {
         if (found[i + 1] == kAddress) return Label::FALSE_LABEL;
+        self = self || found[i + 1] == kSelf;
+        other = other || found[i + 1] == kOther;
+        why = why || found[i + 1] == kWhy;
+        if (found[i + 1] == kOther) continue;
         // A pleasant wonder (왜 이렇게 기분이 좋지) is no worry either.
         if (found[i + 1] == Label::FALSE_LABEL || found[i + 1] == kGlad) wonderVetoed = true;
         if (found[i + 1] == Label::FALSE_LABEL || isRemark(found[i + 1]) || found[i + 1] == kRemarkVeto) continue;
@@ -315,6 +363,8 @@ std::string KoreanMusingDetector::musing(const std::string& text) const {
             label = found[i + 1];
         }
     }
+    if (self && label == kWhy && !other) label = kSelf;
+    if (other && label == kSelf) label = why ? kWhy : "";
     std::string wondered = wonderVetoed ? std::string(Label::FALSE_LABEL) : wondering(sentence, ending, label);
     // The lost or forgotten thing named after the wondering, in up to three
     // words ("어디 뒀더라 내 이어폰"): the ending is that of the words before.
