@@ -119,13 +119,13 @@ Ending endingOf(const std::string& sentence) {
     for (const auto& ch : chars)
         if (ch != " ") compact += ch;
     // A word of stress after the ending (살 언제 빼냐 진짜) and -나 싶다
-    // (언제 다 끝내나 싶네요, 이게 맞는 건가 싶다) leave the ending before them.
+    // (언제 다 끝내나 싶네요, 나만 그런가 싶다) leave the ending before them.
     for (const char* tail : {"진짜", "정말", "증말", "싶다", "싶네", "싶네요", "싶어", "싶어요"}) {
         const std::string t(tail);
         const bool stress = t == "진짜" || t == "정말" || t == "증말";
         if (endsWith(compact, t) && compact.size() > t.size() &&
             (stress || endsWith(compact.substr(0, compact.size() - t.size()), "나") ||
-             endsWith(compact.substr(0, compact.size() - t.size()), "건가"))) {
+             endsWith(compact.substr(0, compact.size() - t.size()), "가"))) {
             compact.erase(compact.size() - t.size());
             std::vector<std::string> kept;
             StringUtil::getCharactors(compact, kept);
@@ -164,8 +164,13 @@ Ending endingOf(const std::string& sentence) {
         return Ending::Kka;
     // The plain 반말 ending of a statement (습해, 안 와, 더워): a complaint
     // when it wonders why something named is so (날씨 왜 이리 습해).
-    for (const char* plain : {"아", "어", "와", "워", "해", "애", "래", "돼", "봐", "가", "서", "져", "쳐", "펴", "줘", "라", "파", "빠", "따", "싸", "차", "커", "써", "타", "내", "개", "새", "깨", "때", "매"})
-        if (last == plain) return Ending::Plain;
+    // Its last syllable is open with the vowel ㅏ, ㅐ, ㅑ, ㅓ, ㅕ, ㅘ, ㅙ or ㅝ.
+    const int code = syllable(last);
+    if (code >= 0 && (code - 0xAC00) % 28 == 0) {
+        const int vowel = (code - 0xAC00) / 28 % 21;
+        if (vowel == 0 || vowel == 1 || vowel == 2 || vowel == 4 || vowel == 6 || vowel == 9 || vowel == 10 || vowel == 14)
+            return Ending::Plain;
+    }
     return Ending::None;
 }
 
@@ -265,6 +270,19 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
         if (!named) return Label::FALSE_LABEL;
         std::string compact = sentence;
         StringUtil::replace(compact, " ", "");
+        // A pleasant wonder (날씨 왜 이렇게 좋아) is no complaint, and heat and
+        // cold (왜 이렇게 추워) are agreed with by the acknowledgement of weather.
+        std::vector<std::string> chars;
+        StringUtil::getCharactors(compact, chars);
+        while (!chars.empty() && syllable(chars.back()) < 0) chars.pop_back();
+        std::string end;
+        for (const auto& ch : chars) end += ch;
+        for (const char* weather : {"더워", "추워", "쌀쌀해", "후덥지근해", "찜통이야"})
+            if (endsWith(end, weather)) return Label::FALSE_LABEL;
+        for (const char* nice : {"좋아", "시원해", "맑아", "예뻐", "이뻐", "귀여워", "따뜻해", "포근해", "재밌어",
+                                 "맛있어", "잘해", "멋져", "멋있어", "착해", "부드러워", "빨라", "싸"})
+            if (endsWith(end, nice) && !endsWith(end, std::string("안") + nice) && !endsWith(end, "비싸"))
+                return Label::FALSE_LABEL;
         for (const char* so : {"왜이렇게", "왜케", "왤케", "왜이리", "왜그렇게", "왜저렇게"})
             if (compact.find(so) != std::string::npos) return label;
         return Label::FALSE_LABEL;
