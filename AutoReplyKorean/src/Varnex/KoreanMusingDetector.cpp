@@ -218,6 +218,8 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
     case Ending::Wonder:
         return label.empty() ? Label::TRUE_LABEL : label;
     case Ending::Self:
+        // 나 바보 같지? asks only to be told otherwise.
+        if (label == kSelf) return label;
         if (asked || label.empty()) return Label::FALSE_LABEL;
         // 잘 지내고 있지 asks the reader to agree; only 잘 지내나 모르겠다 wonders.
         if (label == kCurious && lastSyllable(sentence) == "지") return Label::FALSE_LABEL;
@@ -227,7 +229,7 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
     case Ending::Recall:  // 어디서 봤더라: trying to remember
         return asked || label.empty() ? Label::FALSE_LABEL : label == Label::TRUE_LABEL ? kRecall : label;
     case Ending::Jyo:
-        return !asked && (whyLike(label) || label == kLost) ? label : Label::FALSE_LABEL;
+        return label == kSelf || (!asked && (whyLike(label) || label == kLost)) ? label : Label::FALSE_LABEL;
     case Ending::Kka:
         return !asked && (label == kFood || whyLike(label) || label == kCurious) ? label : Label::FALSE_LABEL;
     case Ending::KkaYo:

@@ -34,7 +34,12 @@
 // "self" and "doubt" (the sender running themselves down or doubting their
 // own part) go with the endings "why" goes with; a "self" phrase turns a
 // "why" into "self" (나는 왜 맨날 이 모양이지) unless an "OTHER" phrase names
-// someone else as the subject (걔는 왜 이렇게 멍청하지).
+// someone else as the subject (걔는 왜 이렇게 멍청하지). Running oneself
+// down with -지 or -죠 asks only to be told otherwise, so "?" does not undo it
+// (나 바보 같지?). A plain 반말 ending (-아, -어, -해: 인터넷 왜 이렇게 느려)
+// complains with a "why" phrase, "?" absent, something other than a time
+// named before 왜 and a 왜 이렇게 / 왜 이리 / 왜케 in it, unless it is a
+// pleasant wonder or heat and cold, which have replies of their own.
 // A lost or forgotten thing may follow the ending in up to three words
 // ("어디 뒀더라 내 이어폰"); the ending is then that of the words before it.
 // When it does not wonder, a message may remark on the sender's own day: a
