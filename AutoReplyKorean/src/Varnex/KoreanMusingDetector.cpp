@@ -260,15 +260,35 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
         // 버스 왜 이렇게 안 와, 날씨 왜 이리 습해: something named before a
         // 왜 이렇게 is complained of; a bare 왜 이렇게 늦어 reproaches the reader.
         if (asked || label != kWhy || !topicBefore(sentence, "왜")) return Label::FALSE_LABEL;
-        // A time or a filler alone names nothing (오늘 왜 이렇게 늦어).
+        // What is complained of must be no one's doing: a thing of the
+        // weather, the road, a machine, prices or time (버스, 인터넷, 날씨가),
+        // or a remark comes before it (날씨 미쳤네 왜 이리 습해). The
+        // reader's voice, meal or reply (답장이 왜 이렇게 늦어) is asked after.
         std::vector<std::string> words;
         StringUtil::split(sentence.substr(0, sentence.find("왜")), ' ', words);
+        static const std::vector<std::string> things = {
+            "날씨", "하늘", "비", "눈", "바람", "공기", "미세먼지", "햇빛", "버스", "지하철", "택시", "길", "도로",
+            "차가", "신호", "인터넷", "와이파이", "폰", "핸드폰", "휴대폰", "컴퓨터", "노트북", "프린터", "엘리베이터",
+            "시간", "하루", "이번주", "주", "주말", "월요일", "물가", "가격", "값", "월세", "전기세", "줄",
+            "배송", "택배", "회사", "일이", "일은", "세상", "이거", "여기", "요즘", "요새", "습도", "모기", "방이", "집이"};
         bool named = false;
-        for (const auto& word : words)
-            named = named || !(word.empty() || word == "오늘" || word == "요즘" || word == "요새" || word == "지금" ||
-                               word == "아까" || word == "어제" || word == "또" || word == "진짜" || word == "근데" ||
-                               word == "아니" || word == "아" || word == "오늘은" || word == "오늘도" ||
-                               word.back() == '?' || endsWith(word, "야") || endsWith(word, "아"));
+        for (const auto& word : words) {
+            std::vector<std::string> wc;
+            StringUtil::getCharactors(word, wc);
+            while (!wc.empty() && syllable(wc.back()) < 0) wc.pop_back();
+            if (!wc.empty() && (wc.back() == "네" || wc.back() == "다")) named = true;
+            for (const auto& thing : things)
+                if (word.compare(0, thing.size(), thing) == 0 &&
+                    (word.size() == thing.size() || thing == "일이" || thing == "일은" || thing == "방이" ||
+                     thing == "집이" || thing == "차가" ||
+                     [&] {
+                         const std::string rest = word.substr(thing.size());
+                         for (const char* particle : {"이", "가", "은", "는", "도", "만", "까지", "좀"})
+                             if (rest == particle) return true;
+                         return false;
+                     }()))
+                    named = true;
+        }
         if (!named) return Label::FALSE_LABEL;
         std::string compact = sentence;
         StringUtil::replace(compact, " ", "");

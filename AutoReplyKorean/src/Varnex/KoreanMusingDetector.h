@@ -39,7 +39,9 @@
 // (나 바보 같지?). A plain 반말 ending (-아, -어, -해: 인터넷 왜 이렇게 느려)
 // complains with a "why" phrase, "?" absent, something other than a time
 // named before 왜 and a 왜 이렇게 / 왜 이리 / 왜케 in it, unless it is a
-// pleasant wonder or heat and cold, which have replies of their own.
+// pleasant wonder or heat and cold, which have replies of their own; what is
+// named must be a thing of the weather, the road, a machine, prices or time,
+// or follow a remark (-네, -다), since the reader's voice or reply is asked after.
 // A lost or forgotten thing may follow the ending in up to three words
 // ("어디 뒀더라 내 이어폰"); the ending is then that of the words before it.
 // When it does not wonder, a message may remark on the sender's own day: a
