@@ -26,6 +26,18 @@ const char* const kRecall = "recall";
 const char* const kPlan = "plan";
 const char* const kWait = "wait";
 const char* const kCurious = "curious";
+// The sender running themselves down (나는 왜 맨날 이 모양이지) or doubting
+// their own part (내가 뭘 잘못했나, 내가 너무 예민한 건가): reassurance fits,
+// never agreement. A "self" phrase turns a plain "why" into it.
+const char* const kSelf = "self";
+const char* const kDoubt = "doubt";
+
+// Someone else named as the subject (걔는, 팀장님이): a "self" phrase then
+// runs them down, not the sender.
+const char* const kOther = "OTHER";
+
+// "why" and the kinds that go with its endings (-ㄹ까, -죠, -냐).
+bool whyLike(const std::string& label) { return label == kWhy || label == kSelf || label == kDoubt; }
 
 // The code point of a precomposed Hangul syllable, or -1.
 int syllable(const std::string& ch) {
@@ -81,7 +93,7 @@ std::string lastSyllable(const std::string& sentence) {
     return "";
 }
 
-enum class Ending { None, Wonder, Self, Recall, Jyo, Kka, KkaYo, Nya, Na };
+enum class Ending { None, Wonder, Self, Recall, Jyo, Kka, KkaYo, Nya, Na, Nga, Plain };
 
 // Some word before the first word that begins with `wh` names what is
 // wondered about ("시간 왜 이렇게 안 가냐", "주말 언제 오냐"); a call alone
@@ -112,11 +124,12 @@ Ending endingOf(const std::string& sentence) {
     for (const auto& ch : chars)
         if (ch != " ") compact += ch;
     // A word of stress after the ending (살 언제 빼냐 진짜) and -나 싶다
-    // (언제 다 끝내나 싶네요) leave the ending before them.
+    // (언제 다 끝내나 싶네요, 나만 그런가 싶다) leave the ending before them.
     for (const std::string_view t : {"진짜", "정말", "증말", "싶다", "싶네", "싶네요", "싶어", "싶어요"}) {
         const bool stress = t == "진짜" || t == "정말" || t == "증말";
-        if (endsWith(compact, t) && compact.size() > t.size() &&
-            (stress || endsWith(std::string_view(compact).substr(0, compact.size() - t.size()), "나"))) {
+        if (!endsWith(compact, t) || compact.size() <= t.size()) continue;
+        const std::string_view before = std::string_view(compact).substr(0, compact.size() - t.size());
+        if (stress || endsWith(before, "나") || endsWith(before, "가")) {
             compact.erase(compact.size() - t.size());
             std::vector<std::string> kept;
             StringUtil::getCharactors(compact, kept);
@@ -143,6 +156,10 @@ Ending endingOf(const std::string& sentence) {
     // -냐 and -나 said to oneself: 이걸 언제 다 하냐, 언제 다 끝나나
     if (last == "냐") return Ending::Nya;
     if (last == "나" && chars.size() >= 2 && syllable(chars[chars.size() - 2]) >= 0) return Ending::Na;
+    // -ㄴ가 / -는가 / -건가 said to oneself: 나만 그런가, 내가 너무 예민한 건가
+    if (last == "가" && chars.size() >= 2 && syllable(chars[chars.size() - 2]) >= 0 &&
+        ((syllable(chars[chars.size() - 2]) - 0xAC00) % 28 == 4 || chars[chars.size() - 2] == "는"))
+        return Ending::Nga;
     // -ㄹ까요 without an asking mark: 이번 주는 왜 이렇게 길까요
     if (last == "요" && chars.size() >= 3 && chars[chars.size() - 2] == "까" && endsInRieul(chars[chars.size() - 3]))
         return Ending::KkaYo;
@@ -150,6 +167,15 @@ Ending endingOf(const std::string& sentence) {
     if (last == "까" && chars.size() >= 2 && endsInRieul(chars[chars.size() - 2]) &&
         compact.find("까말까") == std::string::npos)
         return Ending::Kka;
+    // The plain 반말 ending of a statement (습해, 안 와, 더워): a complaint
+    // when it wonders why something named is so (날씨 왜 이리 습해).
+    // Its last syllable is open with the vowel ㅏ, ㅐ, ㅑ, ㅓ, ㅕ, ㅘ, ㅙ or ㅝ.
+    const int code = syllable(last);
+    if (code >= 0 && (code - 0xAC00) % 28 == 0) {
+        const int vowel = (code - 0xAC00) / 28 % 21;
+        if (vowel == 0 || vowel == 1 || vowel == 2 || vowel == 4 || vowel == 6 || vowel == 9 || vowel == 10 || vowel == 14)
+            return Ending::Plain;
+    }
     return Ending::None;
 }
 
@@ -197,6 +223,8 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
     case Ending::Wonder:
         return label.empty() ? Label::TRUE_LABEL : label;
     case Ending::Self:
+        // 나 바보 같지? asks only to be told otherwise.
+        if (label == kSelf) return label;
         if (asked || label.empty()) return Label::FALSE_LABEL;
         // 잘 지내고 있지 asks the reader to agree; only 잘 지내나 모르겠다 wonders.
         if (label == kCurious && lastSyllable(sentence) == "지") return Label::FALSE_LABEL;
@@ -206,11 +234,13 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
     case Ending::Recall:  // 어디서 봤더라: trying to remember
         return asked || label.empty() ? Label::FALSE_LABEL : label == Label::TRUE_LABEL ? kRecall : label;
     case Ending::Jyo:
-        return !asked && (label == kWhy || label == kLost) ? label : Label::FALSE_LABEL;
+        return label == kSelf || (!asked && (whyLike(label) || label == kLost)) ? label : Label::FALSE_LABEL;
     case Ending::Kka:
-        return !asked && (label == kFood || label == kWhy || label == kCurious) ? label : Label::FALSE_LABEL;
+        return !asked && (label == kFood || whyLike(label) || label == kCurious) ? label : Label::FALSE_LABEL;
     case Ending::KkaYo:
-        return !asked && (label == kWhy || label == kCurious) ? label : Label::FALSE_LABEL;
+        return !asked && (whyLike(label) || label == kCurious) ? label : Label::FALSE_LABEL;
+    case Ending::Nga:  // 나만 그런가, 내가 예민한 건가: only one's own doubt
+        return label == kDoubt || label == kSelf ? label : Label::FALSE_LABEL;
     case Ending::Nya: {
         // -냐 also asks the reader ("왜 그러냐", "언제 오냐"): it wonders
         // aloud when a plan is lamented (이걸 언제 다 하냐), or when the
@@ -219,7 +249,7 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
         if (label == kPlan) return label;
         std::string compact = sentence;
         StringUtil::replace(compact, " ", "");
-        if (label == kWhy && (topicBefore(sentence, "왜") || compact.find("왜이렇게") != std::string::npos ||
+        if (whyLike(label) && (topicBefore(sentence, "왜") || compact.find("왜이렇게") != std::string::npos ||
                               compact.find("왜케") != std::string::npos || compact.find("왤케") != std::string::npos ||
                               compact.find("왜이리") != std::string::npos))
             return label;
@@ -229,6 +259,59 @@ std::string wondering(const std::string& sentence, Ending ending, const std::str
                                      "언제가냐", "언제되", "언제돼"})
                 if (compact.find(wait) != std::string::npos) return label;
         }
+        return Label::FALSE_LABEL;
+    }
+    case Ending::Plain: {
+        // 버스 왜 이렇게 안 와, 날씨 왜 이리 습해: something named before a
+        // 왜 이렇게 is complained of; a bare 왜 이렇게 늦어 reproaches the reader.
+        if (asked || label != kWhy || !topicBefore(sentence, "왜")) return Label::FALSE_LABEL;
+        // What is complained of must be no one's doing: a thing of the
+        // weather, the road, a machine, prices or time (버스, 인터넷, 날씨가),
+        // or a remark comes before it (날씨 미쳤네 왜 이리 습해). The
+        // reader's voice, meal or reply (답장이 왜 이렇게 늦어) is asked after.
+        std::vector<std::string> words;
+        StringUtil::split(sentence.substr(0, sentence.find("왜")), ' ', words);
+        static const std::vector<std::string> things = {
+            "날씨", "하늘", "비", "눈", "바람", "공기", "미세먼지", "햇빛", "버스", "지하철", "택시", "길", "도로",
+            "차가", "신호", "인터넷", "와이파이", "폰", "핸드폰", "휴대폰", "컴퓨터", "노트북", "프린터", "엘리베이터",
+            "시간", "하루", "이번주", "주", "주말", "월요일", "물가", "가격", "값", "월세", "전기세", "줄",
+            "배송", "택배", "회사", "일이", "일은", "세상", "이거", "여기", "요즘", "요새", "습도", "모기", "방이", "집이"};
+        bool named = false;
+        for (const auto& word : words) {
+            std::vector<std::string> wc;
+            StringUtil::getCharactors(word, wc);
+            while (!wc.empty() && syllable(wc.back()) < 0) wc.pop_back();
+            if (!wc.empty() && (wc.back() == "네" || wc.back() == "다")) named = true;
+            for (const auto& thing : things)
+                if (word.compare(0, thing.size(), thing) == 0 &&
+                    (word.size() == thing.size() || thing == "일이" || thing == "일은" || thing == "방이" ||
+                     thing == "집이" || thing == "차가" ||
+                     [&] {
+                         const std::string rest = word.substr(thing.size());
+                         for (const char* particle : {"이", "가", "은", "는", "도", "만", "까지", "좀"})
+                             if (rest == particle) return true;
+                         return false;
+                     }()))
+                    named = true;
+        }
+        if (!named) return Label::FALSE_LABEL;
+        std::string compact = sentence;
+        StringUtil::replace(compact, " ", "");
+        // A pleasant wonder (날씨 왜 이렇게 좋아) is no complaint, and heat and
+        // cold (왜 이렇게 추워) are agreed with by the acknowledgement of weather.
+        std::vector<std::string> chars;
+        StringUtil::getCharactors(compact, chars);
+        while (!chars.empty() && syllable(chars.back()) < 0) chars.pop_back();
+        std::string end;
+        for (const auto& ch : chars) end += ch;
+        for (const char* weather : {"더워", "추워", "쌀쌀해", "후덥지근해", "찜통이야"})
+            if (endsWith(end, weather)) return Label::FALSE_LABEL;
+        for (const char* nice : {"좋아", "시원해", "맑아", "예뻐", "이뻐", "귀여워", "따뜻해", "포근해", "재밌어",
+                                 "맛있어", "잘해", "멋져", "멋있어", "착해", "부드러워", "빨라", "싸"})
+            if (endsWith(end, nice) && !endsWith(end, std::string("안") + nice) && !endsWith(end, "비싸"))
+                return Label::FALSE_LABEL;
+        for (const char* so : {"왜이렇게", "왜케", "왤케", "왜이리", "왜그렇게", "왜저렇게"})
+            if (compact.find(so) != std::string::npos) return label;
         return Label::FALSE_LABEL;
     }
     case Ending::Na:  // 언제 끝나나, 저녁은 뭘 먹어야 하나: only wondering
@@ -309,8 +392,13 @@ std::string KoreanMusingDetector::musing(const std::string& text) const {
     std::string label;
     size_t longest = 0;
     bool wonderVetoed = false;
+    bool self = false, other = false, why = false;
     for (size_t i = 0; i + 1 < found.size(); i += 2) {
         if (found[i + 1] == kAddress) return Label::FALSE_LABEL;
+        self = self || found[i + 1] == kSelf;
+        other = other || found[i + 1] == kOther;
+        why = why || found[i + 1] == kWhy;
+        if (found[i + 1] == kOther) continue;
         // A pleasant wonder (왜 이렇게 기분이 좋지) is no worry either.
         if (found[i + 1] == Label::FALSE_LABEL || found[i + 1] == kGlad) wonderVetoed = true;
         if (found[i + 1] == Label::FALSE_LABEL || isRemark(found[i + 1]) || found[i + 1] == kRemarkVeto) continue;
@@ -320,6 +408,8 @@ std::string KoreanMusingDetector::musing(const std::string& text) const {
             label = found[i + 1];
         }
     }
+    if (self && label == kWhy && !other) label = kSelf;
+    if (other && label == kSelf) label = why ? kWhy : "";
     std::string wondered = wonderVetoed ? std::string(Label::FALSE_LABEL) : wondering(sentence, ending, label);
     // The lost or forgotten thing named after the wondering, in up to three
     // words ("어디 뒀더라 내 이어폰"): the ending is that of the words before.

@@ -29,6 +29,19 @@
 //                                 topic (주말 언제 오냐); a bare 왜 그러냐 or
 //                                 언제 오냐 asks the reader
 //   -나 (not -나요)               with a musing phrase and no "?"
+//   -ㄴ가, -는가, -건가           with a "self" or "doubt" phrase (나만 그런가,
+//                                 내가 너무 예민한 건가), even with "?"
+// "self" and "doubt" (the sender running themselves down or doubting their
+// own part) go with the endings "why" goes with; a "self" phrase turns a
+// "why" into "self" (나는 왜 맨날 이 모양이지) unless an "OTHER" phrase names
+// someone else as the subject (걔는 왜 이렇게 멍청하지). Running oneself
+// down with -지 or -죠 asks only to be told otherwise, so "?" does not undo it
+// (나 바보 같지?). A plain 반말 ending (-아, -어, -해: 인터넷 왜 이렇게 느려)
+// complains with a "why" phrase, "?" absent, something other than a time
+// named before 왜 and a 왜 이렇게 / 왜 이리 / 왜케 in it, unless it is a
+// pleasant wonder or heat and cold, which have replies of their own; what is
+// named must be a thing of the weather, the road, a machine, prices or time,
+// or follow a remark (-네, -다), since the reader's voice or reply is asked after.
 // A lost or forgotten thing may follow the ending in up to three words
 // ("어디 뒀더라 내 이어폰"); the ending is then that of the words before it.
 // When it does not wonder, a message may remark on the sender's own day: a
