@@ -1115,6 +1115,15 @@ bool KoreanQuestionTypeDetector::process(Annotation& annotation) const {
         } else if (question && proposesInShorthand(annotation.getText())) {
             type = kInvitation;
         } else if (question) {
+            // "캠핑 한번 가 볼래? 나 장비 없지만 ㅋㅋ": a remark after the last
+            // question, asking nothing itself, leaves the question to answer.
+            const size_t mark = text.rfind('?');
+            if (mark != std::string::npos && mark > 0 &&
+                StringUtil::trim(text.substr(mark + 1)).size() > 0 &&
+                questionCue(text.substr(mark + 1), "") == Cue::None) {
+                text.erase(mark + 1);
+                text2.clear();
+            }
             getQuestionType(text, text2, type);
             if (reportsAFew(text, type) || exclaims(annotation.getText(), type))
                 type = Label::FALSE_LABEL;
