@@ -1124,6 +1124,18 @@ bool KoreanQuestionTypeDetector::process(Annotation& annotation) const {
                 text.erase(mark + 1);
                 text2.clear();
             }
+            // "어디서 봐? 역 앞?": a bare guess after a question that asks what,
+            // where or when is no yes/no question of its own; the question
+            // before it is the one to answer.
+            std::vector<std::string> pieces;
+            if (splitQuestions(text, pieces) && guessesAnswer(pieces.back()) &&
+                !marks(pieces[pieces.size() - 2], "").type.empty()) {
+                const size_t at = text.rfind(pieces.back());
+                if (at != std::string::npos && at > 0) {
+                    text.erase(at);
+                    text2.clear();
+                }
+            }
             getQuestionType(text, text2, type);
             if (reportsAFew(text, type) || exclaims(annotation.getText(), type))
                 type = Label::FALSE_LABEL;
@@ -1148,6 +1160,17 @@ KoreanQuestionTypeDetector::Cue KoreanQuestionTypeDetector::questionCue(const st
     if (verbTable && (verbTable->detectLast(text, "", info) || (!text2.empty() && verbTable->detectLast(text2, "", info))))
         return Cue::VerbForm;
     return Cue::None;
+}
+
+bool KoreanQuestionTypeDetector::guessesAnswer(const std::string& piece) const {
+    std::vector<std::string> words;
+    StringUtil::split(StringUtil::trim(piece), ' ', words);
+    words.erase(std::remove(words.begin(), words.end(), std::string()), words.end());
+    if (words.empty() || words.size() > 2) return false;
+    // No verb ("역 앞?", "내일?", "치킨?"), nor a word that asks something itself.
+    DetectedVerbInfo info;
+    if (verbTable && verbTable->detectLast(piece, "", info)) return false;
+    return marks(piece, "").type.empty() && questionCue(piece, "") != Cue::Vetoed;
 }
 
 bool KoreanQuestionTypeDetector::isQuestion(const std::string& text, const std::string& text2) const {

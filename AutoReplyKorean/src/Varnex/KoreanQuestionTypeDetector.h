@@ -107,6 +107,9 @@ private:
         bool later = false, now = false, offering = false, should = false, together = false;
     };
     Marks marks(const std::string& text, const std::string& text2) const;
+    // A question piece that only guesses an answer: one or two words, no
+    // verb and no word that asks.
+    bool guessesAnswer(const std::string& piece) const;
 
     enum class Cue { Vetoed, None, Phrase, VerbForm };
     Cue questionCue(const std::string& text, const std::string& text2) const;
