@@ -1,6 +1,7 @@
 #include "KoreanQuestionTypeDetector.h"
 
 #include <algorithm>
+#include <cstring>
 #include <initializer_list>
 #include <map>
 
@@ -519,6 +520,99 @@ bool asksAmountToPay(const std::string& text, bool should) {
 // days ("요즘 무슨 드라마 봐?", "요즘 뭐 읽으세요?"): answered with the
 // reader's own pastime, not with where they are or what they are doing.
 const char* const kPastime = "pastime";
+
+// Whose age is asked. The age words (나이, 연세, 몇 살, 몇 년생, 올해 몇)
+// follow the person they belong to; nothing before them is the reader.
+const char* const kAge = "age";
+const char* const kOtherAge = "other_age";
+const char* const kChildAge = "child_age";
+const char* const kElderAge = "elder_age";
+const char* const kPartnerAge = "partner_age";
+const char* const kYoungerAge = "younger_age";
+
+struct Kin {
+    const char* word;
+    const char* type;
+    // A word one also calls the reader by ("언니 몇 살이에요?" asks the
+    // reader): it names someone else only with 너네 / 우리 / 그쪽 before it
+    // or a particle after it.
+    bool calledBy;
+};
+
+const Kin kKin[] = {
+    {"걔", kOtherAge, false},        {"그분", kOtherAge, false},       {"그사람", kOtherAge, false},
+    {"그애", kOtherAge, false},      {"쟤", kOtherAge, false},         {"사촌", kOtherAge, false},
+    {"조카", kOtherAge, false},      {"후배", kOtherAge, false},       {"시누이", kOtherAge, false},
+    {"시누", kOtherAge, false},      {"고모", kOtherAge, true},        {"이모", kOtherAge, true},
+    {"삼촌", kOtherAge, true},       {"매형", kOtherAge, true},        {"형부", kOtherAge, true},
+    {"새언니", kOtherAge, true},     {"처제", kOtherAge, true},        {"부모님", kOtherAge, true},
+    {"아버님", kOtherAge, true},     {"아버지", kOtherAge, true},      {"아빠", kOtherAge, true},
+    {"어머님", kOtherAge, true},     {"어머니", kOtherAge, true},      {"엄마", kOtherAge, true},
+    {"할머니", kOtherAge, true},     {"할아버지", kOtherAge, true},    {"시아버지", kOtherAge, true},
+    {"시어머니", kOtherAge, true},   {"장모님", kOtherAge, true},      {"선배", kOtherAge, true},
+    {"선생님", kOtherAge, true},     {"교수님", kOtherAge, true},      {"과장님", kOtherAge, true},
+    {"부장님", kOtherAge, true},     {"사장님", kOtherAge, true},      {"팀장님", kOtherAge, true},
+    {"언니", kElderAge, true},       {"누나", kElderAge, true},        {"오빠", kElderAge, true},
+    {"형", kElderAge, true},         {"남자친구", kPartnerAge, false}, {"여자친구", kPartnerAge, false},
+    {"남친", kPartnerAge, false},    {"여친", kPartnerAge, false},     {"남편", kPartnerAge, false},
+    {"아내", kPartnerAge, false},    {"와이프", kPartnerAge, false},   {"신랑", kPartnerAge, false},
+    {"애인", kPartnerAge, false},    {"아들", kChildAge, false},       {"아드님", kChildAge, false},
+    {"딸", kChildAge, false},        {"따님", kChildAge, false},       {"아이", kChildAge, false},
+    {"애기", kChildAge, false},      {"아기", kChildAge, false},       {"애들", kChildAge, false},
+    {"큰애", kChildAge, false},      {"작은애", kChildAge, false},     {"첫째", kChildAge, false},
+    {"둘째", kChildAge, false},      {"막내", kChildAge, false},       {"손주", kChildAge, false},
+    {"동생", kYoungerAge, false},
+};
+
+// The type of an age question once the person before the age word is known.
+std::string ageAskedOf(const std::string& text) {
+    std::string s = text;
+    StringUtil::replace(s, " ", "");
+    size_t at = std::string::npos;
+    for (const char* cue : {"나이", "연세", "몇살", "몇년생", "몇년도생", "몇세", "올해", "몇개월", "몇학년"})
+        at = std::min(at, s.find(cue));
+    if (at == std::string::npos || at == 0) return kAge;
+    // An age gap or the age at which something happened is the plain set.
+    if (s.find("차이", at) != std::string::npos || s.find("살때", at) != std::string::npos) return kAge;
+    std::string before = s.substr(0, at);
+    bool particle = false;
+    for (const char* p : {"은", "는", "이", "가", "의", "도"}) {
+        if (endsWith(before, p) && before.size() > std::strlen(p)) {
+            // 아이 and 형이 end in 이: the particle is read only when a kin
+            // word is left before it.
+            const std::string rest = before.substr(0, before.size() - std::strlen(p));
+            bool kinLeft = false;
+            for (const Kin& k : kKin) kinLeft = kinLeft || endsWith(rest, k.word) || endsWith(rest, std::string(k.word) + "분");
+            if (kinLeft) {
+                before = rest;
+                particle = true;
+            }
+            break;
+        }
+    }
+    auto kinAtEnd = [](const std::string& words) {
+        const Kin* found = nullptr;
+        for (const Kin& k : kKin)
+            if (endsWith(words, k.word) && (!found || std::strlen(k.word) > std::strlen(found->word))) found = &k;
+        return found;
+    };
+    const Kin* found = kinAtEnd(before);
+    if (!found && endsWith(before, "분")) {
+        before.erase(before.size() - std::strlen("분"));
+        found = kinAtEnd(before);
+    }
+    if (!found) return kAge;
+    // The honorific 분 after a partner or a child (남편분, 여자친구분) was
+    // taken off above; the person is the same.
+    const std::string owner = before.substr(0, before.size() - std::strlen(found->word));
+    bool possessed = false;
+    for (const char* p : {"너희", "너네", "니네", "걔네", "그쪽", "저희", "우리", "네", "니", "내", "제", "당신"})
+        possessed = possessed || endsWith(owner, p);
+    // 사촌 형, 사촌 동생: a cousin, whatever the word after it.
+    if (endsWith(owner, "사촌")) return kOtherAge;
+    if (found->calledBy && !possessed && !particle) return kAge;
+    return found->type;
+}
 
 // The verb of a pastime question in the present: 보다, 읽다, 듣다, or 하다
 // with a game; "" for any other. A bare 봐 or 들어 at the end ("요즘 뭐
@@ -1230,6 +1324,7 @@ void KoreanQuestionTypeDetector::getQuestionType(const std::string& text, const 
     if (type == kPersonDoer && askedInPast(text, text2, verbTable.get())) type = kPersonDid;
     // "누구세요?", "누구야?": who the reader is, not who holds a role.
     if (type == kPersonRole && StringUtil::startWith(StringUtil::trim(text), "누구")) type = kPersonYou;
+    if (type == kAge) type = ageAskedOf(text);
     // A where or money question asked in the past tense asks what the reader
     // did or paid ("어디서 주웠어", "택시비 얼마 나왔어"), not a plan or a price.
     const auto twin = kPastTwins.find(type);
