@@ -40,7 +40,6 @@ const std::string kHeldOut = kSource + "/data/reply_type/reply_type.test.tsv";
 const std::vector<std::pair<std::string, std::string>> kMissedByRules = {
     {"congratulation", "해외 지사 파견 확정됐어요!"},
     {"worry", "냉장고가 고장 나서 음식 다 버렸어 ㅠ"},
-    {"me_too", "멘토님 많이 그립습니다"},
     {"thanks", "부디 좋은 소식 있길 바랄게요"},
     {"compliment", "형 진짜 듬직하다"},
 };
