@@ -62,11 +62,11 @@ std::string lastSentence(const std::string& text) {
     const std::vector<std::string> sentences = KoreanTemplateMatcher::sentencesOf(text);
     for (auto it = sentences.rbegin(); it != sentences.rend(); ++it) {
         const std::string& sentence = *it;
-        for (size_t i = 0; i < sentence.size();) {
-            const int length = StringUtil::charLength(static_cast<unsigned char>(sentence[i]));
-            if (length == 3 && i + 3 <= sentence.size() && syllable(sentence.substr(i, 3)) >= 0) return sentence;
-            i += length > 0 ? static_cast<size_t>(length) : 1;
-        }
+        bool found = false;
+        StringUtil::forEachCharacterSpan(sentence, [&](size_t at, size_t length) {
+            found = found || (length == 3 && at + 3 <= sentence.size() && syllable(sentence.substr(at, 3)) >= 0);
+        });
+        if (found) return sentence;
     }
     return "";
 }

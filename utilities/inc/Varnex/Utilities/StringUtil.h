@@ -96,15 +96,23 @@ public:
     template <typename Visit>
     static void forEachCharacter(const std::string& s, Visit&& visit) {
         std::string c;
+        forEachCharacterSpan(s, [&](size_t at, size_t length) {
+            c.assign(s, at, length);
+            visit(c);
+        });
+    }
+    // The same characters as `visit(offset, length)`, with no string at all;
+    // `length` may reach past the end of a character cut short.
+    template <typename Visit>
+    static void forEachCharacterSpan(const std::string& s, Visit&& visit) {
         for (size_t i = 0; i < s.size();) {
             const int length = charLength(static_cast<unsigned char>(s[i]));
             if (length == 0) {
                 ++i;
                 continue;
             }
-            c.assign(s, i, static_cast<size_t>(length));
+            visit(i, static_cast<size_t>(length));
             i += static_cast<size_t>(length);
-            visit(c);
         }
     }
 

@@ -204,21 +204,9 @@ void StringUtil::getCharactors(const std::string& s, std::vector<std::string>& o
     out.clear();
     // Counted first, so the vector is allocated once.
     size_t count = 0;
-    for (size_t i = 0; i < s.size();) {
-        const int length = charLength(static_cast<unsigned char>(s[i]));
-        i += length == 0 ? 1 : static_cast<size_t>(length);
-        count += length == 0 ? 0 : 1;
-    }
+    forEachCharacterSpan(s, [&count](size_t, size_t) { ++count; });
     out.reserve(count);
-    for (size_t i = 0; i < s.size();) {
-        const int length = charLength(static_cast<unsigned char>(s[i]));
-        if (length == 0) {
-            ++i;
-            continue;
-        }
-        out.emplace_back(s, i, static_cast<size_t>(length));
-        i += static_cast<size_t>(length);
-    }
+    forEachCharacterSpan(s, [&](size_t at, size_t length) { out.emplace_back(s, at, length); });
 }
 
 bool StringUtil::isEmoji(const std::string& ch) { return isEmoji(ch.data(), ch.size()); }
